@@ -1,0 +1,415 @@
+#include "archive/CompressionManager.h"
+
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace kf {
+
+namespace {
+
+// The largest expansion deflate can encode: 258 bytes from a 2-bit match, so at most
+// 1032 output bytes per input byte. A header claiming more is damaged.
+constexpr int64_t kMaxDeflateRatio = 1032;
+
+// Frees zlib's state on every path out, exceptions included.
+struct TDeflateGuard
+{
+    z_stream* Stream = nullptr;
+    ~TDeflateGuard()
+    {
+        if (Stream)
+            deflateEnd(Stream);
+    }
+};
+
+struct TInflateGuard
+{
+    z_stream* Stream = nullptr;
+    ~TInflateGuard()
+    {
+        if (Stream)
+            inflateEnd(Stream);
+    }
+};
+
+int DeflateInitLevel9(z_stream& stream)
+{
+    return deflateInit2(&stream, 9, Z_DEFLATED, MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+}
+
+[[noreturn]] void RaiseDamaged() { throw TIOError(kErrInvalidData); }
+
+void CheckBelowLimit(int64_t value)
+{
+    if (value >= kArchiveSizeLimit)
+        throw TError("The package would reach the 2 GiB limit of the archive format");
+}
+
+} // namespace
+
+TCompressionManager::TCompressionManager(const std::string& fileName, bool createNew, bool readOnly,
+                                         bool readTrailer)
+    : FFileName(fileName), FReadOnly(readOnly), FCreateNew(createNew)
+{
+    if (createNew)
+    {
+        FArchiveFile.Open(fileName, TFileMode::Create);
+        return;
+    }
+    FArchiveFile.Open(fileName, readOnly ? TFileMode::OpenRead : TFileMode::OpenReadWrite);
+    if (readTrailer)
+    {
+        FArchiveFile.Seek(FArchiveFile.Size() - kTrailerSize);
+        uint8_t trailer[kTrailerSize];
+        FArchiveFile.ReadExact(trailer, kTrailerSize);
+        FBaseOffset = DecodeLE32(trailer);
+    }
+    WalkHeaders();
+}
+
+TCompressionManager::~TCompressionManager() = default;
+
+void TCompressionManager::WalkHeaders()
+{
+    int64_t size = FArchiveFile.Size();
+    int64_t position = FBaseOffset;
+    FArchiveFile.Seek(position);
+    uint8_t raw[kEntryHeaderSize];
+    while (size - position >= kEntryHeaderSize)
+    {
+        FArchiveFile.Seek(position);
+        FArchiveFile.ReadExact(raw, kEntryHeaderSize);
+        TArchiveEntryHeader header = DecodeEntryHeader(raw);
+        // A negative size would move the walk backwards, possibly forever: the archive
+        // ends here.
+        if (header.PackedSize < 0)
+            break;
+        FEntries.push_back(header);
+        IndexEntry(static_cast<int32_t>(FEntries.size() - 1));
+        position += kEntryHeaderSize + int64_t(header.PackedSize);
+    }
+}
+
+void TCompressionManager::IndexEntry(int32_t index)
+{
+    FIndex[UpperCaseAscii(FEntries[index].NameString())] = index;
+}
+
+void TCompressionManager::WriteHeader(int32_t index)
+{
+    uint8_t raw[kEntryHeaderSize];
+    EncodeEntryHeader(FEntries[index], raw);
+    FArchiveFile.WriteExact(raw, kEntryHeaderSize);
+}
+
+int32_t TCompressionManager::AddEntry(const std::string& name, int32_t dataOffset, int32_t originalSize,
+                                      int32_t packedSize)
+{
+    TArchiveEntryHeader header;
+    header.SetName(name);
+    header.DataOffset = dataOffset;
+    header.OriginalSize = originalSize;
+    header.PackedSize = packedSize;
+    FEntries.push_back(header);
+    int32_t index = static_cast<int32_t>(FEntries.size() - 1);
+    IndexEntry(index);
+    if (FCreateNew)
+    {
+        int64_t end = FArchiveFile.Size();
+        CheckBelowLimit(end + kEntryHeaderSize);
+        FArchiveFile.Seek(end);
+        FEntries[index].DataOffset = static_cast<int32_t>(end + kEntryHeaderSize - FBaseOffset);
+        WriteHeader(index);
+    }
+    return index;
+}
+
+int32_t TCompressionManager::FindEntry(const std::string& name) const
+{
+    if (name.size() > static_cast<size_t>(kMaxEntryNameLength))
+        return -1; // stored names are at most 255 bytes, so a longer query never matches
+    auto found = FIndex.find(UpperCaseAscii(name));
+    return found == FIndex.end() ? -1 : found->second;
+}
+
+std::string TCompressionManager::ReadEntryString(const std::string& name)
+{
+    int32_t index = FindEntry(name);
+    if (index < 0)
+        return std::string();
+    const TArchiveEntryHeader& header = FEntries[index];
+    int64_t start = int64_t(FBaseOffset) + header.DataOffset;
+    FArchiveFile.Seek(start);
+    if (header.PackedSize < 0 || header.OriginalSize < 0 ||
+        int64_t(header.OriginalSize) > int64_t(header.PackedSize) * kMaxDeflateRatio)
+        RaiseDamaged();
+    if (header.PackedSize > FArchiveFile.Size() - start)
+        throw TIOError(kErrReadBeyondEnd);
+
+    std::string packed(static_cast<size_t>(header.PackedSize), '\0');
+    FArchiveFile.ReadExact(&packed[0], header.PackedSize);
+    std::string result(static_cast<size_t>(header.OriginalSize), '\0');
+
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return result;
+    TInflateGuard guard{&stream};
+    stream.next_in = reinterpret_cast<Bytef*>(&packed[0]);
+    stream.avail_in = static_cast<uInt>(packed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(&result[0]);
+    stream.avail_out = static_cast<uInt>(result.size());
+    inflate(&stream, Z_FINISH); // damage is not reported: the result keeps its length
+    return result;
+}
+
+void TCompressionManager::WriteEntryString(const std::string& name, const std::string& data)
+{
+    int64_t length = static_cast<int64_t>(data.size());
+    CheckBelowLimit(length);
+    // deflateBound would be tighter; this size has always been enough for level 9.
+    std::string packed(static_cast<size_t>(length + length / 5 + 12), '\0');
+    int32_t index = AddEntry(name, 0, 0, 0);
+
+    z_stream stream{};
+    if (DeflateInitLevel9(stream) != Z_OK)
+        throw TError("Cannot initialise the compressor");
+    TDeflateGuard guard{&stream};
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(&packed[0]);
+    stream.avail_out = static_cast<uInt>(packed.size());
+    deflate(&stream, Z_FINISH);
+    int64_t packedLength = static_cast<int64_t>(stream.total_out);
+
+    TArchiveEntryHeader& header = FEntries[index];
+    int64_t headerPosition = int64_t(FBaseOffset) + header.DataOffset - kEntryHeaderSize;
+    CheckBelowLimit(headerPosition + kEntryHeaderSize + packedLength);
+    header.OriginalSize = static_cast<int32_t>(length);
+    header.PackedSize = static_cast<int32_t>(packedLength);
+    FArchiveFile.Seek(headerPosition);
+    WriteHeader(index);
+    FArchiveFile.WriteExact(packed.data(), static_cast<int32_t>(packedLength));
+}
+
+void TCompressionManager::AddFile(const std::string& sourcePath, const std::string& name)
+{
+    TFile source(sourcePath, TFileMode::OpenRead);
+    int64_t sourceSize = source.Size();
+    CheckBelowLimit(sourceSize);
+    int32_t index = AddEntry(name, 0, 0, 0);
+    CompressFile(FArchiveFile, source);
+
+    TArchiveEntryHeader& header = FEntries[index];
+    int64_t dataStart = int64_t(FBaseOffset) + header.DataOffset;
+    int64_t packedSize = FArchiveFile.Position() - dataStart;
+    CheckBelowLimit(FArchiveFile.Position());
+    header.OriginalSize = static_cast<int32_t>(sourceSize);
+    header.PackedSize = static_cast<int32_t>(packedSize);
+    FArchiveFile.Seek(dataStart - kEntryHeaderSize);
+    WriteHeader(index);
+    source.Close();
+}
+
+int32_t TCompressionManager::GetEntrySize(const std::string& name) const
+{
+    int32_t index = FindEntry(name);
+    return index < 0 ? -1 : FEntries[index].OriginalSize;
+}
+
+std::unique_ptr<TMemoryStream> TCompressionManager::ReadEntryStream(const std::string& name)
+{
+    return std::make_unique<TMemoryStream>(ReadEntryString(name));
+}
+
+int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
+{
+    std::vector<Bytef> output(kOutputBufferSize);
+    std::vector<Bytef> input(kChunkSize);
+    FCancelRequested = false;
+    const int64_t sourceSize = source.Size();
+    int64_t remaining = sourceSize;
+    bool started = false;
+    z_stream stream{};
+    TDeflateGuard guard;
+
+    for (;;)
+    {
+        if (!started || (stream.avail_in == 0 && remaining > 0))
+        {
+            int32_t chunk = static_cast<int32_t>(std::min<int64_t>(remaining, kChunkSize));
+            source.ReadExact(input.data(), chunk);
+            remaining -= chunk;
+            stream.next_in = input.data();
+            stream.avail_in = static_cast<uInt>(chunk);
+        }
+        if (!started || stream.avail_out < static_cast<uInt>(kOutputBufferSize))
+        {
+            if (started)
+                dest.WriteExact(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
+            stream.next_out = output.data();
+            stream.avail_out = kOutputBufferSize;
+        }
+        if (!started)
+        {
+            started = true;
+            if (DeflateInitLevel9(stream) != Z_OK)
+                return -1;
+            guard.Stream = &stream;
+        }
+        int result = deflate(&stream, remaining == 0 ? Z_FINISH : Z_PARTIAL_FLUSH);
+        if (result == Z_STREAM_ERROR)
+            throw TError("Compression failed");
+        if (OnProgress)
+            OnProgress(*this, static_cast<int32_t>(sourceSize - remaining), static_cast<int32_t>(sourceSize));
+        if (FCancelRequested)
+            return 0; // pending output is dropped: the entry is left short
+        if (result == Z_STREAM_END)
+            break;
+    }
+    if (stream.avail_out < static_cast<uInt>(kOutputBufferSize))
+        dest.WriteExact(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
+    return 0;
+}
+
+int32_t TCompressionManager::DecompressFile(TFile& dest, TFile& source, int32_t packedSize,
+                                            int32_t originalSize)
+{
+    FCancelRequested = false;
+    if (packedSize < 0 || originalSize < 0)
+        RaiseDamaged();
+    std::vector<Bytef> input(kChunkSize);
+    std::vector<Bytef> output(kOutputBufferSize);
+    int64_t inputLeft = packedSize;
+    int64_t outputLeft = originalSize;
+    int64_t written = 0;
+    bool started = false;
+    bool streamEnded = false;
+    z_stream stream{};
+    TInflateGuard guard;
+
+    for (;;)
+    {
+        bool progressed = false;
+        if (!started || (stream.avail_in == 0 && inputLeft > 0))
+        {
+            int32_t chunk = static_cast<int32_t>(std::min<int64_t>(inputLeft, kChunkSize));
+            source.ReadExact(input.data(), chunk);
+            inputLeft -= chunk;
+            stream.next_in = input.data();
+            stream.avail_in = static_cast<uInt>(chunk);
+            progressed = chunk > 0;
+        }
+        if (!started)
+        {
+            stream.next_out = output.data();
+            stream.avail_out = kOutputBufferSize;
+        }
+        else if (stream.avail_out < static_cast<uInt>(kOutputBufferSize) && outputLeft > 0)
+        {
+            int32_t pending = kOutputBufferSize - static_cast<int32_t>(stream.avail_out);
+            if (pending > outputLeft)
+                RaiseDamaged(); // the stream yields more than the header says
+            dest.WriteExact(output.data(), pending);
+            outputLeft -= pending;
+            written += pending;
+            stream.next_out = output.data();
+            stream.avail_out = kOutputBufferSize;
+            progressed = true;
+        }
+        if (!started)
+        {
+            started = true;
+            if (inflateInit(&stream) != Z_OK)
+                return -1;
+            guard.Stream = &stream;
+            progressed = true;
+        }
+        uInt inBefore = stream.avail_in, outBefore = stream.avail_out;
+        int result = inflate(&stream, inputLeft == 0 ? Z_FINISH : Z_SYNC_FLUSH);
+        if (result == Z_STREAM_END)
+            streamEnded = true;
+        else if (result != Z_OK && result != Z_BUF_ERROR)
+            RaiseDamaged();
+        progressed = progressed || stream.avail_in != inBefore || stream.avail_out != outBefore;
+        if (OnProgress)
+            OnProgress(*this, static_cast<int32_t>(written), originalSize);
+        if (FCancelRequested)
+            return 0;
+        if (inputLeft == 0 && outputLeft == 0)
+            break;
+        // A truncated or over-long stream stops moving; without this the loop would spin.
+        if (!progressed)
+            RaiseDamaged();
+    }
+    if (!streamEnded || stream.avail_in != 0 || stream.avail_out != static_cast<uInt>(kOutputBufferSize))
+        RaiseDamaged();
+    return 0;
+}
+
+void TCompressionManager::ExtractFile(const std::string& name, const std::string& destPath)
+{
+    int32_t index = FindEntry(name);
+    if (index < 0)
+        return;
+    const TArchiveEntryHeader& header = FEntries[index];
+    FArchiveFile.Seek(int64_t(FBaseOffset) + header.DataOffset);
+    TFile dest(destPath, TFileMode::Create);
+    bool failed = false;
+    try
+    {
+        failed = DecompressFile(dest, FArchiveFile, header.PackedSize, header.OriginalSize) < 0;
+    }
+    catch (...)
+    {
+        failed = true;
+    }
+    if (failed)
+    {
+        try
+        {
+            dest.Close();
+        }
+        catch (...)
+        {
+        }
+        throw TError("Cannot extract file.");
+    }
+    dest.Close();
+}
+
+void TCompressionManager::ExtractToTemp(const std::string& name, std::string& path)
+{
+    std::string last = name;
+    for (size_t cut; (cut = last.find('\\')) != std::string::npos;)
+        last.erase(0, cut + 1);
+
+    std::string dir = TempDirectoryRaw();
+    size_t first = 0, end = dir.size();
+    while (first < end && static_cast<unsigned char>(dir[first]) <= ' ')
+        ++first;
+    while (end > first && static_cast<unsigned char>(dir[end - 1]) <= ' ')
+        --end;
+    dir = dir.substr(first, end - first);
+    if (dir.empty())
+        dir = "C:\\TEMP";
+    if (dir.back() != kPathDelim)
+        dir += kPathDelim;
+    ForceDirectories(dir);
+
+    path = dir + last;
+    try
+    {
+        ExtractFile(name, path);
+    }
+    catch (...)
+    {
+        path.clear();
+    }
+}
+
+} // namespace kf

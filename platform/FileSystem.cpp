@@ -1,0 +1,73 @@
+// The platform-independent half of the file-system layer.
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+
+namespace kf {
+
+namespace {
+
+bool IsDelim(char c)
+{
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
+unsigned char FoldAscii(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
+
+} // namespace
+
+bool DirectoryOrderLess(const std::string& a, const std::string& b)
+{
+    size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i)
+    {
+        unsigned char x = FoldAscii(a[i]), y = FoldAscii(b[i]);
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b; // names differing only in case (possible on POSIX): keep a fixed order
+}
+
+bool ForceDirectories(const std::string& path)
+{
+    std::string target = path;
+    while (target.size() > 1 && IsDelim(target.back()))
+        target.pop_back();
+    if (target.empty())
+        return false;
+    if (DirectoryExists(target))
+        return true;
+    // Create from the deepest existing ancestor downwards; no recursion, so deep paths
+    // cannot exhaust the stack.
+    std::vector<std::string> missing;
+    std::string current = target;
+    while (!current.empty() && !DirectoryExists(current))
+    {
+        missing.push_back(current);
+        size_t cut = current.size();
+        while (cut > 0 && !IsDelim(current[cut - 1]))
+            --cut;
+        while (cut > 1 && IsDelim(current[cut - 1]))
+            --cut;
+        if (cut == 0 || cut == current.size())
+            break;
+        current.resize(cut);
+        if (current.size() == 1 && IsDelim(current[0]))
+            break; // the root
+#ifdef _WIN32
+        if (current.size() == 2 && current[1] == ':')
+            break; // a drive
+#endif
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        MakeDirectory(*it);
+    return DirectoryExists(target);
+}
+
+} // namespace kf

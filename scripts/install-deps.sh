@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs everything Kitforge needs from Debian's packages, only when it is missing.
+# Safe to run again; CI runs it on every clean clone.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+packages=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev googletest
+          g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+          libz-mingw-w64-dev wine wine32:i386 xvfb xauth x11-apps imagemagick nsis
+          clang-format python3)
+for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
+
+if ((${#need[@]})); then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+echo "install-deps: all packages present"

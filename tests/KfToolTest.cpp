@@ -1,0 +1,185 @@
+#include "builder/build/Script.h"
+#include "tools/kftool/KfTool.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace kf;
+using kftest::ReadFileBytes;
+using kftest::TTempDir;
+using kftest::WriteFileBytes;
+
+namespace {
+
+struct TRun
+{
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+template <class Command> TRun RunTool(Command command, const std::vector<std::string>& args)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = command(args);
+    std::string out = testing::internal::GetCapturedStdout();
+    return {status, out, testing::internal::GetCapturedStderr()};
+}
+
+// A package with a text entry, a binary file entry and a nested name.
+void MakePackage(const TTempDir& dir, const std::string& path)
+{
+    WriteFileBytes(dir / "blob.bin", kftest::NoiseBytes(150000));
+    TCompressionManager archive(path, true, false, false);
+    archive.WriteEntryString("install.inf", "[title]\r\nDemo\r\n\r\n");
+    archive.AddFile(dir / "blob.bin", "data\\lang\\blob.bin");
+}
+
+std::string Le32(int32_t v)
+{
+    uint8_t raw[4];
+    EncodeLE32(v, raw);
+    return std::string(reinterpret_cast<char*>(raw), 4);
+}
+
+} // namespace
+
+TEST(KfTool, ListFindsTheTrailerOfASetupExecutable)
+{
+    TTempDir dir;
+    MakePackage(dir, dir / "pkg.dat");
+    std::string stub = "MZ" + std::string(5000, '\x90');
+    WriteFileBytes(dir / "setup.exe", stub + ReadFileBytes(dir / "pkg.dat") + Le32(5002));
+
+    TRun standalone = RunTool(kftool::RunList, {dir / "pkg.dat"});
+    TRun setup = RunTool(kftool::RunList, {dir / "setup.exe"});
+    EXPECT_EQ(standalone.Status, 0);
+    EXPECT_EQ(setup.Status, 0) << setup.Err;
+    EXPECT_EQ(setup.Out, standalone.Out);
+    std::string first = standalone.Out.substr(0, standalone.Out.find('\n'));
+    EXPECT_EQ(first.substr(0, 15), "install.inf\t17\t");
+    EXPECT_EQ(first.substr(first.size() - 4), "\t268");
+    EXPECT_NE(standalone.Out.find("data\\lang\\blob.bin\t150000\t"), std::string::npos);
+
+    TRun forcedOff = RunTool(kftool::RunList, {"--no-trailer", dir / "setup.exe"});
+    EXPECT_NE(forcedOff.Out, standalone.Out);
+    TRun forcedOn = RunTool(kftool::RunList, {dir / "setup.exe", "--trailer"});
+    EXPECT_EQ(forcedOn.Out, standalone.Out);
+}
+
+TEST(KfTool, CatWritesTheContentByteForByte)
+{
+    TTempDir dir;
+    MakePackage(dir, dir / "pkg.dat");
+    TRun cat = RunTool(kftool::RunCat, {dir / "pkg.dat", "DATA\\LANG\\BLOB.BIN"});
+    EXPECT_EQ(cat.Status, 0);
+    EXPECT_EQ(cat.Out, kftest::NoiseBytes(150000));
+    TRun missing = RunTool(kftool::RunCat, {dir / "pkg.dat", "nope"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("no entry named"), std::string::npos);
+}
+
+TEST(KfTool, ExtractRefusesNamesOutsideTheDirectory)
+{
+    TTempDir dir;
+    {
+        TCompressionManager archive(dir / "evil.dat", true, false, false);
+        archive.WriteEntryString("..\\escaped.txt", "x");
+        archive.WriteEntryString("C:\\Windows\\drive.txt", "x");
+        archive.WriteEntryString("\\rooted.txt", "x");
+        archive.WriteEntryString("data\\..\\..\\up.txt", "x");
+        archive.WriteEntryString("data\\sub\\fine.txt", "fine");
+    }
+    std::string out = dir / "out";
+    TRun run = RunTool(kftool::RunExtract, {dir / "evil.dat", out});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(ReadFileBytes(kftest::Join(kftest::Join(kftest::Join(out, "data"), "sub"), "fine.txt")), "fine");
+    EXPECT_FALSE(FileExists(dir / "escaped.txt"));
+    EXPECT_FALSE(FileExists(dir / "up.txt"));
+    for (const char* name : {"..\\escaped.txt", "C:\\Windows\\drive.txt", "\\rooted.txt", "data\\..\\..\\up.txt"})
+        EXPECT_NE(run.Err.find(std::string("refusing \"") + name), std::string::npos) << name;
+
+    EXPECT_TRUE(kftool::SafeRelativeComponents("a\\\\b").size() == 2);
+    EXPECT_TRUE(kftool::SafeRelativeComponents("a/../../b").empty());
+    EXPECT_TRUE(kftool::SafeRelativeComponents("file:stream").empty());
+    EXPECT_TRUE(kftool::SafeRelativeComponents("").empty());
+    EXPECT_TRUE(kftool::SafeRelativeComponents("\\").empty());
+}
+
+TEST(KfTool, VerifyNamesEveryBadEntry)
+{
+    TTempDir dir;
+    MakePackage(dir, dir / "pkg.dat");
+    TRun sound = RunTool(kftool::RunVerify, {dir / "pkg.dat"});
+    EXPECT_EQ(sound.Status, 0) << sound.Out;
+
+    std::string bytes = ReadFileBytes(dir / "pkg.dat");
+    std::string flipped = bytes;
+    flipped[flipped.size() - 2] ^= 0x01; // inside the Adler-32 of the last entry
+    WriteFileBytes(dir / "adler.dat", flipped);
+    TRun adler = RunTool(kftool::RunVerify, {dir / "adler.dat"});
+    EXPECT_EQ(adler.Status, 1);
+    EXPECT_NE(adler.Out.find("data\\lang\\blob.bin: Adler-32 mismatch"), std::string::npos) << adler.Out;
+    EXPECT_EQ(adler.Out.find("install.inf"), std::string::npos) << "sound entries are not listed";
+
+    std::string wrongSize = bytes;
+    wrongSize[260] = 18; // install.inf claims 18 bytes, its stream holds 17
+    WriteFileBytes(dir / "size.dat", wrongSize);
+    TRun size = RunTool(kftool::RunVerify, {dir / "size.dat"});
+    EXPECT_EQ(size.Status, 1);
+    EXPECT_NE(size.Out.find("install.inf: yields 17 bytes, OriginalSize is 18"), std::string::npos) << size.Out;
+
+    WriteFileBytes(dir / "cut.dat", bytes.substr(0, bytes.size() - 1000));
+    TRun cut = RunTool(kftool::RunVerify, {dir / "cut.dat"});
+    EXPECT_EQ(cut.Status, 1);
+    EXPECT_NE(cut.Out.find("data\\lang\\blob.bin"), std::string::npos) << cut.Out;
+}
+
+TEST(KfTool, ErrorsAreOneLineWithTheSystemMessage)
+{
+    TTempDir dir;
+    WriteFileBytes(dir / "tiny.exe", "MZ");
+    TRun run = RunTool(kftool::RunList, {"--trailer", dir / "tiny.exe"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "kftool: " + (dir / "tiny.exe") + ": I/O error 131\n");
+    TRun missing = RunTool(kftool::RunVerify, {dir / "none.exe"});
+    EXPECT_EQ(missing.Err, "kftool: " + (dir / "none.exe") + ": File not found\n");
+    EXPECT_EQ(RunTool(kftool::RunList, {}).Status, 2);
+    EXPECT_EQ(RunTool(kftool::RunList, {"--bogus", "x"}).Status, 2);
+}
+
+TEST(KfTool, ScriptSetCreatesChangesAndRefuses)
+{
+    TTempDir dir;
+    std::string script = dir / "s.kfs";
+    TRun created = RunTool(kftool::RunScript, {"set", script, "TITLE=Demo Tool", "basedir=Custom",
+                                           "ADDFILESLIST=C:\\a.txt|C:\\b c.txt", "LAUNCH=0", "COLORTOP=15"});
+    ASSERT_EQ(created.Status, 0) << created.Err;
+    TInstallSettings s;
+    TSettingsRecord record(s);
+    LoadScript(script, record);
+    EXPECT_EQ(s.Title, "Demo Tool");
+    EXPECT_EQ(s.BaseDir, 6);
+    EXPECT_EQ(s.AddFilesList, (std::vector<std::string>{"C:\\a.txt", "C:\\b c.txt"}));
+    EXPECT_FALSE(s.Launch);
+    EXPECT_EQ(s.ColorTop, 15);
+    EXPECT_EQ(s.Dir, "My Application") << "unnamed keys keep the defaults";
+
+    TRun changed = RunTool(kftool::RunScript, {"set", script, "DIR=Demo"});
+    ASSERT_EQ(changed.Status, 0);
+    TRun shown = RunTool(kftool::RunScript, {"show", script});
+    EXPECT_NE(shown.Out.find("TITLE=Demo Tool\nDIR=Demo\nURL=\n"), std::string::npos) << shown.Out;
+    EXPECT_NE(shown.Out.find("ADDFILESLIST=C:\\a.txt|C:\\b c.txt\n"), std::string::npos);
+    EXPECT_NE(shown.Out.find("BASEDIR=6\n"), std::string::npos);
+
+    std::string before = ReadFileBytes(script);
+    for (const char* bad : {"NOPE=1", "LAUNCH=yes", "COLORTOP=16", "COLORTOP= 3", "BASEDIR=7", "TITLE", "=x",
+                            "ADDFILESLIST=a||b"})
+    {
+        TRun refused = RunTool(kftool::RunScript, {"set", script, bad});
+        EXPECT_EQ(refused.Status, 2) << bad;
+        EXPECT_FALSE(refused.Err.empty()) << bad;
+    }
+    EXPECT_EQ(ReadFileBytes(script), before) << "a refused change writes nothing";
+}

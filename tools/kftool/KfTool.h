@@ -1,0 +1,63 @@
+// Shared pieces of the kftool commands: error reporting, archive opening with trailer
+// detection, and a strict streaming inflate used by verify and cat.
+#pragma once
+
+#include "archive/CompressionManager.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kftool {
+
+// Exit statuses: 0 success, 1 failure (bad input, damaged entries), 2 usage error.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// "kftool: SUBJECT: MESSAGE" on standard error.
+void PrintError(const std::string& subject, const std::string& message);
+
+enum class TTrailerMode
+{
+    Detect,
+    Force,
+    Never,
+};
+
+struct TOpenedArchive
+{
+    std::unique_ptr<kf::TCompressionManager> Archive;
+    bool UsesTrailer = false;
+};
+
+// Opens an archive read-only. In Detect mode a file whose first header is not a sound
+// standalone header, but whose last 4 bytes point at one, is read through its trailer.
+TOpenedArchive OpenArchive(const std::string& path, TTrailerMode mode);
+
+// Parses the --trailer / --no-trailer options out of args.
+TTrailerMode TakeTrailerOption(std::vector<std::string>& args);
+
+// Why an entry's data is not sound, or "" when it is: the zlib stream must be complete
+// and end exactly at PackedSize, its Adler-32 must match and it must yield exactly
+// OriginalSize bytes. Each inflated chunk goes to sink when one is given.
+std::string InflateEntry(kf::TCompressionManager& archive, const kf::TArchiveEntryHeader& header,
+                         const std::function<void(const char*, size_t)>& sink);
+
+// Checks that the headers chain back to back from the base to the end of the archive
+// (the trailer in a setup executable). Returns "" when they do.
+std::string CheckStructure(kf::TCompressionManager& archive, bool hasTrailer);
+
+int RunList(const std::vector<std::string>& args);
+int RunCat(const std::vector<std::string>& args);
+int RunExtract(const std::vector<std::string>& args);
+int RunVerify(const std::vector<std::string>& args);
+int RunScript(const std::vector<std::string>& args);
+
+// A package name as relative path components, or an empty list when it would leave the
+// extraction directory (absolute, drive letter, "..", or characters no file name holds).
+std::vector<std::string> SafeRelativeComponents(const std::string& entryName);
+
+} // namespace kftool

@@ -1,0 +1,82 @@
+// kftool: looks inside Kitforge files (scripts, packages, setup executables), edits
+// scripts and builds setup executables from the command line.
+#include "tools/kftool/KfTool.h"
+
+#ifdef KF_HAVE_BUILD_COMMAND
+#include "tools/kftool/BuildCommand.h"
+#endif
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kUsage[] =
+    "usage: kftool COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  list FILE              one line per entry: name, OriginalSize, PackedSize, DataOffset\n"
+    "  cat FILE NAME          write an entry's content to standard output\n"
+    "  extract FILE DIR       write every entry below DIR (backslashes become folders)\n"
+    "  verify FILE            inflate every entry and check it; non-zero status when any is bad\n"
+    "  script show FILE.kfs   print the 24 settings of a script as KEY=value lines\n"
+    "  script set FILE.kfs KEY=VALUE...\n"
+    "                         change settings (creating the script with the defaults)\n"
+#ifdef KF_HAVE_BUILD_COMMAND
+    "  build [-C DIR] SCRIPT.kfs [OUTPUT.exe]\n"
+    "                         build a setup executable from a script\n"
+#endif
+    "\n"
+    "list, cat, extract and verify find a setup executable's trailer by themselves;\n"
+    "--trailer or --no-trailer force the mode. ADDFILESLIST values join paths with '|'.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+    {
+        std::fputs(kUsage, stderr);
+        return kftool::kExitUsage;
+    }
+    std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help")
+    {
+        std::fputs(kUsage, stdout);
+        return kftool::kExitOk;
+    }
+    if (command == "--version")
+    {
+        std::puts("kftool (Kitforge) 1.0.5");
+        return kftool::kExitOk;
+    }
+    for (const std::string& arg : args)
+        if (arg == "--help" || arg == "-h")
+        {
+            std::fputs(kUsage, stdout);
+            return kftool::kExitOk;
+        }
+    if (command == "list")
+        return kftool::RunList(args);
+    if (command == "cat")
+        return kftool::RunCat(args);
+    if (command == "extract")
+        return kftool::RunExtract(args);
+    if (command == "verify")
+        return kftool::RunVerify(args);
+    if (command == "script")
+        return kftool::RunScript(args);
+#ifdef KF_HAVE_BUILD_COMMAND
+    if (command == "build")
+    {
+        using namespace kftool; // wherever the build command lives
+        return RunBuildCommand(args);
+    }
+#endif
+    std::fprintf(stderr, "kftool: unknown command '%s'\n%s", command.c_str(), kUsage);
+    return kftool::kExitUsage;
+}

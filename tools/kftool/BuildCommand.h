@@ -1,0 +1,17 @@
+// kftool build: writes a setup executable from an installation script, the way the
+// builder's Finish button does, without a window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kftool {
+
+// args: [-C DIR] SCRIPT.kfs [OUTPUT.exe] (the words after "build"). Relative paths in
+// the script resolve from DIR (default: the current directory); OUTPUT defaults to the
+// title's proposed file name in the current directory. Prints a summary on success;
+// on failure "Error creating installation." and the reason, exit status 1; 2 for
+// usage errors.
+int RunBuildCommand(const std::vector<std::string>& args);
+
+} // namespace kftool

@@ -1,6 +1,76 @@
-#include <windows.h>
+// Entry of the uninstaller stub. Started without arguments (from the registration or
+// the Start menu) it copies itself to the temporary directory and restarts from
+// there, so the installed uninstall.exe is free to be deleted; the copy, started with
+// the log's path, shows the dialog.
+#include "platform/FileSystem.h"
+#include "runtime/uninstaller/UninstallCore.h"
+#include "runtime/uninstaller/UninstallMainForm.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kf::uninstall;
+
+std::string ModuleFileName()
 {
-    return 0;
+    // GetModuleFileNameA truncates silently; grow until the name fits.
+    std::vector<char> buffer(MAX_PATH);
+    for (;;)
+    {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return std::string();
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+int StartupCopy()
+{
+    std::string program = ModuleFileName();
+    std::string programDir = ExtractFileDir(program);
+    std::string tempDir = TempCopyDirectory(kf::TempDirectoryRaw(), programDir);
+    kf::ForceDirectories(tempDir);
+    std::string copy = tempDir + kTempCopyName;
+    if (!CopyFileA(program.c_str(), copy.c_str(), FALSE))
+        MessageBoxA(nullptr, kInitFailedText, kInitFailedCaption, MB_OK | MB_ICONEXCLAMATION);
+    HINSTANCE started = ShellExecuteA(nullptr, "open", copy.c_str(), RestartParameter(programDir).c_str(), nullptr,
+                                      SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(started) > 32 ? 0 : 1;
+}
+
+int ShowDialog(HINSTANCE instance, const std::string& logPath)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    TMainForm form(instance);
+    if (!form.FormCreate(logPath))
+        return 1;
+    return form.Run();
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    try
+    {
+        std::vector<std::string> arguments = SplitCommandLine(GetCommandLineA());
+        if (arguments.size() < 2)
+            return StartupCopy();
+        return ShowDialog(instance, arguments[1]);
+    }
+    catch (const std::exception& error)
+    {
+        MessageBoxA(nullptr, ErrorBoxText(error.what()).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+        return 1;
+    }
 }

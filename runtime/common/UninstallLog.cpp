@@ -1,0 +1,188 @@
+#include "runtime/common/UninstallLog.h"
+
+#include "platform/Error.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+
+namespace kf {
+
+namespace {
+
+std::string Boxed(const std::string& content)
+{
+    std::string line = "# " + content;
+    line.resize(kLogHeaderWidth - 1, ' ');
+    return line + '#';
+}
+
+void AppendToFile(const std::string& fileName, const std::string& bytes)
+{
+    TFile file(fileName, TFileMode::OpenReadWrite);
+    file.Seek(file.Size());
+    file.WriteExact(bytes.data(), static_cast<int32_t>(bytes.size()));
+    file.Close();
+}
+
+} // namespace
+
+const std::vector<std::string>& LogHeader()
+{
+    static const std::vector<std::string> header = {
+        std::string(kLogHeaderWidth, '#'),
+        Boxed("Kitforge Uninstall Log File"),
+        Boxed("Kitforge, the small installer builder"),
+        Boxed("https://kitforge.example/"),
+        std::string(kLogHeaderWidth, '#'),
+        "# This is an automatically generated file.            #",
+        "#" + std::string(kLogHeaderWidth - 2, ' ') + "#",
+        "# IT IS VERY IMPORTANT THAT THIS FILE NOT BE EDITED   #",
+        "# OR OTHERWISE MODIFIED.                              #",
+        "#" + std::string(kLogHeaderWidth - 2, ' ') + "#",
+        "# Editing this file could cause the uninstall process #",
+        "# to malfunction or fail.                             #",
+        std::string(kLogHeaderWidth, '#'),
+    };
+    return header;
+}
+
+std::string TrimText(const std::string& text)
+{
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
+        --last;
+    return text.substr(first, last - first);
+}
+
+bool ParseLogLine(const std::string& line, std::string& kind, std::string& value)
+{
+    std::string trimmed = TrimText(line);
+    if (trimmed.empty() || trimmed[0] == '#')
+        return false;
+    size_t colon = trimmed.find(':');
+    if (colon == std::string::npos)
+    {
+        kind = trimmed;
+        value.clear();
+    }
+    else
+    {
+        kind = TrimText(trimmed.substr(0, colon));
+        value = TrimText(trimmed.substr(colon + 1));
+    }
+    return true;
+}
+
+TLogFile::TLogFile(const std::string& fileName, bool writer) : FFileName(fileName), FWriter(writer)
+{
+    if (writer)
+    {
+        std::string text;
+        for (const std::string& line : LogHeader())
+            text += line + "\r\n";
+        TFile file(fileName, TFileMode::Create);
+        file.WriteExact(text.data(), static_cast<int32_t>(text.size()));
+        file.Close();
+        return;
+    }
+    if (!FileExists(fileName))
+        throw TError("Uninstall log file not found.");
+    Load();
+}
+
+void TLogFile::Load()
+{
+    TFile file(FFileName, TFileMode::OpenRead);
+    int64_t size = file.Size();
+    if (size > INT32_MAX)
+        throw TIOError(kErrReadBeyondEnd);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (size > 0)
+        file.ReadExact(&bytes[0], static_cast<int32_t>(size));
+    file.Close();
+
+    // CR LF, a lone CR and a lone LF each end a line, as text editors see it; a final
+    // line without a line end still counts.
+    std::string line;
+    bool pending = false;
+    for (size_t i = 0; i < bytes.size(); ++i)
+    {
+        char c = bytes[i];
+        if (c == '\r' || c == '\n')
+        {
+            FLines.push_back(line);
+            line.clear();
+            pending = false;
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        }
+        else
+        {
+            line += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        FLines.push_back(line);
+
+    FCursor = Count() - 1;
+    std::string kind, value;
+    for (const std::string& entry : FLines)
+    {
+        if (!ParseLogLine(entry, kind, value))
+            continue;
+        if (kind == "Title")
+            FTitle = value;
+        else if (kind == "Source")
+            FSource = value;
+    }
+}
+
+void TLogFile::WriteLine(const std::string& text)
+{
+    if (!FWriter)
+        throw TError("Log file reader not writer.");
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    FLines.push_back(line);
+    FCursor = Count() - 1;
+    try
+    {
+        AppendToFile(FFileName, line + "\r\n");
+    }
+    catch (const TError&)
+    {
+        // Disk full, file removed meanwhile: the in-memory entry still serves the
+        // roll-back of this run.
+    }
+}
+
+void TLogFile::AddTitleEntry(const std::string& title)
+{
+    WriteLine("Title: " + title);
+    FTitle = title;
+}
+
+void TLogFile::AddFileEntry(const std::string& path) { WriteLine("File: " + path); }
+
+void TLogFile::AddDirectoryEntry(const std::string& fullPath, const std::string& relativePart)
+{
+    WriteLine("Directory: " + relativePart + ";" + fullPath);
+}
+
+bool TLogFile::ReadPrevious(std::string& kind, std::string& value)
+{
+    while (FCursor >= 0)
+    {
+        const std::string& line = FLines[static_cast<size_t>(FCursor)];
+        --FCursor;
+        if (ParseLogLine(line, kind, value))
+            return true;
+    }
+    return false;
+}
+
+} // namespace kf

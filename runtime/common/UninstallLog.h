@@ -1,0 +1,80 @@
+// The uninstall log: "uninstall.log" in the target directory, the record of everything
+// one installation created. The installer writes it (a writer TLogFile), the
+// uninstaller reads it back newest first (a reader TLogFile).
+//
+// File format: single-byte text, CR LF line ends. 13 header lines, each exactly 55
+// characters with "#" in the first and last column, then one entry line per recorded
+// action: kind, ":", one blank, value. Kinds: "Title" (the application title),
+// "File" (full path), "Directory" (relative part ";" full path: the levels created and
+// the deepest of them), "Registry Key" (root "HKCU"/"HKLM" "\" key path), "Source".
+// Readers skip lines that are empty after trimming or that begin with "#", anywhere.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+constexpr int kLogHeaderLines = 13;
+constexpr size_t kLogHeaderWidth = 55;
+
+// The 13 header lines a writer starts the file with.
+const std::vector<std::string>& LogHeader();
+
+// Text with the characters up to and including blank (code 32) removed from both ends.
+std::string TrimText(const std::string& text);
+
+// Splits one log line. Returns false for a line that is empty after trimming or begins
+// with "#". Otherwise kind is the trimmed text before the first ":" and value the
+// trimmed text after it (a value keeps any further ":", so "C:\x" survives); a line
+// without ":" is all kind and an empty value.
+bool ParseLogLine(const std::string& line, std::string& kind, std::string& value);
+
+class TLogFile
+{
+public:
+    // Writer: creates or truncates fileName, writes the header and closes the file;
+    // a failure raises the I/O error. Reader: raises TError("Uninstall log file not
+    // found.") when the file is missing, the I/O error when it cannot be read, and
+    // otherwise holds every line of the file, with Title and Source taken from the
+    // last "Title" and "Source" entries (letter case of the kind counts).
+    TLogFile(const std::string& fileName, bool writer);
+
+    // Writers only (a reader raises TError("Log file reader not writer.")). Keeps the
+    // text in memory, then appends it with a line end to the file and closes it again,
+    // so the file on disk is complete up to the last action even if the installer
+    // dies. An error while appending is ignored: the entry stays in memory, so a
+    // roll-back of this run still undoes it. CR and LF inside the text become blanks:
+    // a value must never smuggle in an extra entry line.
+    void WriteLine(const std::string& text);
+    // "Title: " + title; also becomes Title().
+    void AddTitleEntry(const std::string& title);
+    // "File: " + path.
+    void AddFileEntry(const std::string& path);
+    // "Directory: " + relative part + ";" + full path.
+    void AddDirectoryEntry(const std::string& fullPath, const std::string& relativePart);
+
+    // Moves backwards over the lines held (for a reader the whole file, for a writer
+    // the entries of this run) and parses the next entry line with ParseLogLine,
+    // skipping empty and "#" lines. False when no line is left.
+    bool ReadPrevious(std::string& kind, std::string& value);
+
+    // Lines held: a reader's whole file, header included; a writer's entries so far.
+    int32_t Count() const { return static_cast<int32_t>(FLines.size()); }
+    const std::string& Title() const { return FTitle; }
+    const std::string& Source() const { return FSource; }
+    const std::string& FileName() const { return FFileName; }
+
+private:
+    void Load();
+
+    std::string FFileName;
+    std::vector<std::string> FLines;
+    bool FWriter;
+    int32_t FCursor = -1; // next line to read backwards, or the last line written
+    std::string FTitle;
+    std::string FSource;
+};
+
+} // namespace kf

@@ -1,0 +1,30 @@
+#include "runtime/uninstaller/RemovalSystemWin32.h"
+
+#include "platform/FileSystem.h"
+
+#include <windows.h>
+
+namespace kf {
+namespace uninstall {
+
+uint32_t TWin32RemovalSystem::DeleteFileAt(const std::string& path)
+{
+    return DeleteFileA(path.c_str()) ? 0 : GetLastError();
+}
+
+uint32_t TWin32RemovalSystem::RemoveDirectoryAt(const std::string& path)
+{
+    return RemoveDirectoryA(path.c_str()) ? 0 : GetLastError();
+}
+
+uint32_t TWin32RemovalSystem::DeleteRegistryKeyAt(TRegRoot root, const std::string& key)
+{
+    return DeleteRegistryTree(root, key);
+}
+
+std::string TWin32RemovalSystem::ErrorMessage(uint32_t code) { return SystemErrorMessage(code); }
+
+void TWin32RemovalSystem::UnregisterUninstall(const std::string& keyName) { kf::UnregisterUninstall(keyName); }
+
+} // namespace uninstall
+} // namespace kf

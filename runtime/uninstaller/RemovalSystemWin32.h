@@ -1,0 +1,22 @@
+// The uninstaller's removal operations on a real Windows system.
+#pragma once
+
+#include "runtime/uninstaller/UninstallCore.h"
+
+namespace kf {
+namespace uninstall {
+
+// DeleteFileA, RemoveDirectoryA, registry tree deletion and the uninstall
+// deregistration, each reporting GetLastError (or the registry's code) at once.
+class TWin32RemovalSystem : public IRemovalSystem
+{
+public:
+    uint32_t DeleteFileAt(const std::string& path) override;
+    uint32_t RemoveDirectoryAt(const std::string& path) override;
+    uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override;
+    std::string ErrorMessage(uint32_t code) override;
+    void UnregisterUninstall(const std::string& keyName) override;
+};
+
+} // namespace uninstall
+} // namespace kf

@@ -1,0 +1,134 @@
+// Everything the uninstaller decides, free of windows: the texts, the button rules of
+// each page, the start-up copy's paths, and the removal of log entries through a
+// small system interface. The form in UninstallMainForm only shows what this says.
+#pragma once
+
+#include "runtime/common/ShellInstallLib.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+class TLogFile;
+
+namespace uninstall {
+
+// Captions and messages, as the user sees them. CR is a lone carriage return.
+extern const char* const kApplicationTitle;      // "Uninstall"
+extern const char* const kInitFailedText;        // temporary copy not written
+extern const char* const kInitFailedCaption;     // "Uninstall Failed"
+extern const char* const kOpenErrorCaption;      // "Uninstall Error"
+extern const char* const kIntroTemplate;         // lblIntro, with %TITLE%
+extern const char* const kUninstallingTemplate;  // lblUninstalling, with %TITLE%
+extern const char* const kCompleteTemplate;      // lblComplete, with %TITLE%
+extern const char* const kErrorText;             // lblError
+extern const char* const kTempCopyName;          // "uninst.exe"
+extern const char* const kLogName;               // "uninstall.log"
+extern const char* const kFallbackTempDir;       // "C:\TEMP\"
+
+// Every "%TITLE%" replaced by title in one left-to-right scan; a title that itself
+// holds "%TITLE%" is not expanded again.
+std::string ReplaceTitle(const std::string& text, const std::string& title);
+
+// "Uninstall " + title (nothing after the blank when the log has no title).
+std::string WindowCaption(const std::string& title);
+
+// The "Cannot open file: " message for the log path given on the command line.
+std::string CannotOpenLogMessage(const std::string& logPath);
+
+// The text of the application's error box for an error nothing else caught: the
+// message, with a full stop appended when its last character sorts above ".".
+std::string ErrorBoxText(const std::string& message);
+
+// lblProgress while an entry is undone: "Removing " + kind in lower case + " " + the
+// value in quotation marks.
+std::string ProgressText(const std::string& kind, const std::string& value);
+
+// ParamStr-style split of a command line: blanks separate arguments, quotation marks
+// group and are removed. Element 0 is the program.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// ASCII a-z to A-Z only, as the comparison of the temporary folder needs.
+std::string UpperAscii(const std::string& text);
+std::string LowerAscii(const std::string& text);
+
+// Where the start-up copy goes: the temporary directory as the system reported it
+// (raw, maybe padded), upper-cased, trimmed and with a trailing "\"; "C:\TEMP\" when
+// that is empty or is the program's own directory (programDir with or without "\").
+std::string TempCopyDirectory(const std::string& rawTempDir, const std::string& programDir);
+
+// The restart parameter: the log beside the program, in quotation marks.
+std::string RestartParameter(const std::string& programDir);
+
+// The directory part of a program path, with its trailing "\" ("C:\a\b.exe" → "C:\a\").
+std::string ExtractFileDir(const std::string& path);
+
+enum class TPage
+{
+    Intro,
+    Uninstalling,
+    Complete,
+};
+
+struct TButtonState
+{
+    bool PreviousEnabled;
+    bool NextEnabled;
+    bool CancelEnabled;
+    bool NextIsFinish;  // btnNext caption "Finish" instead of "&Next >>"
+    bool ResetErrors;   // hide lblError, btnMoreInfo, memErrors and empty memErrors
+};
+
+// The buttons a page shows (PageControlChange).
+TButtonState ButtonsForPage(TPage page);
+
+// FormCloseQuery: the window closes only on the welcome page; during and after the
+// removal it stays until Next/Finish.
+bool CanClose(TPage page);
+
+// The operations the removal needs from the system. Each returns 0 or the system's
+// error code, read at once after the failing call.
+class IRemovalSystem
+{
+public:
+    virtual ~IRemovalSystem() = default;
+    virtual uint32_t DeleteFileAt(const std::string& path) = 0;
+    virtual uint32_t RemoveDirectoryAt(const std::string& path) = 0;
+    virtual uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) = 0;
+    // The system's message text for an error code.
+    virtual std::string ErrorMessage(uint32_t code) = 0;
+    virtual void UnregisterUninstall(const std::string& keyName) = 0;
+};
+
+// Undoes one log entry; failures are added to errors as the memErrors lines.
+//   "File": delete it; on failure "Cannot remove file: "<path>"" and the reason line.
+//   "Directory" (left ";" right): while left is not empty, remove right (on failure
+//     "Cannot remove directory: "<right>"" and the reason line), then climb both with
+//     ParentDir.
+//   "Registry Key" (root "\" key, root "HKCU" or "HKLM"): delete the key with all its
+//     subkeys; on failure "Cannot remove registry key: "<key>"". Another root gives
+//     "Unrecognized rootkey: "<root>"" and deletes nothing: guessing a root could
+//     delete a key the installation never created.
+//   Anything else ("Title", "Source", unknown kinds): nothing. Kinds are case-sensitive.
+// A reason line is seven blanks and the system's message text.
+void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSystem& system,
+                 std::vector<std::string>& errors);
+
+// Told about each entry before and after RemoveEntry, so the form can show progress and
+// let pending window messages through.
+class IRemovalProgress
+{
+public:
+    virtual ~IRemovalProgress() = default;
+    virtual void EntryStarting(const std::string& progressText) = 0;
+    virtual void EntryDone() = 0;
+};
+
+// Undoes every entry of the log, newest first, then unregisters the log's title.
+void RunUninstall(TLogFile& log, IRemovalSystem& system, IRemovalProgress& progress,
+                  std::vector<std::string>& errors);
+
+} // namespace uninstall
+} // namespace kf

@@ -49,6 +49,9 @@ int StartupCopy()
 
 int ShowDialog(HINSTANCE instance, const std::string& logPath)
 {
+    // The restart inherits the first run's current directory, often the target folder
+    // itself; a process's current directory cannot be removed, so move out of it.
+    SetCurrentDirectoryA(ExtractFileDir(ModuleFileName()).c_str());
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     TMainForm form(instance);

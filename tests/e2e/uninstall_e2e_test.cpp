@@ -1,0 +1,442 @@
+// End to end under Wine and Xvfb: an installation set up by hand (folders, files, a
+// registry key, the registration and a log written by TLogFile), the real
+// uninstall.exe started from the target folder without arguments, its restart from
+// the temporary folder followed, and the dialog driven as a user would.
+#include "Driver.h"
+#include "platform/FileSystem.h"
+#include "runtime/common/ShellInstallLib.h"
+#include "runtime/common/ShortcutsLib.h"
+#include "runtime/common/UninstallLog.h"
+#include "runtime/common/Win32Handles.h"
+#include "runtime/uninstaller/UninstallCore.h"
+#include "tests/TestSupport.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace kf;
+using kftest::TTempDir;
+using kftest::WriteFileBytes;
+
+namespace {
+
+constexpr int kStartMs = 30000;  // a Wine process start can be slow on a cold server
+constexpr int kActionMs = 30000;
+
+std::string StubPath() { return std::string(KF_BINARY_DIR) + "\\bin\\uninstall.exe"; }
+
+std::string Lower(std::string text)
+{
+    CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+bool KeyExists(HKEY root, const std::string& key)
+{
+    TRegKey handle;
+    return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, handle.Receive()) == ERROR_SUCCESS;
+}
+
+void CreateKey(HKEY root, const std::string& key)
+{
+    TRegKey handle;
+    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.Receive(), nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(handle.Get(), "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+}
+
+// The environment of this process with TMP and TEMP pointing to a folder of the test,
+// so each run's "uninst.exe" copy is private and easy to check.
+std::vector<char> EnvironmentWithTemp(const std::string& temp)
+{
+    std::vector<char> block;
+    char* strings = GetEnvironmentStringsA();
+    for (const char* entry = strings; *entry; entry += lstrlenA(entry) + 1)
+    {
+        std::string text = entry;
+        if (Lower(text.substr(0, 4)) == "tmp=" || Lower(text.substr(0, 5)) == "temp=")
+            continue;
+        block.insert(block.end(), text.begin(), text.end());
+        block.push_back('\0');
+    }
+    FreeEnvironmentStringsA(strings);
+    for (std::string text : {"TMP=" + temp, "TEMP=" + temp})
+    {
+        block.insert(block.end(), text.begin(), text.end());
+        block.push_back('\0');
+    }
+    block.push_back('\0');
+    return block;
+}
+
+// A process the test started or found; ended when the test ends, whatever happened.
+class TProcess
+{
+public:
+    TProcess() = default;
+    explicit TProcess(HANDLE handle) : FHandle(handle) {}
+    ~TProcess()
+    {
+        if (FHandle.Valid() && WaitForSingleObject(FHandle.Get(), 0) == WAIT_TIMEOUT)
+        {
+            TerminateProcess(FHandle.Get(), 99);
+            WaitForSingleObject(FHandle.Get(), 10000);
+        }
+    }
+    void Reset(HANDLE handle) { FHandle.Reset(handle); }
+    bool Valid() const { return FHandle.Valid(); }
+    // The exit code, or -1 when it did not end in time.
+    long WaitForExit(int timeoutMs)
+    {
+        if (WaitForSingleObject(FHandle.Get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(FHandle.Get(), &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    THandle FHandle;
+};
+
+// Starts program without arguments, from its own folder, with TMP/TEMP set.
+bool StartProgram(const std::string& program, const std::string& temp, TProcess& process)
+{
+    std::vector<char> environment = EnvironmentWithTemp(temp);
+    std::string commandLine = "\"" + program + "\"";
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    std::string directory = uninstall::ExtractFileDir(program);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, environment.data(),
+                        directory.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    process.Reset(info.hProcess);
+    return true;
+}
+
+// Opens the process behind a window, to wait for its end (and end it if need be).
+void AttachToWindow(HWND window, TProcess& process)
+{
+    process.Reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                              kfdriver::ProcessOf(window)));
+}
+
+std::string Text(HWND top, const std::string& prefix)
+{
+    HWND control = kfdriver::FindControlByPrefix(top, prefix);
+    return control ? kfdriver::TextOf(control) : "<none>";
+}
+
+bool Visible(HWND control) { return control && IsWindowVisible(control); }
+
+// One installation, made by hand the way the installer would leave it.
+class Installation : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(FileExists(StubPath())) << StubPath();
+        FTitle = "Kitforge E2E Demo " + std::to_string(GetCurrentProcessId());
+        FRegistryBase = "Software\\Kitforge Tests\\uninstall_e2e_" + std::to_string(GetCurrentProcessId());
+        FBase = FRoot.Path();
+        FTemp = FBase + "\\tmp";
+        FApps = FBase + "\\Apps";
+        FTarget = FApps + "\\Vendor\\Demo";
+        FPrograms = FBase + "\\Programs";
+        ASSERT_TRUE(ForceDirectories(FTemp));
+        // Folders and files that were there before the installation.
+        ASSERT_TRUE(ForceDirectories(FApps + "\\Other"));
+        WriteFileBytes(FApps + "\\keep.txt", "not installed");
+        WriteFileBytes(FApps + "\\Other\\other.txt", "not installed");
+        ASSERT_TRUE(ForceDirectories(FPrograms));
+        CreateKey(HKEY_CURRENT_USER, FRegistryBase + "\\Keep");
+        RegisterUninstall(FTitle + " Other", "Another application", "C:\\other\\uninstall.exe");
+    }
+
+    void TearDown() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, FRegistryBase.c_str());
+        UnregisterUninstall(FTitle);
+        UnregisterUninstall(FTitle + " Other");
+    }
+
+    // The installer's work, logged in its order: the target levels it created, the
+    // log itself, the files, sub-folders as CreatePath makes them, a registry key and
+    // the Start-menu group with its shortcuts.
+    void Install()
+    {
+        ASSERT_TRUE(ForceDirectories(FTarget));
+        TLogFile log(FTarget + "\\uninstall.log", true);
+        log.AddTitleEntry(FTitle);
+        log.AddDirectoryEntry(FTarget, "Vendor\\Demo");
+        log.AddFileEntry(FTarget + "\\uninstall.log");
+        AddFile(log, FTarget + "\\uninstall.exe", ReadStub());
+        AddFile(log, FTarget + "\\demo.exe", "MZ demo");
+        AddDirectory(log, FTarget + "\\lang\\", "lang\\");
+        AddFile(log, FTarget + "\\lang\\en.txt", "english");
+        AddDirectory(log, FTarget + "\\docs\\", "docs\\");
+        AddDirectory(log, FTarget + "\\docs\\deep\\", "deep\\");
+        AddFile(log, FTarget + "\\docs\\deep\\manual.txt", "manual");
+        CreateKey(HKEY_CURRENT_USER, FRegistryBase + "\\Demo\\Settings\\Window");
+        log.WriteLine("Registry Key: HKCU\\" + FRegistryBase + "\\Demo");
+        std::string group = FPrograms + "\\Demo Group";
+        ASSERT_TRUE(MakeDirectory(group));
+        log.AddDirectoryEntry(group, "Demo Group");
+        for (const char* target : {"demo.exe", "http://www.example.com/demo"})
+        {
+            std::string link = CreateShortcut(group + "\\" + (IsURL(target) ? "Web Site" : "Demo"),
+                                              IsURL(target) ? target : FTarget + "\\" + target, FTarget, "", 1);
+            ASSERT_NE(link, "");
+            log.AddFileEntry(link);
+        }
+        RegisterUninstall(FTitle, FTitle + " (remove only)", FTarget + "\\uninstall.exe");
+        FEntries = log.Count();
+    }
+
+    static std::string ReadStub() { return kftest::ReadFileBytes(StubPath()); }
+    static void AddFile(TLogFile& log, const std::string& path, const std::string& bytes)
+    {
+        log.AddFileEntry(path);
+        WriteFileBytes(path, bytes);
+    }
+    static void AddDirectory(TLogFile& log, const std::string& path, const std::string& relative)
+    {
+        log.AddDirectoryEntry(path, relative);
+        ASSERT_TRUE(MakeDirectory(path));
+    }
+
+    // Starts the installed uninstall.exe and follows its restart to the dialog.
+    HWND StartUninstall()
+    {
+        TProcess first;
+        if (!StartProgram(FTarget + "\\uninstall.exe", FTemp, first))
+        {
+            ADD_FAILURE() << "uninstall.exe did not start";
+            return nullptr;
+        }
+        // The first run only copies itself and restarts, without a window of its own.
+        EXPECT_EQ(first.WaitForExit(kStartMs), 0);
+        HWND window = kfdriver::WaitForTopWindow(uninstall::WindowCaption(FTitle), kStartMs);
+        if (!window)
+        {
+            ADD_FAILURE() << "no window \"" << uninstall::WindowCaption(FTitle) << "\"";
+            return nullptr;
+        }
+        AttachToWindow(window, FDialog);
+        EXPECT_TRUE(FileExists(FTemp + "\\uninst.exe"));
+        EXPECT_EQ(Lower(kfdriver::ProcessImage(kfdriver::ProcessOf(window))), Lower(FTemp + "\\uninst.exe"));
+        return window;
+    }
+
+    void ExpectIntroPage(HWND window)
+    {
+        EXPECT_EQ(Text(window, "Welcome"), uninstall::ReplaceTitle(uninstall::kIntroTemplate, FTitle));
+        HWND previous = kfdriver::FindControl(window, "<< &Previous", "Button");
+        HWND next = kfdriver::FindControl(window, "&Next >>", "Button");
+        HWND cancel = kfdriver::FindControl(window, "&Cancel", "Button");
+        ASSERT_TRUE(previous && next && cancel);
+        EXPECT_TRUE(Visible(previous) && !IsWindowEnabled(previous));
+        EXPECT_TRUE(kfdriver::IsUsable(next));
+        EXPECT_TRUE(kfdriver::IsUsable(cancel));
+        EXPECT_FALSE(Visible(kfdriver::FindControl(window, uninstall::kErrorText)));
+        EXPECT_FALSE(Visible(kfdriver::FindControl(window, "More Information >>")));
+        EXPECT_FALSE(Visible(kfdriver::FindControlOfClass(window, "Edit")));
+        EXPECT_FALSE(Visible(kfdriver::FindControlByPrefix(window, "Removing ")));
+    }
+
+    // Waits for the complete page; the window must stay open until Finish.
+    void WaitForCompletePage(HWND window)
+    {
+        std::string complete = uninstall::ReplaceTitle(uninstall::kCompleteTemplate, FTitle);
+        ASSERT_TRUE(kfdriver::WaitUntil([&] { return Visible(kfdriver::FindControl(window, complete)); }, kActionMs));
+        HWND finish = kfdriver::FindControl(window, "Finish", "Button");
+        ASSERT_TRUE(finish);
+        EXPECT_TRUE(kfdriver::IsUsable(finish));
+        EXPECT_FALSE(IsWindowEnabled(kfdriver::FindControl(window, "&Cancel", "Button")));
+        EXPECT_FALSE(IsWindowEnabled(kfdriver::FindControl(window, "<< &Previous", "Button")));
+        // The last entry undone is the first line, the title.
+        EXPECT_EQ(Text(window, "Removing title"), "Removing title \"" + FTitle + "\"");
+        HWND bar = kfdriver::FindControlOfClass(window, PROGRESS_CLASSA);
+        DWORD_PTR position = 0, maximum = 0;
+        SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &position);
+        SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &maximum);
+        EXPECT_EQ(position, static_cast<DWORD_PTR>(FEntries));
+        EXPECT_EQ(maximum, static_cast<DWORD_PTR>(FEntries + kLogHeaderLines));
+
+        // Closing is refused once the removal has run.
+        kfdriver::RequestClose(window);
+        Sleep(300);
+        EXPECT_TRUE(IsWindow(window));
+    }
+
+    void Finish(HWND window)
+    {
+        ASSERT_TRUE(kfdriver::PressKey(window, VK_RETURN)); // Enter: the default button, Finish
+        EXPECT_TRUE(kfdriver::WaitForWindowGone(window, kActionMs));
+        EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
+    }
+
+    void ExpectUntouchedSurroundings()
+    {
+        EXPECT_TRUE(FileExists(FApps + "\\keep.txt"));
+        EXPECT_TRUE(FileExists(FApps + "\\Other\\other.txt"));
+        EXPECT_TRUE(DirectoryExists(FPrograms));
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, FRegistryBase + "\\Keep"));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + FTitle + " Other"));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+    }
+
+    TTempDir FRoot;
+    std::string FTitle, FRegistryBase, FBase, FTemp, FApps, FTarget, FPrograms;
+    int FEntries = 0;
+    TProcess FDialog; // after FRoot: ended before the folders are cleaned up
+};
+
+} // namespace
+
+TEST_F(Installation, RemovesEverythingLoggedAndNothingElse)
+{
+    Install();
+    HWND window = StartUninstall();
+    ASSERT_TRUE(window);
+    ExpectIntroPage(window);
+
+    // Keyboard: focus starts on Next, Tab goes to Cancel and back (Previous is disabled).
+    HWND next = kfdriver::FindControl(window, "&Next >>", "Button");
+    HWND cancel = kfdriver::FindControl(window, "&Cancel", "Button");
+    ASSERT_TRUE(kfdriver::WaitUntil([&] { return kfdriver::FocusedControl(window) == next; }, kActionMs));
+    kfdriver::PressKey(window, VK_TAB);
+    EXPECT_TRUE(kfdriver::WaitUntil([&] { return kfdriver::FocusedControl(window) == cancel; }, kActionMs));
+    kfdriver::PressKey(window, VK_TAB);
+    EXPECT_TRUE(kfdriver::WaitUntil([&] { return kfdriver::FocusedControl(window) == next; }, kActionMs));
+
+    ASSERT_TRUE(kfdriver::PressAltKey(window, 'n')); // the access key of "&Next >>"
+    WaitForCompletePage(window);
+    EXPECT_FALSE(Visible(kfdriver::FindControl(window, uninstall::kErrorText)));
+    EXPECT_FALSE(Visible(kfdriver::FindControl(window, "More Information >>")));
+    EXPECT_EQ(kfdriver::TextOf(kfdriver::FindControlOfClass(window, "Edit")), "");
+    Finish(window);
+
+    EXPECT_FALSE(DirectoryExists(FApps + "\\Vendor"));
+    EXPECT_FALSE(DirectoryExists(FPrograms + "\\Demo Group"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, FRegistryBase + "\\Demo"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + FTitle));
+    ExpectUntouchedSurroundings();
+    // The temporary copy stays behind by design.
+    EXPECT_TRUE(FileExists(FTemp + "\\uninst.exe"));
+}
+
+TEST_F(Installation, FileHeldOpenIsReportedWithTheSystemsReason)
+{
+    Install();
+    std::string held = FTarget + "\\lang\\en.txt";
+    TFileHandle handle(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(handle.Valid());
+
+    HWND window = StartUninstall();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(window, "&Next >>", "Button")));
+    WaitForCompletePage(window);
+
+    EXPECT_TRUE(Visible(kfdriver::FindControl(window, uninstall::kErrorText)));
+    HWND moreInfo = kfdriver::FindControl(window, "More Information >>", "Button");
+    HWND errors = kfdriver::FindControlOfClass(window, "Edit");
+    ASSERT_TRUE(kfdriver::IsUsable(moreInfo));
+    EXPECT_FALSE(Visible(errors));
+    ASSERT_TRUE(kfdriver::Click(moreInfo));
+    ASSERT_TRUE(kfdriver::WaitUntil([&] { return Visible(errors); }, kActionMs));
+    EXPECT_FALSE(IsWindowEnabled(moreInfo));
+
+    std::string reason = "       " + SystemErrorMessage(ERROR_SHARING_VIOLATION);
+    std::string notEmpty = "       " + SystemErrorMessage(ERROR_DIR_NOT_EMPTY);
+    std::string expected = "Cannot remove file: \"" + held + "\"\r\n" + reason + "\r\n" +
+                           "Cannot remove directory: \"" + FTarget + "\\lang\\\"\r\n" + notEmpty + "\r\n" +
+                           "Cannot remove directory: \"" + FTarget + "\"\r\n" + notEmpty + "\r\n" +
+                           "Cannot remove directory: \"" + FApps + "\\Vendor\"\r\n" + notEmpty;
+    EXPECT_EQ(kfdriver::TextOf(errors), expected);
+    Finish(window);
+
+    // Only the held file and the folders holding it are left.
+    handle.Reset();
+    EXPECT_TRUE(FileExists(held));
+    EXPECT_FALSE(FileExists(FTarget + "\\demo.exe"));
+    EXPECT_FALSE(FileExists(FTarget + "\\uninstall.exe"));
+    EXPECT_FALSE(FileExists(FTarget + "\\uninstall.log"));
+    EXPECT_FALSE(DirectoryExists(FTarget + "\\docs"));
+    EXPECT_FALSE(DirectoryExists(FPrograms + "\\Demo Group"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, FRegistryBase + "\\Demo"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + FTitle));
+    ExpectUntouchedSurroundings();
+}
+
+TEST_F(Installation, CancelOnTheWelcomePageChangesNothing)
+{
+    Install();
+    HWND window = StartUninstall();
+    ASSERT_TRUE(window);
+    ExpectIntroPage(window);
+    ASSERT_TRUE(kfdriver::PressKey(window, VK_ESCAPE)); // Esc: Cancel
+    EXPECT_TRUE(kfdriver::WaitForWindowGone(window, kActionMs));
+    EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
+
+    for (const char* file : {"uninstall.log", "uninstall.exe", "demo.exe", "lang\\en.txt", "docs\\deep\\manual.txt"})
+        EXPECT_TRUE(FileExists(FTarget + "\\" + file)) << file;
+    EXPECT_TRUE(FileExists(FPrograms + "\\Demo Group\\Demo.LNK"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, FRegistryBase + "\\Demo\\Settings\\Window"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + FTitle));
+    ExpectUntouchedSurroundings();
+}
+
+TEST_F(Installation, MissingLogIsReportedAndNothingChanges)
+{
+    ASSERT_TRUE(ForceDirectories(FTarget));
+    WriteFileBytes(FTarget + "\\uninstall.exe", ReadStub());
+    WriteFileBytes(FTarget + "\\demo.exe", "MZ demo");
+    RegisterUninstall(FTitle, FTitle + " (remove only)", FTarget + "\\uninstall.exe");
+
+    TProcess first;
+    ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", FTemp, first));
+    EXPECT_EQ(first.WaitForExit(kStartMs), 0);
+    HWND box = kfdriver::WaitForTopWindow(uninstall::kOpenErrorCaption, kStartMs, false, "#32770");
+    ASSERT_TRUE(box);
+    AttachToWindow(box, FDialog);
+    std::string message = uninstall::CannotOpenLogMessage(FTarget + "\\uninstall.log");
+    HWND text = kfdriver::FindControl(box, message, "Static");
+    EXPECT_TRUE(Visible(text)) << "message box says: " << kfdriver::TextOf(GetDlgItem(box, 0xFFFF));
+    ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(box, "OK", "Button")));
+    EXPECT_EQ(FDialog.WaitForExit(kActionMs), 1);
+    EXPECT_EQ(kfdriver::FindTopWindow(uninstall::WindowCaption(""), true), nullptr);
+
+    EXPECT_TRUE(FileExists(FTarget + "\\uninstall.exe"));
+    EXPECT_TRUE(FileExists(FTarget + "\\demo.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + FTitle));
+    ExpectUntouchedSurroundings();
+}
+
+TEST_F(Installation, RunningFromTheTemporaryFolderCopiesToCTemp)
+{
+    Install();
+    TProcess first;
+    // TMP is the program's own folder: the copy must not overwrite the running program.
+    ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", FTarget, first));
+    EXPECT_EQ(first.WaitForExit(kStartMs), 0);
+    HWND window = kfdriver::WaitForTopWindow(uninstall::WindowCaption(FTitle), kStartMs);
+    ASSERT_TRUE(window);
+    AttachToWindow(window, FDialog);
+    EXPECT_EQ(Lower(kfdriver::ProcessImage(kfdriver::ProcessOf(window))), "c:\\temp\\uninst.exe");
+    EXPECT_FALSE(FileExists(FTarget + "\\uninst.exe"));
+
+    // The caption's close button works on the welcome page.
+    kfdriver::RequestClose(window);
+    EXPECT_TRUE(kfdriver::WaitForWindowGone(window, kActionMs));
+    EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
+    EXPECT_TRUE(FileExists(FTarget + "\\uninstall.log"));
+    EXPECT_TRUE(FileExists(FTarget + "\\demo.exe"));
+}

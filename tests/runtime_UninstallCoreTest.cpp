@@ -1,0 +1,268 @@
+// The uninstaller's decisions: texts, start-up paths, page rules and the removal of
+// each kind of log entry, against a recording fake of the system.
+#include "runtime/uninstaller/UninstallCore.h"
+#include "runtime/common/UninstallLog.h"
+#include "TestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+using namespace kf;
+using namespace kf::uninstall;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+// Records every call; paths listed in Failing fail with their code.
+class TFakeSystem : public IRemovalSystem
+{
+public:
+    std::vector<std::string> Calls;
+    std::map<std::string, uint32_t> Failing;
+
+    uint32_t DeleteFileAt(const std::string& path) override { return Record("file " + path, path); }
+    uint32_t RemoveDirectoryAt(const std::string& path) override { return Record("dir " + path, path); }
+    uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override
+    {
+        return Record(std::string(root == TRegRoot::CurrentUser ? "key HKCU " : "key HKLM ") + key, key);
+    }
+    std::string ErrorMessage(uint32_t code) override { return "reason " + std::to_string(code); }
+    void UnregisterUninstall(const std::string& keyName) override { Calls.push_back("unregister " + keyName); }
+
+private:
+    uint32_t Record(const std::string& call, const std::string& path)
+    {
+        Calls.push_back(call);
+        auto failure = Failing.find(path);
+        return failure == Failing.end() ? 0 : failure->second;
+    }
+};
+
+class TRecordingProgress : public IRemovalProgress
+{
+public:
+    std::vector<std::string> Events;
+    void EntryStarting(const std::string& text) override { Events.push_back(text); }
+    void EntryDone() override { Events.push_back("done"); }
+};
+
+} // namespace
+
+TEST(UninstallTexts, ReplaceTitleScansOnce)
+{
+    EXPECT_EQ(ReplaceTitle("Welcome to %TITLE%, %TITLE%!", "Demo"), "Welcome to Demo, Demo!");
+    EXPECT_EQ(ReplaceTitle("%TITLE%%TITLE%", "ab"), "abab");
+    EXPECT_EQ(ReplaceTitle("%TITLE%", "%TITLE% x"), "%TITLE% x");
+    EXPECT_EQ(ReplaceTitle("%TITLE", "Demo"), "%TITLE");
+    EXPECT_EQ(ReplaceTitle("%%TITLE%%", "D"), "%D%");
+    EXPECT_EQ(ReplaceTitle("Removal of %TITLE%.", ""), "Removal of .");
+    EXPECT_EQ(ReplaceTitle("", "Demo"), "");
+}
+
+TEST(UninstallTexts, MessagesReadAsSpecified)
+{
+    EXPECT_EQ(ReplaceTitle(kIntroTemplate, "Demo Tool"),
+              "Welcome to Uninstall for Demo Tool.\r\r"
+              "This program will remove Demo Tool and associated files from your computer.\r\r"
+              "Press \"Next\" to continue, or \"Cancel\" to quit.");
+    EXPECT_EQ(ReplaceTitle(kUninstallingTemplate, "Demo"), "Removing Demo files and directories....");
+    EXPECT_EQ(ReplaceTitle(kCompleteTemplate, "Demo"),
+              "This program has completed the removal of Demo from your computer.");
+    EXPECT_EQ(CannotOpenLogMessage("C:\\Apps\\Demo\\uninstall.log"),
+              "Cannot open file: \"C:\\Apps\\Demo\\uninstall.log\".\r\r"
+              "This software cannot be automatically removed from your computer.");
+    EXPECT_EQ(WindowCaption("Demo"), "Uninstall Demo");
+    EXPECT_EQ(WindowCaption(""), "Uninstall ");
+    EXPECT_EQ(ProgressText("File", "C:\\Demo\\a.txt"), "Removing file \"C:\\Demo\\a.txt\"");
+    EXPECT_EQ(ProgressText("Registry Key", "HKCU\\Software\\Demo"), "Removing registry key \"HKCU\\Software\\Demo\"");
+    EXPECT_EQ(ProgressText("Title", "Demo"), "Removing title \"Demo\"");
+    EXPECT_EQ(ErrorBoxText("Disk full"), "Disk full.");
+    EXPECT_EQ(ErrorBoxText("Done."), "Done.");
+    EXPECT_EQ(ErrorBoxText("Why?!"), "Why?!");
+}
+
+TEST(UninstallStartup, CommandLineSplitsLikeParamStr)
+{
+    EXPECT_THAT(SplitCommandLine("\"C:\\Temp Dir\\uninst.exe\" \"C:\\Program Files\\Demo\\uninstall.log\""),
+                ElementsAre("C:\\Temp Dir\\uninst.exe", "C:\\Program Files\\Demo\\uninstall.log"));
+    EXPECT_THAT(SplitCommandLine("uninstall.exe"), ElementsAre("uninstall.exe"));
+    EXPECT_THAT(SplitCommandLine("  a.exe   b  c\t"), ElementsAre("a.exe", "b", "c"));
+    // A backslash before the closing quotation mark is a path, not an escape.
+    EXPECT_THAT(SplitCommandLine("a.exe \"C:\\Demo\\\""), ElementsAre("a.exe", "C:\\Demo\\"));
+    EXPECT_THAT(SplitCommandLine("a.exe x\"y z\"w"), ElementsAre("a.exe", "xy zw"));
+    EXPECT_THAT(SplitCommandLine(""), IsEmpty());
+}
+
+TEST(UninstallStartup, CopyGoesToTheTemporaryDirectoryUnlessRunningFromIt)
+{
+    using std::string;
+    EXPECT_EQ(TempCopyDirectory(string("C:\\Users\\ann\\AppData\\Local\\Temp\\") + string(2, '\0'), "C:\\Apps\\Demo\\"),
+              "C:\\USERS\\ANN\\APPDATA\\LOCAL\\TEMP\\");
+    EXPECT_EQ(TempCopyDirectory("  c:\\tmp  ", "C:\\Apps\\Demo\\"), "C:\\TMP\\");
+    // Already running from there: the copy would overwrite the running program.
+    EXPECT_EQ(TempCopyDirectory("C:\\Temp\\", "c:\\temp\\"), "C:\\TEMP\\");
+    EXPECT_EQ(TempCopyDirectory("D:\\Scratch\\", "d:\\scratch\\"), "C:\\TEMP\\");
+    EXPECT_EQ(TempCopyDirectory("D:\\Scratch", "D:\\Scratch"), "C:\\TEMP\\");
+    EXPECT_EQ(TempCopyDirectory("", "C:\\Apps\\"), "C:\\TEMP\\");
+    EXPECT_EQ(TempCopyDirectory(string(" \0\0", 3), "C:\\Apps\\"), "C:\\TEMP\\");
+    // Only a-z are upper-cased, so a name with other letters still compares bytewise.
+    EXPECT_EQ(UpperAscii("c:\\t\xe4mp"), "C:\\T\xe4MP");
+
+    EXPECT_EQ(RestartParameter("C:\\Program Files\\Demo\\"), "\"C:\\Program Files\\Demo\\uninstall.log\"");
+    EXPECT_EQ(RestartParameter("C:\\Demo"), "\"C:\\Demo\\uninstall.log\"");
+    EXPECT_EQ(ExtractFileDir("C:\\Program Files\\Demo\\uninstall.exe"), "C:\\Program Files\\Demo\\");
+    EXPECT_EQ(ExtractFileDir("C:uninstall.exe"), "C:");
+    EXPECT_EQ(ExtractFileDir("uninstall.exe"), "");
+}
+
+TEST(UninstallPages, ButtonsAndClosingFollowThePage)
+{
+    TButtonState intro = ButtonsForPage(TPage::Intro);
+    EXPECT_FALSE(intro.PreviousEnabled);
+    EXPECT_TRUE(intro.NextEnabled);
+    EXPECT_TRUE(intro.CancelEnabled);
+    EXPECT_FALSE(intro.NextIsFinish);
+    EXPECT_TRUE(intro.ResetErrors);
+
+    TButtonState removing = ButtonsForPage(TPage::Uninstalling);
+    EXPECT_FALSE(removing.PreviousEnabled || removing.NextEnabled || removing.CancelEnabled);
+    EXPECT_FALSE(removing.ResetErrors);
+
+    TButtonState complete = ButtonsForPage(TPage::Complete);
+    EXPECT_FALSE(complete.PreviousEnabled);
+    EXPECT_TRUE(complete.NextEnabled);
+    EXPECT_FALSE(complete.CancelEnabled);
+    EXPECT_TRUE(complete.NextIsFinish);
+    EXPECT_FALSE(complete.ResetErrors);
+
+    EXPECT_TRUE(CanClose(TPage::Intro));
+    EXPECT_FALSE(CanClose(TPage::Uninstalling));
+    EXPECT_FALSE(CanClose(TPage::Complete));
+}
+
+TEST(UninstallRemoval, FileFailureGivesTheLinePairWithTheReason)
+{
+    TFakeSystem system;
+    system.Failing["C:\\Demo\\busy.dll"] = 32;
+    std::vector<std::string> errors;
+    RemoveEntry("File", "C:\\Demo\\a.txt", system, errors);
+    RemoveEntry("File", "C:\\Demo\\busy.dll", system, errors);
+    EXPECT_THAT(system.Calls, ElementsAre("file C:\\Demo\\a.txt", "file C:\\Demo\\busy.dll"));
+    EXPECT_THAT(errors, ElementsAre("Cannot remove file: \"C:\\Demo\\busy.dll\"", "       reason 32"));
+}
+
+TEST(UninstallRemoval, DirectoryRemovesOneLevelPerRelativeComponent)
+{
+    TFakeSystem system;
+    std::vector<std::string> errors;
+    RemoveEntry("Directory", "Vendor\\Demo;C:\\Program Files\\Vendor\\Demo", system, errors);
+    RemoveEntry("Directory", "lang\\;C:\\Program Files\\Demo\\lang\\", system, errors);
+    RemoveEntry("Directory", "a\\b\\c\\;C:\\x\\a\\b\\c\\", system, errors);
+    EXPECT_THAT(system.Calls, ElementsAre("dir C:\\Program Files\\Vendor\\Demo", "dir C:\\Program Files\\Vendor",
+                                          "dir C:\\Program Files\\Demo\\lang\\", "dir C:\\x\\a\\b\\c\\",
+                                          "dir C:\\x\\a\\b", "dir C:\\x\\a"));
+    EXPECT_THAT(errors, IsEmpty());
+}
+
+TEST(UninstallRemoval, DirectoryReportsEveryLevelThatStays)
+{
+    TFakeSystem system;
+    system.Failing["C:\\Apps\\Vendor\\Demo"] = 145;
+    system.Failing["C:\\Apps\\Vendor"] = 145;
+    std::vector<std::string> errors;
+    RemoveEntry("Directory", "Vendor\\Demo;C:\\Apps\\Vendor\\Demo", system, errors);
+    EXPECT_THAT(errors, ElementsAre("Cannot remove directory: \"C:\\Apps\\Vendor\\Demo\"", "       reason 145",
+                                    "Cannot remove directory: \"C:\\Apps\\Vendor\"", "       reason 145"));
+}
+
+TEST(UninstallRemoval, MalformedDirectoryValuesEndSafely)
+{
+    TFakeSystem system;
+    std::vector<std::string> errors;
+    RemoveEntry("Directory", "C:\\Apps\\Demo", system, errors); // no ";": no relative part
+    RemoveEntry("Directory", ";C:\\Apps\\Demo", system, errors);
+    EXPECT_THAT(system.Calls, IsEmpty());
+    // More levels named than the path has: the climb ends with the empty path.
+    RemoveEntry("Directory", "a\\b\\c;C:\\x", system, errors);
+    EXPECT_THAT(system.Calls, ElementsAre("dir C:\\x", "dir C:", "dir "));
+}
+
+TEST(UninstallRemoval, RegistryKeysUnderTheirRootOnly)
+{
+    TFakeSystem system;
+    system.Failing["Software\\Gone"] = 2;
+    std::vector<std::string> errors;
+    RemoveEntry("Registry Key", "HKCU\\Software\\Demo\\Settings", system, errors);
+    RemoveEntry("Registry Key", "HKLM\\Software\\Demo", system, errors);
+    RemoveEntry("Registry Key", "HKLM\\Software\\Gone", system, errors);
+    // An unknown root names a key nobody logged under HKCU: report, delete nothing.
+    RemoveEntry("Registry Key", "HKCR\\Software", system, errors);
+    RemoveEntry("Registry Key", "HKEY_LOCAL_MACHINE\\Software", system, errors);
+    RemoveEntry("Registry Key", "hkcu\\Software\\Demo", system, errors);
+    EXPECT_THAT(system.Calls, ElementsAre("key HKCU Software\\Demo\\Settings", "key HKLM Software\\Demo",
+                                          "key HKLM Software\\Gone"));
+    EXPECT_THAT(errors, ElementsAre("Cannot remove registry key: \"Software\\Gone\"",
+                                    "Unrecognized rootkey: \"HKCR\"",
+                                    "Unrecognized rootkey: \"HKEY_LOCAL_MACHINE\"",
+                                    "Unrecognized rootkey: \"hkcu\""));
+}
+
+TEST(UninstallRemoval, OtherKindsChangeNothing)
+{
+    TFakeSystem system;
+    std::vector<std::string> errors;
+    for (const char* kind : {"Title", "Source", "file", "FILE", "directory", "registry key", "Shortcut", ""})
+        RemoveEntry(kind, "C:\\Demo\\a.txt", system, errors);
+    EXPECT_THAT(system.Calls, IsEmpty());
+    EXPECT_THAT(errors, IsEmpty());
+}
+
+TEST(UninstallRemoval, RunUndoesTheLogNewestFirstThenUnregisters)
+{
+    kftest::TTempDir dir;
+    std::string path = dir / "uninstall.log";
+    {
+        TLogFile log(path, true);
+        log.AddTitleEntry("Demo Tool");
+        log.AddDirectoryEntry("C:\\Apps\\Demo", "Demo");
+        log.AddFileEntry("C:\\Apps\\Demo\\uninstall.log");
+        log.AddFileEntry("C:\\Apps\\Demo\\demo.exe");
+        log.WriteLine("Registry Key: HKCU\\Software\\Demo");
+    }
+    TLogFile log(path, false);
+    TFakeSystem system;
+    system.Failing["C:\\Apps\\Demo\\demo.exe"] = 5;
+    TRecordingProgress progress;
+    std::vector<std::string> errors;
+    RunUninstall(log, system, progress, errors);
+
+    EXPECT_THAT(system.Calls, ElementsAre("key HKCU Software\\Demo", "file C:\\Apps\\Demo\\demo.exe",
+                                          "file C:\\Apps\\Demo\\uninstall.log", "dir C:\\Apps\\Demo",
+                                          "unregister Demo Tool"));
+    EXPECT_THAT(progress.Events,
+                ElementsAre("Removing registry key \"HKCU\\Software\\Demo\"", "done",
+                            "Removing file \"C:\\Apps\\Demo\\demo.exe\"", "done",
+                            "Removing file \"C:\\Apps\\Demo\\uninstall.log\"", "done",
+                            "Removing directory \"Demo;C:\\Apps\\Demo\"", "done", "Removing title \"Demo Tool\"",
+                            "done"));
+    EXPECT_THAT(errors, ElementsAre("Cannot remove file: \"C:\\Apps\\Demo\\demo.exe\"", "       reason 5"));
+}
+
+TEST(UninstallRemoval, LogWithoutTitleUnregistersTheEmptyName)
+{
+    // The deregistration itself refuses the empty name (tested under Wine); here the
+    // point is that nothing but the logged file is touched.
+    kftest::TTempDir dir;
+    std::string path = dir / "uninstall.log";
+    kftest::WriteFileBytes(path, "File: C:\\x.txt");
+    TLogFile log(path, false);
+    TFakeSystem system;
+    TRecordingProgress progress;
+    std::vector<std::string> errors;
+    RunUninstall(log, system, progress, errors);
+    EXPECT_THAT(system.Calls, ElementsAre("file C:\\x.txt", "unregister "));
+}

@@ -72,10 +72,16 @@ TEST(KfTool, CatWritesTheContentByteForByte)
 {
     TTempDir dir;
     MakePackage(dir, dir / "pkg.dat");
-    TRun cat = RunTool(kftool::RunCat, {dir / "pkg.dat", "DATA\\LANG\\BLOB.BIN"});
-    EXPECT_EQ(cat.Status, 0);
-    EXPECT_EQ(cat.Out, kftest::NoiseBytes(150000));
-    TRun missing = RunTool(kftool::RunCat, {dir / "pkg.dat", "nope"});
+    // Into a file opened in binary mode: a captured console would stop at the first
+    // Ctrl-Z byte on Windows.
+    std::FILE* out = std::fopen((dir / "cat.out").c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    int status = kftool::RunCat({dir / "pkg.dat", "DATA\\LANG\\BLOB.BIN"}, out);
+    std::fclose(out);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(ReadFileBytes(dir / "cat.out") == kftest::NoiseBytes(150000)) << "content differs";
+    TRun missing = RunTool([](const std::vector<std::string>& a) { return kftool::RunCat(a); },
+                           {dir / "pkg.dat", "nope"});
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Err.find("no entry named"), std::string::npos);
 }

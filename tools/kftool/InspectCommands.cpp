@@ -70,7 +70,7 @@ int RunList(const std::vector<std::string>& input)
     });
 }
 
-int RunCat(const std::vector<std::string>& input)
+int RunCat(const std::vector<std::string>& input, std::FILE* out)
 {
     std::vector<std::string> args = input;
     TTrailerMode mode = TakeTrailerOption(args);
@@ -85,11 +85,11 @@ int RunCat(const std::vector<std::string>& input)
             return kExitFailure;
         }
 #ifdef _WIN32
-        _setmode(_fileno(stdout), _O_BINARY); // bytes out exactly as stored
+        _setmode(_fileno(out), _O_BINARY); // bytes out exactly as stored
 #endif
         std::string problem = InflateEntry(*opened.Archive, opened.Archive->Entries()[index],
-                                           [](const char* data, size_t size) { std::fwrite(data, 1, size, stdout); });
-        std::fflush(stdout);
+                                           [out](const char* data, size_t size) { std::fwrite(data, 1, size, out); });
+        std::fflush(out);
         if (!problem.empty())
         {
             PrintError(args[0], args[1] + ": " + problem);

@@ -5,6 +5,7 @@
 #include "archive/CompressionManager.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,7 +52,8 @@ std::string InflateEntry(kf::TCompressionManager& archive, const kf::TArchiveEnt
 std::string CheckStructure(kf::TCompressionManager& archive, bool hasTrailer);
 
 int RunList(const std::vector<std::string>& args);
-int RunCat(const std::vector<std::string>& args);
+// Writes to out (standard output by default), switched to binary mode on Windows.
+int RunCat(const std::vector<std::string>& args, std::FILE* out = stdout);
 int RunExtract(const std::vector<std::string>& args);
 int RunVerify(const std::vector<std::string>& args);
 int RunScript(const std::vector<std::string>& args);

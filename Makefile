@@ -1,0 +1,57 @@
+# Thin front end over CMake. Build trees:
+#   build/native  Linux g++ (portable code, tools, tests)
+#   build/asan    the same with AddressSanitizer + UBSan
+#   build/fuzz    clang + libFuzzer, fuzz targets only
+#   build/win     the product: 32-bit Windows programs (MinGW-w64), tests run under Wine
+# Each build step re-runs CMake's configure so newly added modules join the build.
+
+SHELL := /bin/bash
+.NOTPARALLEL:
+MAKEFLAGS += --no-print-directory
+.DEFAULT_GOAL := all
+
+JOBS ?= 2
+# Extra arguments for every configure step, e.g. make CMAKE_ARGS=-DKF_WERROR=ON
+CMAKE_ARGS ?=
+CONFIGURE := cmake -Wno-dev $(CMAKE_ARGS)
+BUILD := cmake --build
+
+.PHONY: all deps native asan fuzz win build-all test demo bench clean
+
+# Windows first: the native build takes the stubs from build/win/bin when they are there.
+all: deps win native
+
+deps:
+	@scripts/install-deps.sh
+
+native:
+	$(CONFIGURE) -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(BUILD) build/native --parallel $(JOBS)
+
+asan:
+	$(CONFIGURE) -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON
+	$(BUILD) build/asan --parallel $(JOBS)
+
+fuzz:
+	CC=clang CXX=clang++ $(CONFIGURE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DKF_FUZZ=ON
+	$(BUILD) build/fuzz --parallel $(JOBS) --target kf_fuzzers
+
+win:
+	$(CONFIGURE) -S . -B build/win -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	$(BUILD) build/win --parallel $(JOBS)
+
+build-all: deps win native asan fuzz
+
+test: build-all
+	@KF_JOBS=$(JOBS) scripts/run-tests.sh
+
+demo: all
+	@if [ -f scripts/demo.sh ]; then bash scripts/demo.sh; else echo "demo: scripts/demo.sh does not exist yet"; fi
+
+bench: all
+	@if [ -f bench/run.sh ]; then bash bench/run.sh; else echo "bench: bench/run.sh does not exist yet"; fi
+
+clean:
+	@if [ -d build/wineprefix ]; then (source scripts/wine-env.sh && wineserver -k) 2>/dev/null || true; fi
+	rm -rf build out

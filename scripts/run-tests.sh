@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# run-tests.sh: runs the test suites of the already built trees and prints a summary.
+# Every step runs even if an earlier one failed; the exit code is non-zero if any did.
+# KF_TEST_STEPS picks steps (default "native asan win fuzz").
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+jobs="${KF_JOBS:-2}"
+logs="build/test-logs"
+mkdir -p "$logs"
+
+ctest_args=(--output-on-failure --no-tests=error -j"$jobs")
+summary=()
+total_pass=0
+total_fail=0
+status=0
+
+# step NAME CMD...: runs CMD, keeps its output in build/test-logs/NAME.log and reads
+# CTest's (or run-fuzzers') closing counts from it.
+step() {
+    local name="$1"
+    shift
+    echo
+    echo "==== $name: $* ===="
+    "$@" 2>&1 | tee "$logs/$name.log"
+    local rc=${PIPESTATUS[0]}
+    local line pass fail
+    line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$name.log" | tail -n1)
+    if [ -n "$line" ]; then
+        fail=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
+        pass=$(( $(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line") - fail ))
+    else
+        line=$(grep -E '^run-fuzzers: [0-9]+ fuzzers, [0-9]+ failed' "$logs/$name.log" | tail -n1)
+        if [ -n "$line" ]; then
+            fail=$(sed -E 's/.*, ([0-9]+) failed.*/\1/' <<<"$line")
+            pass=$(( $(sed -E 's/^run-fuzzers: ([0-9]+) fuzzers.*/\1/' <<<"$line") - fail ))
+        else
+            pass=0
+            fail=0
+        fi
+    fi
+    # A failed step with nothing counted (no tests, a crash of the runner) still counts.
+    if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then
+        fail=1
+    fi
+    total_pass=$((total_pass + pass))
+    total_fail=$((total_fail + fail))
+    local verdict="ok"
+    if [ "$rc" -ne 0 ]; then
+        verdict="FAILED (exit $rc)"
+        status=1
+    fi
+    summary+=("$(printf '%-8s %-18s %5d passed, %d failed' "$name" "$verdict" "$pass" "$fail")")
+}
+
+for s in ${KF_TEST_STEPS:-native asan win fuzz}; do
+    case "$s" in
+    native)
+        step native ctest --test-dir build/native "${ctest_args[@]}" ;;
+    asan)
+        step asan env \
+            ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1" \
+            UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+            ctest --test-dir build/asan "${ctest_args[@]}" ;;
+    win)
+        step win scripts/with-xvfb.sh scripts/wine-ctest.sh build/win "${ctest_args[@]}" ;;
+    fuzz)
+        step fuzz scripts/run-fuzzers.sh build/fuzz ;;
+    *)
+        echo "run-tests: unknown step '$s'" >&2
+        status=1 ;;
+    esac
+done
+
+echo
+echo "==== Kitforge test summary ===="
+for l in "${summary[@]}"; do echo "$l"; done
+echo "total: $total_pass passed, $total_fail failed"
+exit "$status"

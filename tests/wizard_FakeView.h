@@ -1,0 +1,214 @@
+// A window-less TWizardView for the wizard's native tests: plain values, with the
+// notification rules of the real window (a real text change notifies, a changed check
+// state runs the click handler, selecting a radio button runs only its own handler).
+#pragma once
+
+#include "builder/wizard/Wizard.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kftest {
+
+class TFakeView : public kf::TWizardView
+{
+public:
+    using TCtl = kf::TCtl;
+
+    kf::TWizard* Wizard = nullptr;
+    std::vector<std::string> Log;     // one line per change the wizard made
+    std::map<TCtl, std::string> Texts;
+    std::map<TCtl, bool> Checks;
+    std::map<TCtl, bool> Disabled;    // absent: enabled
+    std::map<TCtl, bool> Hidden;      // absent: visible
+    std::map<TCtl, bool> Red;
+    int32_t Page = 0;
+    int32_t FilesPage = 0;
+    int32_t StartChoice = 0;
+    int32_t FinishChoice = 0;
+    int32_t BaseDir = 0;
+    int32_t ColorTop = 4;
+    int32_t ColorBottom = 0;
+    int32_t Redraws = 0;
+    std::vector<std::string> List;
+    std::vector<bool> Selection;
+    bool Closed = false;
+
+    // Scripted answers of the dialogs, taken in order; an empty answer cancels.
+    std::vector<std::vector<std::string>> DialogAnswers;
+    std::vector<std::string> DialogLog; // "<name>:<initial name>"
+    std::optional<std::string> FolderAnswer;
+    std::vector<std::string> ErrorBoxes;
+    std::vector<std::string> Opened;
+    bool BuildResult = true;
+    std::vector<std::pair<kf::TInstallSettings, std::string>> Builds;
+
+    TFakeView()
+    {
+        // The window's initial state.
+        for (TCtl c : {TCtl::AppTitleEdit, TCtl::DirEdit, TCtl::StartMenuEdit, TCtl::IconAppEdit})
+            Texts[c] = "My Application";
+        Texts[TCtl::IconUninstallEdit] = "Uninstall My Application";
+        Texts[TCtl::IconWebsiteEdit] = "My Application Website";
+        for (TCtl c : {TCtl::MainEXECheckbox, TCtl::LaunchCheckbox, TCtl::NoFilesRadio, TCtl::IconUninstallCheckbox,
+                       TCtl::IconDesktopCheckbox})
+            Checks[c] = true;
+        Disabled[TCtl::IconWebsiteCheckbox] = true;
+        Disabled[TCtl::IconWebsiteEdit] = true;
+        Hidden[TCtl::FilesPageControl] = true;
+        Hidden[TCtl::EnterFullPathLabel] = true;
+    }
+
+    static std::string Name(TCtl c)
+    {
+        static const char* const kNames[] = {"AppTitleLabel", "AppTitleEdit", "DirLabel", "BaseDirectoryCombo", "EnterFullPathLabel", "ProgramFilesLabel", "DirEdit", "FullDirLabel", "DisableBrowseCheckbox", "URLEdit", "BitmapLabel", "BitmapEdit", "BrowseBitmapButton", "ColorGridTop", "ColorGridBottom", "MainEXECheckbox", "MainEXELabel", "MainEXEEdit", "MainEXEButton", "LaunchCheckbox", "NoFilesRadio", "AddFilesRadio", "DirImageRadio", "FilesPageControl", "FilesAddListbox", "FilesAddButton", "FilesRemButton", "FilesDirLabel", "FilesDirEdit", "FilesDirButton", "StartMenuLabel", "StartMenuEdit", "IconAppLabel", "IconAppEdit", "IconUninstallCheckbox", "IconUninstallEdit", "IconWebsiteCheckbox", "IconWebsiteEdit", "IconDesktopCheckbox", "LicLabel", "LicenseEdit", "LicButton", "ReadmeLabel", "ReadmeEdit", "ReadmeButton", "BackButton", "NextButton", "FinishButton", "CancelButton", "SaveButton", "OKButton", "StartRadioGroup", "FinishRadioGroup"};
+        static_assert(sizeof(kNames) / sizeof(kNames[0]) == size_t(TCtl::Count), "one name per control");
+        return kNames[int(c)];
+    }
+
+    static bool IsEdit(TCtl c)
+    {
+        switch (c)
+        {
+        case TCtl::AppTitleEdit: case TCtl::DirEdit: case TCtl::URLEdit: case TCtl::BitmapEdit:
+        case TCtl::MainEXEEdit: case TCtl::FilesDirEdit: case TCtl::StartMenuEdit: case TCtl::IconAppEdit:
+        case TCtl::IconUninstallEdit: case TCtl::IconWebsiteEdit: case TCtl::LicenseEdit: case TCtl::ReadmeEdit:
+            return true;
+        default: return false;
+        }
+    }
+    static bool IsRadio(TCtl c)
+    {
+        return c == TCtl::NoFilesRadio || c == TCtl::AddFilesRadio || c == TCtl::DirImageRadio;
+    }
+
+    // What an author does: type a whole new text (a real change notifies).
+    void Type(TCtl c, const std::string& text) { SetText(c, text); }
+    void Click(TCtl c)
+    {
+        if (IsRadio(c))
+            SetChecked(c, true);
+        else if (Checks.count(c) || c == TCtl::DisableBrowseCheckbox || c == TCtl::IconWebsiteCheckbox)
+            SetChecked(c, !Checked(c));
+        else
+            Wizard->Clicked(c);
+    }
+
+    std::string Text(TCtl c) const override
+    {
+        auto it = Texts.find(c);
+        return it == Texts.end() ? "" : it->second;
+    }
+    void SetText(TCtl c, const std::string& text) override
+    {
+        if (Text(c) == text)
+            return;
+        Texts[c] = text;
+        Log.push_back("text " + Name(c) + "=" + text);
+        if (IsEdit(c) && Wizard)
+            Wizard->TextChanged(c);
+    }
+    bool Checked(TCtl c) const override
+    {
+        auto it = Checks.find(c);
+        return it != Checks.end() && it->second;
+    }
+    void SetChecked(TCtl c, bool checked) override
+    {
+        if (Checked(c) == checked)
+            return;
+        if (IsRadio(c) && checked)
+            for (TCtl other : {TCtl::NoFilesRadio, TCtl::AddFilesRadio, TCtl::DirImageRadio})
+                Checks[other] = false;
+        Checks[c] = checked;
+        Log.push_back("check " + Name(c) + "=" + (checked ? "1" : "0"));
+        if (Wizard && (checked || !IsRadio(c)))
+            Wizard->Clicked(c);
+    }
+    bool Enabled(TCtl c) const override { return !Disabled.count(c) || !Disabled.at(c); }
+    void SetEnabled(TCtl c, bool enabled) override { Disabled[c] = !enabled; }
+    bool Visible(TCtl c) const { return !Hidden.count(c) || !Hidden.at(c); }
+    void SetVisible(TCtl c, bool visible) override
+    {
+        if (Visible(c) != visible)
+            Log.push_back("visible " + Name(c) + "=" + (visible ? "1" : "0"));
+        Hidden[c] = !visible;
+    }
+    void SetLabelRed(TCtl c, bool red) override { Red[c] = red; }
+    bool IsRed(TCtl c) const { return Red.count(c) && Red.at(c); }
+
+    int32_t ActivePage() const override { return Page; }
+    void SetActivePage(int32_t page) override { Page = page; }
+    void SetFilesPage(int32_t page) override { FilesPage = page; }
+    int32_t RadioGroupIndex(TCtl group) const override
+    {
+        return group == TCtl::StartRadioGroup ? StartChoice : FinishChoice;
+    }
+    int32_t BaseDirIndex() const override { return BaseDir; }
+    void SelectBaseDir(int32_t index) override
+    {
+        if (BaseDir != index)
+            Log.push_back("basedir=" + std::to_string(index));
+        BaseDir = index;
+    }
+    int32_t ColorIndex(TCtl grid) const override { return grid == TCtl::ColorGridTop ? ColorTop : ColorBottom; }
+    void SetColorIndex(TCtl grid, int32_t index) override
+    {
+        int32_t& slot = grid == TCtl::ColorGridTop ? ColorTop : ColorBottom;
+        if (index < 0 || index > 15 || index == slot)
+            return;
+        slot = index;
+        if (Wizard)
+            Wizard->ColorChanged();
+    }
+    std::vector<std::string> Items() const override { return List; }
+    void SetItems(const std::vector<std::string>& items) override
+    {
+        if (items != List)
+            Log.push_back("items=" + std::to_string(items.size()));
+        List = items;
+        Selection.assign(List.size(), false);
+    }
+    void AppendItem(const std::string& item) override
+    {
+        List.push_back(item);
+        Selection.push_back(false);
+    }
+    std::vector<bool> ItemSelection() const override { return Selection; }
+    void DeleteItem(int32_t index) override
+    {
+        Log.push_back("delete " + std::to_string(index));
+        List.erase(List.begin() + index);
+        Selection.erase(Selection.begin() + index);
+    }
+    void FocusFirstControl() override { Log.push_back("focus"); }
+    void RedrawPreview() override { ++Redraws; }
+    void CloseWindow() override { Closed = true; }
+    std::vector<std::string> RunFileDialog(const kf::TFileDialogSpec& spec, const std::string& initial) override
+    {
+        DialogLog.push_back(std::string(spec.Name) + ":" + initial);
+        if (DialogAnswers.empty())
+            return {};
+        std::vector<std::string> answer = DialogAnswers.front();
+        DialogAnswers.erase(DialogAnswers.begin());
+        return answer;
+    }
+    std::optional<std::string> BrowseForFolder(const std::string& title) override
+    {
+        DialogLog.push_back("folder:" + title);
+        return FolderAnswer;
+    }
+    void ShowErrorBox(const std::string& text, const std::string& caption) override
+    {
+        ErrorBoxes.push_back(caption + ": " + text);
+    }
+    void OpenWithShell(const std::string& fileName) override { Opened.push_back(fileName); }
+    bool BuildSetup(const kf::TInstallSettings& settings, const std::string& output) override
+    {
+        Builds.push_back({settings, output});
+        return BuildResult;
+    }
+};
+
+} // namespace kftest

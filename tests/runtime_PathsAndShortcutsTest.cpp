@@ -57,15 +57,6 @@ TEST(PathHelpers, ParentDirAlwaysReachesEmpty)
     }
 }
 
-TEST(PathHelpers, UninstallKeyNameMustNameASubkey)
-{
-    EXPECT_FALSE(IsUsableUninstallKeyName(""));
-    EXPECT_FALSE(IsUsableUninstallKeyName("\\"));
-    EXPECT_FALSE(IsUsableUninstallKeyName("\\\\"));
-    EXPECT_TRUE(IsUsableUninstallKeyName("Demo Tool"));
-    EXPECT_TRUE(IsUsableUninstallKeyName(" "));
-}
-
 TEST(Shortcuts, IsURLKnowsThreeSchemesInAnyCase)
 {
     for (const char* url : {"http://x.example", "HTTP://X", "Https://secure.example/a", "ftp://files.example",

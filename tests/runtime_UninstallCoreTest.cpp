@@ -119,31 +119,6 @@ TEST(UninstallStartup, CopyGoesToTheTemporaryDirectoryUnlessRunningFromIt)
     EXPECT_EQ(ExtractFileDir("uninstall.exe"), "");
 }
 
-TEST(UninstallPages, ButtonsAndClosingFollowThePage)
-{
-    TButtonState intro = ButtonsForPage(TPage::Intro);
-    EXPECT_FALSE(intro.PreviousEnabled);
-    EXPECT_TRUE(intro.NextEnabled);
-    EXPECT_TRUE(intro.CancelEnabled);
-    EXPECT_FALSE(intro.NextIsFinish);
-    EXPECT_TRUE(intro.ResetErrors);
-
-    TButtonState removing = ButtonsForPage(TPage::Uninstalling);
-    EXPECT_FALSE(removing.PreviousEnabled || removing.NextEnabled || removing.CancelEnabled);
-    EXPECT_FALSE(removing.ResetErrors);
-
-    TButtonState complete = ButtonsForPage(TPage::Complete);
-    EXPECT_FALSE(complete.PreviousEnabled);
-    EXPECT_TRUE(complete.NextEnabled);
-    EXPECT_FALSE(complete.CancelEnabled);
-    EXPECT_TRUE(complete.NextIsFinish);
-    EXPECT_FALSE(complete.ResetErrors);
-
-    EXPECT_TRUE(CanClose(TPage::Intro));
-    EXPECT_FALSE(CanClose(TPage::Uninstalling));
-    EXPECT_FALSE(CanClose(TPage::Complete));
-}
-
 TEST(UninstallRemoval, FileFailureGivesTheLinePairWithTheReason)
 {
     TFakeSystem system;

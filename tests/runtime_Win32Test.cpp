@@ -1,12 +1,11 @@
 // The Windows side of the runtime helpers, run under Wine: registry reads and the
 // uninstall registration (against private stand-ins for HKLM and HKCU), shortcut
-// files through the shell link object, RunAndWait, the real removal operations, and
-// the uninstaller stub's resources and size.
+// files through the shell link object, RunAndWait, and the uninstaller stub's
+// resources and size.
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
 #include "runtime/common/Win32Handles.h"
 #include "runtime/installer/RunAndWaitUnit.h"
-#include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -19,9 +18,7 @@
 using namespace kf;
 using kftest::ReadFileBytes;
 using kftest::TTempDir;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 
 namespace {
 
@@ -274,50 +271,6 @@ TEST(RunAndWait, ProgramThatCannotStartGives259)
     TTempDir dir;
     EXPECT_EQ(RunAndWait("\"" + dir.Path() + "\\no such program.exe\""), 259);
     EXPECT_EQ(RunAndWait(""), 259);
-}
-
-TEST(RemovalSystem, ReportsTheSystemsReasons)
-{
-    TTempDir dir;
-    uninstall::TWin32RemovalSystem system;
-    std::string held = dir / "held.txt";
-    kftest::WriteFileBytes(held, "x");
-    {
-        // Open without FILE_SHARE_DELETE: the file cannot go while this handle lives.
-        TFileHandle handle(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                       nullptr));
-        ASSERT_TRUE(handle.Valid());
-        EXPECT_EQ(system.DeleteFileAt(held), static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
-        std::vector<std::string> errors;
-        uninstall::RemoveEntry("File", held, system, errors);
-        EXPECT_THAT(errors, ElementsAre("Cannot remove file: \"" + held + "\"",
-                                        "       " + SystemErrorMessage(ERROR_SHARING_VIOLATION)));
-        EXPECT_NE(SystemErrorMessage(ERROR_SHARING_VIOLATION), "");
-    }
-    EXPECT_EQ(system.DeleteFileAt(held), 0u);
-    EXPECT_EQ(system.DeleteFileAt(held), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-}
-
-TEST(RemovalSystem, DirectoryEntryRemovesTheCreatedLevelsAndKeepsTheRest)
-{
-    TTempDir dir;
-    uninstall::TWin32RemovalSystem system;
-    std::string created = dir.Path() + "\\Vendor\\Demo";
-    ASSERT_TRUE(ForceDirectories(created));
-    std::vector<std::string> errors;
-    uninstall::RemoveEntry("Directory", "Vendor\\Demo;" + created, system, errors);
-    EXPECT_THAT(errors, IsEmpty());
-    EXPECT_FALSE(DirectoryExists(dir.Path() + "\\Vendor"));
-    EXPECT_TRUE(DirectoryExists(dir.Path()));
-
-    ASSERT_TRUE(ForceDirectories(created));
-    kftest::WriteFileBytes(created + "\\stray.txt", "not ours");
-    uninstall::RemoveEntry("Directory", "Vendor\\Demo;" + created, system, errors);
-    ASSERT_EQ(errors.size(), 4u);
-    EXPECT_EQ(errors[0], "Cannot remove directory: \"" + created + "\"");
-    EXPECT_EQ(errors[1], "       " + SystemErrorMessage(ERROR_DIR_NOT_EMPTY));
-    EXPECT_EQ(errors[2], "Cannot remove directory: \"" + dir.Path() + "\\Vendor\"");
-    EXPECT_TRUE(FileExists(created + "\\stray.txt"));
 }
 
 namespace {

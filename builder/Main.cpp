@@ -674,6 +674,18 @@ void TMainForm::FocusFirstControl()
         SetFocus(first);
 }
 
+void TMainForm::KeepFocusOnScreen()
+{
+    // A hidden focused control hands the focus to its container, which takes no input.
+    HWND focus = GetFocus();
+    char className[32] = {};
+    if (focus)
+        GetClassNameA(focus, className, sizeof(className));
+    bool container = focus == Handle() || std::string(className) == "KitforgePanel";
+    if (!focus || container || !IsWindowVisible(focus) || !IsWindowEnabled(focus))
+        FocusFirstControl();
+}
+
 void TMainForm::RedrawPreview()
 {
     // At once, not as a deferred repaint request; only while the page is on screen.

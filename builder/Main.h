@@ -77,6 +77,7 @@ public:
     std::vector<bool> ItemSelection() const override;
     void DeleteItem(int32_t index) override;
     void FocusFirstControl() override;
+    void KeepFocusOnScreen() override;
     void RedrawPreview() override;
     void CloseWindow() override;
     std::vector<std::string> RunFileDialog(const TFileDialogSpec& spec, const std::string& initialName) override;

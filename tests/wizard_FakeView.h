@@ -47,22 +47,22 @@ public:
     TFakeView()
     {
         // The window's initial state.
-        for (TCtl c : {TCtl::AppTitleEdit, TCtl::DirEdit, TCtl::StartMenuEdit, TCtl::IconAppEdit})
+        for (TCtl c : {TCtl::FAppTitleEdit, TCtl::FDirEdit, TCtl::FStartMenuEdit, TCtl::FIconAppEdit})
             Texts[c] = "My Application";
-        Texts[TCtl::IconUninstallEdit] = "Uninstall My Application";
-        Texts[TCtl::IconWebsiteEdit] = "My Application Website";
-        for (TCtl c : {TCtl::MainEXECheckbox, TCtl::LaunchCheckbox, TCtl::NoFilesRadio, TCtl::IconUninstallCheckbox,
-                       TCtl::IconDesktopCheckbox})
+        Texts[TCtl::FIconUninstallEdit] = "Uninstall My Application";
+        Texts[TCtl::FIconWebsiteEdit] = "My Application Website";
+        for (TCtl c : {TCtl::FMainEXECheckbox, TCtl::FLaunchCheckbox, TCtl::FNoFilesRadio, TCtl::FIconUninstallCheckbox,
+                       TCtl::FIconDesktopCheckbox})
             Checks[c] = true;
-        Disabled[TCtl::IconWebsiteCheckbox] = true;
-        Disabled[TCtl::IconWebsiteEdit] = true;
-        Hidden[TCtl::FilesPageControl] = true;
-        Hidden[TCtl::EnterFullPathLabel] = true;
+        Disabled[TCtl::FIconWebsiteCheckbox] = true;
+        Disabled[TCtl::FIconWebsiteEdit] = true;
+        Hidden[TCtl::FFilesPageControl] = true;
+        Hidden[TCtl::FEnterFullPathLabel] = true;
     }
 
     static std::string Name(TCtl c)
     {
-        static const char* const kNames[] = {"AppTitleLabel", "AppTitleEdit", "DirLabel", "BaseDirectoryCombo", "EnterFullPathLabel", "ProgramFilesLabel", "DirEdit", "FullDirLabel", "DisableBrowseCheckbox", "URLEdit", "BitmapLabel", "BitmapEdit", "BrowseBitmapButton", "ColorGridTop", "ColorGridBottom", "MainEXECheckbox", "MainEXELabel", "MainEXEEdit", "MainEXEButton", "LaunchCheckbox", "NoFilesRadio", "AddFilesRadio", "DirImageRadio", "FilesPageControl", "FilesAddListbox", "FilesAddButton", "FilesRemButton", "FilesDirLabel", "FilesDirEdit", "FilesDirButton", "StartMenuLabel", "StartMenuEdit", "IconAppLabel", "IconAppEdit", "IconUninstallCheckbox", "IconUninstallEdit", "IconWebsiteCheckbox", "IconWebsiteEdit", "IconDesktopCheckbox", "LicLabel", "LicenseEdit", "LicButton", "ReadmeLabel", "ReadmeEdit", "ReadmeButton", "BackButton", "NextButton", "FinishButton", "CancelButton", "SaveButton", "OKButton", "StartRadioGroup", "FinishRadioGroup"};
+        static const char* const kNames[] = {"FAppTitleLabel", "FAppTitleEdit", "FDirLabel", "FBaseDirectoryCombo", "FEnterFullPathLabel", "FProgramFilesLabel", "FDirEdit", "FFullDirLabel", "FDisableBrowseCheckbox", "FURLEdit", "FBitmapLabel", "FBitmapEdit", "FBrowseBitmapButton", "FColorGridTop", "FColorGridBottom", "FMainEXECheckbox", "FMainEXELabel", "FMainEXEEdit", "FMainEXEButton", "FLaunchCheckbox", "FNoFilesRadio", "FAddFilesRadio", "FDirImageRadio", "FFilesPageControl", "FFilesAddListbox", "FFilesAddButton", "FFilesRemButton", "FFilesDirLabel", "FFilesDirEdit", "FFilesDirButton", "FStartMenuLabel", "FStartMenuEdit", "FIconAppLabel", "FIconAppEdit", "FIconUninstallCheckbox", "FIconUninstallEdit", "FIconWebsiteCheckbox", "FIconWebsiteEdit", "FIconDesktopCheckbox", "FLicLabel", "FLicenseEdit", "FLicButton", "FReadmeLabel", "FReadmeEdit", "FReadmeButton", "FBackButton", "FNextButton", "FFinishButton", "FCancelButton", "FSaveButton", "FOKButton", "FStartRadioGroup", "FFinishRadioGroup"};
         static_assert(sizeof(kNames) / sizeof(kNames[0]) == size_t(TCtl::Count), "one name per control");
         return kNames[int(c)];
     }
@@ -71,16 +71,16 @@ public:
     {
         switch (c)
         {
-        case TCtl::AppTitleEdit: case TCtl::DirEdit: case TCtl::URLEdit: case TCtl::BitmapEdit:
-        case TCtl::MainEXEEdit: case TCtl::FilesDirEdit: case TCtl::StartMenuEdit: case TCtl::IconAppEdit:
-        case TCtl::IconUninstallEdit: case TCtl::IconWebsiteEdit: case TCtl::LicenseEdit: case TCtl::ReadmeEdit:
+        case TCtl::FAppTitleEdit: case TCtl::FDirEdit: case TCtl::FURLEdit: case TCtl::FBitmapEdit:
+        case TCtl::FMainEXEEdit: case TCtl::FFilesDirEdit: case TCtl::FStartMenuEdit: case TCtl::FIconAppEdit:
+        case TCtl::FIconUninstallEdit: case TCtl::FIconWebsiteEdit: case TCtl::FLicenseEdit: case TCtl::FReadmeEdit:
             return true;
         default: return false;
         }
     }
     static bool IsRadio(TCtl c)
     {
-        return c == TCtl::NoFilesRadio || c == TCtl::AddFilesRadio || c == TCtl::DirImageRadio;
+        return c == TCtl::FNoFilesRadio || c == TCtl::FAddFilesRadio || c == TCtl::FDirImageRadio;
     }
 
     // What an author does: type a whole new text (a real change notifies).
@@ -89,7 +89,7 @@ public:
     {
         if (IsRadio(c))
             SetChecked(c, true);
-        else if (Checks.count(c) || c == TCtl::DisableBrowseCheckbox || c == TCtl::IconWebsiteCheckbox)
+        else if (Checks.count(c) || c == TCtl::FDisableBrowseCheckbox || c == TCtl::FIconWebsiteCheckbox)
             SetChecked(c, !Checked(c));
         else
             Wizard->Clicked(c);
@@ -119,7 +119,7 @@ public:
         if (Checked(c) == checked)
             return;
         if (IsRadio(c) && checked)
-            for (TCtl other : {TCtl::NoFilesRadio, TCtl::AddFilesRadio, TCtl::DirImageRadio})
+            for (TCtl other : {TCtl::FNoFilesRadio, TCtl::FAddFilesRadio, TCtl::FDirImageRadio})
                 Checks[other] = false;
         Checks[c] = checked;
         Log.push_back("check " + Name(c) + "=" + (checked ? "1" : "0"));
@@ -143,7 +143,7 @@ public:
     void SetFilesPage(int32_t page) override { FilesPage = page; }
     int32_t RadioGroupIndex(TCtl group) const override
     {
-        return group == TCtl::StartRadioGroup ? StartChoice : FinishChoice;
+        return group == TCtl::FStartRadioGroup ? StartChoice : FinishChoice;
     }
     int32_t BaseDirIndex() const override { return BaseDir; }
     void SelectBaseDir(int32_t index) override
@@ -152,10 +152,10 @@ public:
             Log.push_back("basedir=" + std::to_string(index));
         BaseDir = index;
     }
-    int32_t ColorIndex(TCtl grid) const override { return grid == TCtl::ColorGridTop ? ColorTop : ColorBottom; }
+    int32_t ColorIndex(TCtl grid) const override { return grid == TCtl::FColorGridTop ? ColorTop : ColorBottom; }
     void SetColorIndex(TCtl grid, int32_t index) override
     {
-        int32_t& slot = grid == TCtl::ColorGridTop ? ColorTop : ColorBottom;
+        int32_t& slot = grid == TCtl::FColorGridTop ? ColorTop : ColorBottom;
         if (index < 0 || index > 15 || index == slot)
             return;
         slot = index;
@@ -183,6 +183,7 @@ public:
         Selection.erase(Selection.begin() + index);
     }
     void FocusFirstControl() override { Log.push_back("focus"); }
+    void KeepFocusOnScreen() override {}
     void RedrawPreview() override { ++Redraws; }
     void CloseWindow() override { Closed = true; }
     std::vector<std::string> RunFileDialog(const kf::TFileDialogSpec& spec, const std::string& initial) override

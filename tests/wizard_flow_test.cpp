@@ -30,7 +30,7 @@ protected:
         Wizard.NextClicked();
     }
     void GoTo(int32_t page) { Wizard.ShowPage(page); }
-    bool NextOn() const { return View.Enabled(TCtl::NextButton); }
+    bool NextOn() const { return View.Enabled(TCtl::FNextButton); }
 
     TFakeView View;
     TWizard Wizard;
@@ -39,17 +39,17 @@ protected:
 TEST_F(WizardFlow, StartsOnTheStartPageWithOnlyNextAndCancel)
 {
     EXPECT_EQ(View.Page, kStartPage);
-    EXPECT_TRUE(View.Visible(TCtl::NextButton));
+    EXPECT_TRUE(View.Visible(TCtl::FNextButton));
     EXPECT_TRUE(NextOn());
-    EXPECT_TRUE(View.Visible(TCtl::CancelButton));
-    for (TCtl hidden : {TCtl::BackButton, TCtl::SaveButton, TCtl::FinishButton, TCtl::OKButton})
+    EXPECT_TRUE(View.Visible(TCtl::FCancelButton));
+    for (TCtl hidden : {TCtl::FBackButton, TCtl::FSaveButton, TCtl::FFinishButton, TCtl::FOKButton})
         EXPECT_FALSE(View.Visible(hidden));
 }
 
 TEST_F(WizardFlow, CancelClosesOnTheStartPageAndReturnsToItElsewhereKeepingFields)
 {
     StartNew();
-    View.Type(TCtl::URLEdit, "example.org");
+    View.Type(TCtl::FURLEdit, "example.org");
     for (int32_t page = kInfoPage; page <= kFinishPage; ++page)
     {
         GoTo(page);
@@ -57,7 +57,7 @@ TEST_F(WizardFlow, CancelClosesOnTheStartPageAndReturnsToItElsewhereKeepingField
         EXPECT_EQ(View.Page, kStartPage) << page;
         EXPECT_FALSE(View.Closed);
     }
-    EXPECT_EQ(View.Text(TCtl::URLEdit), "example.org");
+    EXPECT_EQ(View.Text(TCtl::FURLEdit), "example.org");
     Wizard.CancelClicked();
     EXPECT_TRUE(View.Closed);
 }
@@ -66,63 +66,63 @@ TEST_F(WizardFlow, NextBackAndShowPageOutOfRange)
 {
     StartNew();
     EXPECT_EQ(View.Page, kInfoPage);
-    EXPECT_FALSE(View.Visible(TCtl::BackButton));
+    EXPECT_FALSE(View.Visible(TCtl::FBackButton));
     EXPECT_EQ(View.Log.back(), "focus");
     Wizard.NextClicked();
     EXPECT_EQ(View.Page, kAppearancePage);
     Wizard.BackClicked();
     EXPECT_EQ(View.Page, kInfoPage);
     GoTo(kLicensePage);
-    View.SetVisible(TCtl::NextButton, true);
+    View.SetVisible(TCtl::FNextButton, true);
     Wizard.ShowPage(9); // keeps the page, still updates the buttons
     EXPECT_EQ(View.Page, kLicensePage);
-    EXPECT_FALSE(View.Visible(TCtl::NextButton));
-    EXPECT_TRUE(View.Visible(TCtl::FinishButton));
+    EXPECT_FALSE(View.Visible(TCtl::FNextButton));
+    EXPECT_TRUE(View.Visible(TCtl::FFinishButton));
 }
 
 TEST_F(WizardFlow, TitleRuleFollowsUntilAFieldIsTypedInto)
 {
     StartNew();
-    View.Type(TCtl::AppTitleEdit, "Foo");
-    EXPECT_EQ(View.Text(TCtl::DirEdit), "Foo");
-    EXPECT_EQ(View.Text(TCtl::StartMenuEdit), "Foo");
-    EXPECT_EQ(View.Text(TCtl::IconAppEdit), "Foo");
-    EXPECT_EQ(View.Text(TCtl::IconUninstallEdit), "Uninstall Foo");
-    EXPECT_EQ(View.Text(TCtl::IconWebsiteEdit), "Foo Website");
-    EXPECT_EQ(View.Text(TCtl::FullDirLabel), "%PROGRAM FILES%\\Foo\\");
+    View.Type(TCtl::FAppTitleEdit, "Foo");
+    EXPECT_EQ(View.Text(TCtl::FDirEdit), "Foo");
+    EXPECT_EQ(View.Text(TCtl::FStartMenuEdit), "Foo");
+    EXPECT_EQ(View.Text(TCtl::FIconAppEdit), "Foo");
+    EXPECT_EQ(View.Text(TCtl::FIconUninstallEdit), "Uninstall Foo");
+    EXPECT_EQ(View.Text(TCtl::FIconWebsiteEdit), "Foo Website");
+    EXPECT_EQ(View.Text(TCtl::FFullDirLabel), "%PROGRAM FILES%\\Foo\\");
     // One character key in the Start-menu field, even one that changes nothing.
-    Wizard.CharacterKey(TCtl::StartMenuEdit);
-    View.Type(TCtl::AppTitleEdit, " Bar ");
-    EXPECT_EQ(View.Text(TCtl::StartMenuEdit), "Foo");
-    EXPECT_EQ(View.Text(TCtl::DirEdit), " Bar "); // as typed, not trimmed
-    EXPECT_EQ(View.Text(TCtl::IconWebsiteEdit), " Bar  Website");
+    Wizard.CharacterKey(TCtl::FStartMenuEdit);
+    View.Type(TCtl::FAppTitleEdit, " Bar ");
+    EXPECT_EQ(View.Text(TCtl::FStartMenuEdit), "Foo");
+    EXPECT_EQ(View.Text(TCtl::FDirEdit), " Bar "); // as typed, not trimmed
+    EXPECT_EQ(View.Text(TCtl::FIconWebsiteEdit), " Bar  Website");
     // Text set by the program sets no mark.
-    View.SetText(TCtl::IconAppEdit, "set");
-    View.Type(TCtl::AppTitleEdit, "Baz");
-    EXPECT_EQ(View.Text(TCtl::IconAppEdit), "Baz");
-    EXPECT_TRUE(Wizard.Mark(TCtl::StartMenuEdit));
-    EXPECT_FALSE(Wizard.Mark(TCtl::IconAppEdit));
-    Wizard.CharacterKey(TCtl::AppTitleEdit); // the title has no mark
-    EXPECT_FALSE(Wizard.Mark(TCtl::DirEdit));
+    View.SetText(TCtl::FIconAppEdit, "set");
+    View.Type(TCtl::FAppTitleEdit, "Baz");
+    EXPECT_EQ(View.Text(TCtl::FIconAppEdit), "Baz");
+    EXPECT_TRUE(Wizard.Mark(TCtl::FStartMenuEdit));
+    EXPECT_FALSE(Wizard.Mark(TCtl::FIconAppEdit));
+    Wizard.CharacterKey(TCtl::FAppTitleEdit); // the title has no mark
+    EXPECT_FALSE(Wizard.Mark(TCtl::FDirEdit));
 }
 
 TEST_F(WizardFlow, ResetRunsInItsOrderAndKeepsWhatItDoesNotList)
 {
     StartNew();
-    View.Type(TCtl::AppTitleEdit, "Old");
-    View.Type(TCtl::URLEdit, "old.example");
-    View.Click(TCtl::DisableBrowseCheckbox);
-    View.Click(TCtl::MainEXECheckbox);
-    View.Click(TCtl::LaunchCheckbox);
-    View.Click(TCtl::DirImageRadio);
-    View.Click(TCtl::IconUninstallCheckbox);
-    View.Type(TCtl::BitmapEdit, "w.bmp");
-    View.Type(TCtl::LicenseEdit, "l.txt");
-    View.SetColorIndex(TCtl::ColorGridTop, 9);
+    View.Type(TCtl::FAppTitleEdit, "Old");
+    View.Type(TCtl::FURLEdit, "old.example");
+    View.Click(TCtl::FDisableBrowseCheckbox);
+    View.Click(TCtl::FMainEXECheckbox);
+    View.Click(TCtl::FLaunchCheckbox);
+    View.Click(TCtl::FDirImageRadio);
+    View.Click(TCtl::FIconUninstallCheckbox);
+    View.Type(TCtl::FBitmapEdit, "w.bmp");
+    View.Type(TCtl::FLicenseEdit, "l.txt");
+    View.SetColorIndex(TCtl::FColorGridTop, 9);
     View.BaseDir = 6;
     View.List = {"a", "b"};
     View.FinishChoice = kQuit;
-    Wizard.CharacterKey(TCtl::DirEdit);
+    Wizard.CharacterKey(TCtl::FDirEdit);
     kftest::TTempDir dir;
     View.DialogAnswers = {{dir / "old.kfs"}};
     Wizard.SaveClicked();
@@ -131,86 +131,86 @@ TEST_F(WizardFlow, ResetRunsInItsOrderAndKeepsWhatItDoesNotList)
     Wizard.ResetToDefaults();
 
     std::vector<std::string> expected = {
-        "text AppTitleEdit=My Application", // then the title rule fills the five fields
-        "text DirEdit=My Application", "text StartMenuEdit=My Application", "text IconAppEdit=My Application",
-        "text IconUninstallEdit=Uninstall My Application", "text IconWebsiteEdit=My Application Website",
-        "text URLEdit=",
-        "check IconWebsiteCheckbox=0", // by the URL rule
-        "check MainEXECheckbox=1", "check LaunchCheckbox=1", "check NoFilesRadio=1",
-        "visible FilesPageControl=0", "check IconUninstallCheckbox=1", "basedir=0",
-        "visible EnterFullPathLabel=0", "items=0"};
+        "text FAppTitleEdit=My Application", // then the title rule fills the five fields
+        "text FDirEdit=My Application", "text FStartMenuEdit=My Application", "text FIconAppEdit=My Application",
+        "text FIconUninstallEdit=Uninstall My Application", "text FIconWebsiteEdit=My Application Website",
+        "text FURLEdit=",
+        "check FIconWebsiteCheckbox=0", // by the URL rule
+        "check FMainEXECheckbox=1", "check FLaunchCheckbox=1", "check FNoFilesRadio=1",
+        "visible FFilesPageControl=0", "check FIconUninstallCheckbox=1", "basedir=0",
+        "visible FEnterFullPathLabel=0", "items=0"};
     std::vector<std::string> changes;
     for (const std::string& line : View.Log)
-        if (line.rfind("text ProgramFilesLabel=", 0) != 0 && line.rfind("text FullDirLabel=", 0) != 0)
+        if (line.rfind("text FProgramFilesLabel=", 0) != 0 && line.rfind("text FFullDirLabel=", 0) != 0)
             changes.push_back(line);
     EXPECT_EQ(changes, expected);
-    EXPECT_FALSE(Wizard.Mark(TCtl::DirEdit));
-    EXPECT_TRUE(View.Checked(TCtl::DisableBrowseCheckbox));
-    EXPECT_EQ(View.Text(TCtl::BitmapEdit), "w.bmp");
-    EXPECT_EQ(View.Text(TCtl::LicenseEdit), "l.txt");
+    EXPECT_FALSE(Wizard.Mark(TCtl::FDirEdit));
+    EXPECT_TRUE(View.Checked(TCtl::FDisableBrowseCheckbox));
+    EXPECT_EQ(View.Text(TCtl::FBitmapEdit), "w.bmp");
+    EXPECT_EQ(View.Text(TCtl::FLicenseEdit), "l.txt");
     EXPECT_EQ(View.ColorTop, 9);
     EXPECT_EQ(View.FinishChoice, kQuit);
     EXPECT_EQ(Wizard.DialogFileName(TDialogId::KFSSave), "");
-    EXPECT_TRUE(View.Enabled(TCtl::MainEXEEdit));
+    EXPECT_TRUE(View.Enabled(TCtl::FMainEXEEdit));
 }
 
 TEST_F(WizardFlow, ResetWithTheTitleAlreadyDefaultKeepsTypedDependents)
 {
     StartNew();
-    View.Type(TCtl::DirEdit, "Typed");
-    Wizard.CharacterKey(TCtl::DirEdit);
+    View.Type(TCtl::FDirEdit, "Typed");
+    Wizard.CharacterKey(TCtl::FDirEdit);
     Wizard.CancelClicked();
     StartNew();
-    EXPECT_EQ(View.Text(TCtl::DirEdit), "Typed"); // no title change, so no title rule
-    EXPECT_FALSE(Wizard.Mark(TCtl::DirEdit));
-    View.Type(TCtl::AppTitleEdit, "New");
-    EXPECT_EQ(View.Text(TCtl::DirEdit), "New");
+    EXPECT_EQ(View.Text(TCtl::FDirEdit), "Typed"); // no title change, so no title rule
+    EXPECT_FALSE(Wizard.Mark(TCtl::FDirEdit));
+    View.Type(TCtl::FAppTitleEdit, "New");
+    EXPECT_EQ(View.Text(TCtl::FDirEdit), "New");
 }
 
 TEST_F(WizardFlow, InfoPageChecksTitleAndDirectory)
 {
     StartNew();
-    View.Type(TCtl::AppTitleEdit, "   ");
+    View.Type(TCtl::FAppTitleEdit, "   ");
     EXPECT_FALSE(NextOn());
-    EXPECT_TRUE(View.IsRed(TCtl::AppTitleLabel));
-    View.Type(TCtl::AppTitleEdit, "Foo");
+    EXPECT_TRUE(View.IsRed(TCtl::FAppTitleLabel));
+    View.Type(TCtl::FAppTitleEdit, "Foo");
     EXPECT_TRUE(NextOn());
-    EXPECT_FALSE(View.IsRed(TCtl::AppTitleLabel));
+    EXPECT_FALSE(View.IsRed(TCtl::FAppTitleLabel));
 
     View.BaseDir = 1; // %WINDOWS%
     Wizard.BaseDirChanged();
-    EXPECT_EQ(View.Text(TCtl::ProgramFilesLabel), "%WINDOWS%\\");
-    EXPECT_EQ(View.Text(TCtl::FullDirLabel), "%WINDOWS%\\Foo\\");
+    EXPECT_EQ(View.Text(TCtl::FProgramFilesLabel), "%WINDOWS%\\");
+    EXPECT_EQ(View.Text(TCtl::FFullDirLabel), "%WINDOWS%\\Foo\\");
     View.BaseDir = 3; // %C ROOT%
-    View.Type(TCtl::DirEdit, "");
-    EXPECT_EQ(View.Text(TCtl::ProgramFilesLabel), "C:\\");
-    EXPECT_EQ(View.Text(TCtl::FullDirLabel), "C:\\");
+    View.Type(TCtl::FDirEdit, "");
+    EXPECT_EQ(View.Text(TCtl::FProgramFilesLabel), "C:\\");
+    EXPECT_EQ(View.Text(TCtl::FFullDirLabel), "C:\\");
     EXPECT_TRUE(NextOn());
     for (const char* bad : {"A:B", "Why?"})
     {
-        View.Type(TCtl::DirEdit, bad);
+        View.Type(TCtl::FDirEdit, bad);
         EXPECT_FALSE(NextOn()) << bad;
-        EXPECT_TRUE(View.IsRed(TCtl::DirLabel));
-        EXPECT_TRUE(View.IsRed(TCtl::FullDirLabel));
+        EXPECT_TRUE(View.IsRed(TCtl::FDirLabel));
+        EXPECT_TRUE(View.IsRed(TCtl::FFullDirLabel));
     }
-    View.Type(TCtl::DirEdit, "Apps\\Tools");
+    View.Type(TCtl::FDirEdit, "Apps\\Tools");
     EXPECT_TRUE(NextOn());
 
     View.BaseDir = 6; // Custom
     Wizard.BaseDirChanged();
-    EXPECT_TRUE(View.Visible(TCtl::EnterFullPathLabel));
-    EXPECT_EQ(View.Text(TCtl::ProgramFilesLabel), "");
+    EXPECT_TRUE(View.Visible(TCtl::FEnterFullPathLabel));
+    EXPECT_EQ(View.Text(TCtl::FProgramFilesLabel), "");
     EXPECT_FALSE(NextOn());
-    EXPECT_TRUE(View.IsRed(TCtl::EnterFullPathLabel));
-    View.Type(TCtl::DirEdit, "C:\\Apps");
+    EXPECT_TRUE(View.IsRed(TCtl::FEnterFullPathLabel));
+    View.Type(TCtl::FDirEdit, "C:\\Apps");
     EXPECT_TRUE(NextOn());
-    EXPECT_EQ(View.Text(TCtl::FullDirLabel), "C:\\Apps\\");
-    EXPECT_FALSE(View.IsRed(TCtl::EnterFullPathLabel));
-    View.Type(TCtl::DirEdit, "");
-    EXPECT_EQ(View.Text(TCtl::FullDirLabel), "\\");
+    EXPECT_EQ(View.Text(TCtl::FFullDirLabel), "C:\\Apps\\");
+    EXPECT_FALSE(View.IsRed(TCtl::FEnterFullPathLabel));
+    View.Type(TCtl::FDirEdit, "");
+    EXPECT_EQ(View.Text(TCtl::FFullDirLabel), "\\");
     EXPECT_FALSE(NextOn());
-    View.Type(TCtl::AppTitleEdit, "Follows"); // the directory follows the title in Custom too
-    EXPECT_EQ(View.Text(TCtl::DirEdit), "Follows");
+    View.Type(TCtl::FAppTitleEdit, "Follows"); // the directory follows the title in Custom too
+    EXPECT_EQ(View.Text(TCtl::FDirEdit), "Follows");
 }
 
 TEST_F(WizardFlow, FilesPageChecks)
@@ -219,36 +219,36 @@ TEST_F(WizardFlow, FilesPageChecks)
     StartNew();
     GoTo(kFilesPage);
     EXPECT_FALSE(NextOn()); // empty executable while it is installed
-    EXPECT_TRUE(View.IsRed(TCtl::MainEXELabel));
-    View.Click(TCtl::MainEXECheckbox);
+    EXPECT_TRUE(View.IsRed(TCtl::FMainEXELabel));
+    View.Click(TCtl::FMainEXECheckbox);
     EXPECT_TRUE(NextOn());
-    EXPECT_TRUE(View.IsRed(TCtl::MainEXELabel)); // still checked, shown on the disabled label
-    for (TCtl c : {TCtl::MainEXELabel, TCtl::MainEXEEdit, TCtl::MainEXEButton, TCtl::LaunchCheckbox,
-                   TCtl::IconAppLabel, TCtl::IconAppEdit, TCtl::IconDesktopCheckbox})
+    EXPECT_TRUE(View.IsRed(TCtl::FMainEXELabel)); // still checked, shown on the disabled label
+    for (TCtl c : {TCtl::FMainEXELabel, TCtl::FMainEXEEdit, TCtl::FMainEXEButton, TCtl::FLaunchCheckbox,
+                   TCtl::FIconAppLabel, TCtl::FIconAppEdit, TCtl::FIconDesktopCheckbox})
         EXPECT_FALSE(View.Enabled(c));
-    View.Click(TCtl::MainEXECheckbox);
+    View.Click(TCtl::FMainEXECheckbox);
     std::string exe = dir / "app.exe";
     kftest::WriteFileBytes(exe, "MZ");
-    View.Type(TCtl::MainEXEEdit, exe);
+    View.Type(TCtl::FMainEXEEdit, exe);
     EXPECT_TRUE(NextOn());
 
-    View.Click(TCtl::AddFilesRadio); // an empty list is valid
-    EXPECT_TRUE(View.Visible(TCtl::FilesPageControl));
+    View.Click(TCtl::FAddFilesRadio); // an empty list is valid
+    EXPECT_TRUE(View.Visible(TCtl::FFilesPageControl));
     EXPECT_EQ(View.FilesPage, 0);
     EXPECT_TRUE(NextOn());
-    View.Click(TCtl::DirImageRadio);
+    View.Click(TCtl::FDirImageRadio);
     EXPECT_EQ(View.FilesPage, 1);
     EXPECT_FALSE(NextOn());
-    View.Type(TCtl::FilesDirEdit, dir / "nowhere");
+    View.Type(TCtl::FFilesDirEdit, dir / "nowhere");
     EXPECT_FALSE(NextOn());
-    EXPECT_TRUE(View.IsRed(TCtl::FilesDirLabel));
-    View.Type(TCtl::FilesDirEdit, dir.Path());
+    EXPECT_TRUE(View.IsRed(TCtl::FFilesDirLabel));
+    View.Type(TCtl::FFilesDirEdit, dir.Path());
     EXPECT_TRUE(NextOn());
-    View.Type(TCtl::FilesDirEdit, "");
-    View.Click(TCtl::NoFilesRadio); // the choice not selected is not checked
+    View.Type(TCtl::FFilesDirEdit, "");
+    View.Click(TCtl::FNoFilesRadio); // the choice not selected is not checked
     EXPECT_TRUE(NextOn());
-    EXPECT_FALSE(View.Visible(TCtl::FilesPageControl));
-    EXPECT_TRUE(View.IsRed(TCtl::FilesDirLabel)); // a skipped check keeps its colour
+    EXPECT_FALSE(View.Visible(TCtl::FFilesPageControl));
+    EXPECT_TRUE(View.IsRed(TCtl::FFilesDirLabel)); // a skipped check keeps its colour
 }
 
 TEST_F(WizardFlow, IconsPageChecks)
@@ -256,45 +256,45 @@ TEST_F(WizardFlow, IconsPageChecks)
     StartNew();
     GoTo(kIconsPage);
     EXPECT_TRUE(NextOn());
-    View.Click(TCtl::MainEXECheckbox);
-    View.Type(TCtl::IconAppEdit, "");
+    View.Click(TCtl::FMainEXECheckbox);
+    View.Type(TCtl::FIconAppEdit, "");
     EXPECT_FALSE(NextOn()); // checked even while the executable is not installed
-    EXPECT_TRUE(View.IsRed(TCtl::IconAppLabel));
-    View.Type(TCtl::IconAppEdit, "App");
-    View.Type(TCtl::IconUninstallEdit, " ");
+    EXPECT_TRUE(View.IsRed(TCtl::FIconAppLabel));
+    View.Type(TCtl::FIconAppEdit, "App");
+    View.Type(TCtl::FIconUninstallEdit, " ");
     EXPECT_FALSE(NextOn());
-    EXPECT_TRUE(View.IsRed(TCtl::IconUninstallCheckbox));
-    View.Click(TCtl::IconUninstallCheckbox);
+    EXPECT_TRUE(View.IsRed(TCtl::FIconUninstallCheckbox));
+    View.Click(TCtl::FIconUninstallCheckbox);
     EXPECT_TRUE(NextOn());
-    EXPECT_FALSE(View.Enabled(TCtl::IconUninstallEdit));
-    View.Type(TCtl::StartMenuEdit, "");
+    EXPECT_FALSE(View.Enabled(TCtl::FIconUninstallEdit));
+    View.Type(TCtl::FStartMenuEdit, "");
     EXPECT_FALSE(NextOn());
-    View.Type(TCtl::StartMenuEdit, "Group");
+    View.Type(TCtl::FStartMenuEdit, "Group");
     // The website caption counts only while its icon is enabled and checked.
-    View.Type(TCtl::IconWebsiteEdit, "");
+    View.Type(TCtl::FIconWebsiteEdit, "");
     EXPECT_TRUE(NextOn());
-    View.Type(TCtl::URLEdit, "example.org");
+    View.Type(TCtl::FURLEdit, "example.org");
     EXPECT_FALSE(NextOn());
-    EXPECT_TRUE(View.IsRed(TCtl::IconWebsiteCheckbox));
+    EXPECT_TRUE(View.IsRed(TCtl::FIconWebsiteCheckbox));
 }
 
 TEST_F(WizardFlow, URLRuleEnablesAndRechecksTheWebsiteIcon)
 {
     StartNew();
-    View.Type(TCtl::URLEdit, "  ");
-    EXPECT_FALSE(View.Enabled(TCtl::IconWebsiteCheckbox));
-    View.Type(TCtl::URLEdit, "example.org");
-    EXPECT_TRUE(View.Enabled(TCtl::IconWebsiteCheckbox));
-    EXPECT_TRUE(View.Checked(TCtl::IconWebsiteCheckbox));
-    EXPECT_TRUE(View.Enabled(TCtl::IconWebsiteEdit)); // the click handler ran
-    View.Click(TCtl::IconWebsiteCheckbox);
-    EXPECT_FALSE(View.Enabled(TCtl::IconWebsiteEdit));
-    View.Type(TCtl::URLEdit, "example.org/x");
-    EXPECT_TRUE(View.Checked(TCtl::IconWebsiteCheckbox));
-    View.Type(TCtl::URLEdit, "");
-    EXPECT_FALSE(View.Checked(TCtl::IconWebsiteCheckbox));
-    EXPECT_FALSE(View.Enabled(TCtl::IconWebsiteCheckbox));
-    EXPECT_FALSE(View.Enabled(TCtl::IconWebsiteEdit));
+    View.Type(TCtl::FURLEdit, "  ");
+    EXPECT_FALSE(View.Enabled(TCtl::FIconWebsiteCheckbox));
+    View.Type(TCtl::FURLEdit, "example.org");
+    EXPECT_TRUE(View.Enabled(TCtl::FIconWebsiteCheckbox));
+    EXPECT_TRUE(View.Checked(TCtl::FIconWebsiteCheckbox));
+    EXPECT_TRUE(View.Enabled(TCtl::FIconWebsiteEdit)); // the click handler ran
+    View.Click(TCtl::FIconWebsiteCheckbox);
+    EXPECT_FALSE(View.Enabled(TCtl::FIconWebsiteEdit));
+    View.Type(TCtl::FURLEdit, "example.org/x");
+    EXPECT_TRUE(View.Checked(TCtl::FIconWebsiteCheckbox));
+    View.Type(TCtl::FURLEdit, "");
+    EXPECT_FALSE(View.Checked(TCtl::FIconWebsiteCheckbox));
+    EXPECT_FALSE(View.Enabled(TCtl::FIconWebsiteCheckbox));
+    EXPECT_FALSE(View.Enabled(TCtl::FIconWebsiteEdit));
 }
 
 TEST_F(WizardFlow, LicencePageAndAppearancePageCheckOptionalFiles)
@@ -304,22 +304,22 @@ TEST_F(WizardFlow, LicencePageAndAppearancePageCheckOptionalFiles)
     kftest::WriteFileBytes(file, "x");
     StartNew();
     GoTo(kLicensePage);
-    EXPECT_TRUE(View.Enabled(TCtl::FinishButton));
-    View.Type(TCtl::ReadmeEdit, dir / "missing.txt");
-    View.Type(TCtl::LicenseEdit, dir / "missing.txt");
-    EXPECT_FALSE(View.Enabled(TCtl::FinishButton));
-    EXPECT_TRUE(View.IsRed(TCtl::LicLabel));
-    EXPECT_TRUE(View.IsRed(TCtl::ReadmeLabel)); // both checks always run
-    View.Type(TCtl::LicenseEdit, file);
-    EXPECT_FALSE(View.Enabled(TCtl::FinishButton));
-    View.Type(TCtl::ReadmeEdit, file);
-    EXPECT_TRUE(View.Enabled(TCtl::FinishButton));
+    EXPECT_TRUE(View.Enabled(TCtl::FFinishButton));
+    View.Type(TCtl::FReadmeEdit, dir / "missing.txt");
+    View.Type(TCtl::FLicenseEdit, dir / "missing.txt");
+    EXPECT_FALSE(View.Enabled(TCtl::FFinishButton));
+    EXPECT_TRUE(View.IsRed(TCtl::FLicLabel));
+    EXPECT_TRUE(View.IsRed(TCtl::FReadmeLabel)); // both checks always run
+    View.Type(TCtl::FLicenseEdit, file);
+    EXPECT_FALSE(View.Enabled(TCtl::FFinishButton));
+    View.Type(TCtl::FReadmeEdit, file);
+    EXPECT_TRUE(View.Enabled(TCtl::FFinishButton));
 
     GoTo(kAppearancePage);
-    View.Type(TCtl::BitmapEdit, dir / "w.bmp");
+    View.Type(TCtl::FBitmapEdit, dir / "w.bmp");
     EXPECT_FALSE(NextOn());
-    EXPECT_TRUE(View.IsRed(TCtl::BitmapLabel));
-    View.Type(TCtl::BitmapEdit, "");
+    EXPECT_TRUE(View.IsRed(TCtl::FBitmapLabel));
+    View.Type(TCtl::FBitmapEdit, "");
     EXPECT_TRUE(NextOn());
 }
 
@@ -327,29 +327,29 @@ TEST_F(WizardFlow, ChoosersFillTheirFieldsAndRemoveFromLastToFirst)
 {
     StartNew();
     View.DialogAnswers = {{"C:\\a.exe"}, {}, {"C:\\x"}, {"C:\\x"}, {"C:\\lic.rtf"}, {"C:\\w.bmp"}};
-    View.Click(TCtl::MainEXEButton);
-    View.Click(TCtl::MainEXEButton); // cancelled: unchanged, the name is remembered
-    View.Click(TCtl::FilesAddButton);
-    View.Click(TCtl::FilesAddButton);
-    View.Click(TCtl::LicButton);
-    View.Click(TCtl::BrowseBitmapButton);
-    EXPECT_EQ(View.Text(TCtl::MainEXEEdit), "C:\\a.exe");
+    View.Click(TCtl::FMainEXEButton);
+    View.Click(TCtl::FMainEXEButton); // cancelled: unchanged, the name is remembered
+    View.Click(TCtl::FFilesAddButton);
+    View.Click(TCtl::FFilesAddButton);
+    View.Click(TCtl::FLicButton);
+    View.Click(TCtl::FBrowseBitmapButton);
+    EXPECT_EQ(View.Text(TCtl::FMainEXEEdit), "C:\\a.exe");
     EXPECT_EQ(View.List, (std::vector<std::string>{"C:\\x", "C:\\x"}));
-    EXPECT_EQ(View.Text(TCtl::LicenseEdit), "C:\\lic.rtf");
-    EXPECT_EQ(View.Text(TCtl::BitmapEdit), "C:\\w.bmp");
+    EXPECT_EQ(View.Text(TCtl::FLicenseEdit), "C:\\lic.rtf");
+    EXPECT_EQ(View.Text(TCtl::FBitmapEdit), "C:\\w.bmp");
     EXPECT_EQ(View.DialogLog[1], "FEXEOpenDialog:C:\\a.exe");
     View.FolderAnswer = "C:\\Tree";
-    View.Click(TCtl::FilesDirButton);
-    EXPECT_EQ(View.Text(TCtl::FilesDirEdit), "C:\\Tree");
+    View.Click(TCtl::FFilesDirButton);
+    EXPECT_EQ(View.Text(TCtl::FFilesDirEdit), "C:\\Tree");
     EXPECT_EQ(View.DialogLog.back(), "folder:Select directory to install");
 
     View.List = {"0", "1", "2", "3", "4"};
     View.Selection = {false, true, false, true, false};
     View.Log.clear();
-    View.Click(TCtl::FilesRemButton);
+    View.Click(TCtl::FFilesRemButton);
     EXPECT_EQ(View.List, (std::vector<std::string>{"0", "2", "4"}));
     EXPECT_EQ(View.Log, (std::vector<std::string>{"delete 3", "delete 1"}));
-    View.Click(TCtl::FilesRemButton); // nothing selected: nothing happens
+    View.Click(TCtl::FFilesRemButton); // nothing selected: nothing happens
     EXPECT_EQ(View.List.size(), 3u);
     EXPECT_EQ(RemovalOrder({true, false, true, true}), (std::vector<int32_t>{3, 2, 0}));
 }
@@ -357,7 +357,7 @@ TEST_F(WizardFlow, ChoosersFillTheirFieldsAndRemoveFromLastToFirst)
 TEST_F(WizardFlow, FinishBuildsWithTheProposedNameAndOKActs)
 {
     StartNew();
-    View.Type(TCtl::AppTitleEdit, " Demo Tool 2.0 ");
+    View.Type(TCtl::FAppTitleEdit, " Demo Tool 2.0 ");
     GoTo(kLicensePage);
     Wizard.FinishClicked(); // cancelled
     EXPECT_EQ(View.DialogLog.back(), "FExecSaveDialog:DemoTool20Setup.exe");
@@ -389,12 +389,12 @@ TEST_F(WizardFlow, FinishBuildsWithTheProposedNameAndOKActs)
     View.FinishChoice = kModifyInstallation;
     Wizard.OKClicked();
     EXPECT_EQ(View.Page, kInfoPage);
-    EXPECT_EQ(View.Text(TCtl::AppTitleEdit), " Demo Tool 2.0 ");
+    EXPECT_EQ(View.Text(TCtl::FAppTitleEdit), " Demo Tool 2.0 ");
     GoTo(kFinishPage);
     View.FinishChoice = kNewInstallation;
     Wizard.OKClicked();
     EXPECT_EQ(View.Page, kStartPage);
-    EXPECT_EQ(View.Text(TCtl::AppTitleEdit), " Demo Tool 2.0 "); // no reset yet
+    EXPECT_EQ(View.Text(TCtl::FAppTitleEdit), " Demo Tool 2.0 "); // no reset yet
     GoTo(kFinishPage);
     View.FinishChoice = kQuit;
     Wizard.OKClicked();
@@ -406,14 +406,14 @@ TEST_F(WizardFlow, ScriptRoundTripAndOpenSetsTheMarksAfterLoading)
     kftest::TTempDir dir;
     std::string script = dir / "demo.kfs";
     StartNew();
-    View.Type(TCtl::AppTitleEdit, "Demo");
-    View.Type(TCtl::DirEdit, "Demo Dir");
-    View.Type(TCtl::URLEdit, "demo.example");
-    View.Click(TCtl::AddFilesRadio);
+    View.Type(TCtl::FAppTitleEdit, "Demo");
+    View.Type(TCtl::FDirEdit, "Demo Dir");
+    View.Type(TCtl::FURLEdit, "demo.example");
+    View.Click(TCtl::FAddFilesRadio);
     View.List = {"C:\\a.txt", "C:\\b.txt"};
-    View.SetColorIndex(TCtl::ColorGridBottom, 15);
+    View.SetColorIndex(TCtl::FColorGridBottom, 15);
     View.BaseDir = 4;
-    View.Click(TCtl::LaunchCheckbox);
+    View.Click(TCtl::FLaunchCheckbox);
     View.DialogAnswers = {{script}};
     Wizard.SaveClicked();
     TInstallSettings saved = SettingsFromView(View);
@@ -423,8 +423,8 @@ TEST_F(WizardFlow, ScriptRoundTripAndOpenSetsTheMarksAfterLoading)
     TWizard second(other);
     other.Wizard = &second;
     second.FormCreate();
-    other.Type(TCtl::AppTitleEdit, "Other");
-    other.Click(TCtl::DirImageRadio);
+    other.Type(TCtl::FAppTitleEdit, "Other");
+    other.Click(TCtl::FDirImageRadio);
     other.StartChoice = kOpenExistingInstallation;
     second.NextClicked(); // cancelled open dialog
     EXPECT_EQ(other.Page, kStartPage);
@@ -434,14 +434,14 @@ TEST_F(WizardFlow, ScriptRoundTripAndOpenSetsTheMarksAfterLoading)
     TInstallSettings loaded = SettingsFromView(other);
     for (const TSettingInfo& info : kSettingTable)
         EXPECT_EQ(EncodeSetting(loaded, info.Key), EncodeSetting(saved, info.Key)) << info.Name;
-    EXPECT_TRUE(other.Visible(TCtl::FilesPageControl));
+    EXPECT_TRUE(other.Visible(TCtl::FFilesPageControl));
     EXPECT_EQ(other.FilesPage, 0);
     for (TCtl field : kMarkedFields)
         EXPECT_TRUE(second.Mark(field));
-    other.Type(TCtl::AppTitleEdit, "Changed");
-    EXPECT_EQ(other.Text(TCtl::DirEdit), "Demo Dir");
-    EXPECT_EQ(other.Text(TCtl::StartMenuEdit), "Demo");
-    EXPECT_EQ(other.Text(TCtl::IconWebsiteEdit), "Demo Website");
+    other.Type(TCtl::FAppTitleEdit, "Changed");
+    EXPECT_EQ(other.Text(TCtl::FDirEdit), "Demo Dir");
+    EXPECT_EQ(other.Text(TCtl::FStartMenuEdit), "Demo");
+    EXPECT_EQ(other.Text(TCtl::FIconWebsiteEdit), "Demo Website");
 }
 
 TEST_F(WizardFlow, DamagedScriptStillReachesPageOne)
@@ -453,7 +453,7 @@ TEST_F(WizardFlow, DamagedScriptStillReachesPageOne)
     View.DialogAnswers = {{script}};
     Wizard.NextClicked();
     EXPECT_EQ(View.Page, kInfoPage);
-    EXPECT_TRUE(Wizard.Mark(TCtl::DirEdit));
+    EXPECT_TRUE(Wizard.Mark(TCtl::FDirEdit));
     EXPECT_EQ(Wizard.DialogFileName(TDialogId::KFSOpen), script);
 }
 
@@ -486,11 +486,11 @@ TEST(WizardLoad, BothFlagsOffAfterAddFilesSelectsNoFiles)
     TWizard wizard(view);
     view.Wizard = &wizard;
     wizard.FormCreate();
-    view.Click(TCtl::AddFilesRadio);
+    view.Click(TCtl::FAddFilesRadio);
     wizard.LoadScript(script);
-    EXPECT_TRUE(view.Checked(TCtl::NoFilesRadio));
-    EXPECT_FALSE(view.Checked(TCtl::AddFilesRadio));
-    EXPECT_FALSE(view.Visible(TCtl::FilesPageControl));
+    EXPECT_TRUE(view.Checked(TCtl::FNoFilesRadio));
+    EXPECT_FALSE(view.Checked(TCtl::FAddFilesRadio));
+    EXPECT_FALSE(view.Visible(TCtl::FFilesPageControl));
 }
 
 } // namespace

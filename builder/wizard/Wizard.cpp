@@ -18,17 +18,17 @@ TCtl RadioFor(TFilesMode mode)
 {
     switch (mode)
     {
-    case TFilesMode::AddFiles: return TCtl::AddFilesRadio;
-    case TFilesMode::DirImage: return TCtl::DirImageRadio;
-    default: return TCtl::NoFilesRadio;
+    case TFilesMode::AddFiles: return TCtl::FAddFilesRadio;
+    case TFilesMode::DirImage: return TCtl::FDirImageRadio;
+    default: return TCtl::FNoFilesRadio;
     }
 }
 
 TFilesMode CurrentFilesMode(const TWizardView& view)
 {
-    if (view.Checked(TCtl::AddFilesRadio))
+    if (view.Checked(TCtl::FAddFilesRadio))
         return TFilesMode::AddFiles;
-    if (view.Checked(TCtl::DirImageRadio))
+    if (view.Checked(TCtl::FDirImageRadio))
         return TFilesMode::DirImage;
     return TFilesMode::NoFiles;
 }
@@ -38,18 +38,18 @@ TCtl TextControlFor(TSettingKey key)
 {
     switch (key)
     {
-    case TSettingKey::Title: return TCtl::AppTitleEdit;
-    case TSettingKey::Dir: return TCtl::DirEdit;
-    case TSettingKey::URL: return TCtl::URLEdit;
-    case TSettingKey::Main: return TCtl::MainEXEEdit;
-    case TSettingKey::AddDirText: return TCtl::FilesDirEdit;
-    case TSettingKey::StartMenu: return TCtl::StartMenuEdit;
-    case TSettingKey::IconUninstallText: return TCtl::IconUninstallEdit;
-    case TSettingKey::IconWebsiteText: return TCtl::IconWebsiteEdit;
-    case TSettingKey::IconAppText: return TCtl::IconAppEdit;
-    case TSettingKey::License: return TCtl::LicenseEdit;
-    case TSettingKey::Image: return TCtl::BitmapEdit;
-    case TSettingKey::Readme: return TCtl::ReadmeEdit;
+    case TSettingKey::Title: return TCtl::FAppTitleEdit;
+    case TSettingKey::Dir: return TCtl::FDirEdit;
+    case TSettingKey::URL: return TCtl::FURLEdit;
+    case TSettingKey::Main: return TCtl::FMainEXEEdit;
+    case TSettingKey::AddDirText: return TCtl::FFilesDirEdit;
+    case TSettingKey::StartMenu: return TCtl::FStartMenuEdit;
+    case TSettingKey::IconUninstallText: return TCtl::FIconUninstallEdit;
+    case TSettingKey::IconWebsiteText: return TCtl::FIconWebsiteEdit;
+    case TSettingKey::IconAppText: return TCtl::FIconAppEdit;
+    case TSettingKey::License: return TCtl::FLicenseEdit;
+    case TSettingKey::Image: return TCtl::FBitmapEdit;
+    case TSettingKey::Readme: return TCtl::FReadmeEdit;
     default: return TCtl::Count;
     }
 }
@@ -59,12 +59,12 @@ TCtl FlagControlFor(TSettingKey key)
 {
     switch (key)
     {
-    case TSettingKey::Launch: return TCtl::LaunchCheckbox;
-    case TSettingKey::IconUninstall: return TCtl::IconUninstallCheckbox;
-    case TSettingKey::IconWebsite: return TCtl::IconWebsiteCheckbox;
-    case TSettingKey::Desktop: return TCtl::IconDesktopCheckbox;
-    case TSettingKey::BrowseDisable: return TCtl::DisableBrowseCheckbox;
-    case TSettingKey::IncludeMainExe: return TCtl::MainEXECheckbox;
+    case TSettingKey::Launch: return TCtl::FLaunchCheckbox;
+    case TSettingKey::IconUninstall: return TCtl::FIconUninstallCheckbox;
+    case TSettingKey::IconWebsite: return TCtl::FIconWebsiteCheckbox;
+    case TSettingKey::Desktop: return TCtl::FIconDesktopCheckbox;
+    case TSettingKey::BrowseDisable: return TCtl::FDisableBrowseCheckbox;
+    case TSettingKey::IncludeMainExe: return TCtl::FMainEXECheckbox;
     default: return TCtl::Count;
     }
 }
@@ -85,29 +85,29 @@ int32_t MarkSlot(TCtl field)
 TInstallSettings SettingsFromView(const TWizardView& view)
 {
     TInstallSettings s;
-    s.Title = view.Text(TCtl::AppTitleEdit);
-    s.Dir = view.Text(TCtl::DirEdit);
-    s.URL = view.Text(TCtl::URLEdit);
-    s.Main = view.Text(TCtl::MainEXEEdit);
-    s.Launch = view.Checked(TCtl::LaunchCheckbox);
-    s.AddFiles = view.Checked(TCtl::AddFilesRadio);
-    s.AddDir = view.Checked(TCtl::DirImageRadio);
+    s.Title = view.Text(TCtl::FAppTitleEdit);
+    s.Dir = view.Text(TCtl::FDirEdit);
+    s.URL = view.Text(TCtl::FURLEdit);
+    s.Main = view.Text(TCtl::FMainEXEEdit);
+    s.Launch = view.Checked(TCtl::FLaunchCheckbox);
+    s.AddFiles = view.Checked(TCtl::FAddFilesRadio);
+    s.AddDir = view.Checked(TCtl::FDirImageRadio);
     s.AddFilesList = view.Items();
-    s.AddDirText = view.Text(TCtl::FilesDirEdit);
-    s.StartMenu = view.Text(TCtl::StartMenuEdit);
-    s.IconUninstall = view.Checked(TCtl::IconUninstallCheckbox);
-    s.IconWebsite = view.Checked(TCtl::IconWebsiteCheckbox);
-    s.IconUninstallText = view.Text(TCtl::IconUninstallEdit);
-    s.IconWebsiteText = view.Text(TCtl::IconWebsiteEdit);
-    s.Desktop = view.Checked(TCtl::IconDesktopCheckbox);
-    s.IconAppText = view.Text(TCtl::IconAppEdit);
-    s.License = view.Text(TCtl::LicenseEdit);
-    s.Image = view.Text(TCtl::BitmapEdit);
-    s.ColorTop = view.ColorIndex(TCtl::ColorGridTop);
-    s.ColorBottom = view.ColorIndex(TCtl::ColorGridBottom);
-    s.BrowseDisable = view.Checked(TCtl::DisableBrowseCheckbox);
-    s.IncludeMainExe = view.Checked(TCtl::MainEXECheckbox);
-    s.Readme = view.Text(TCtl::ReadmeEdit);
+    s.AddDirText = view.Text(TCtl::FFilesDirEdit);
+    s.StartMenu = view.Text(TCtl::FStartMenuEdit);
+    s.IconUninstall = view.Checked(TCtl::FIconUninstallCheckbox);
+    s.IconWebsite = view.Checked(TCtl::FIconWebsiteCheckbox);
+    s.IconUninstallText = view.Text(TCtl::FIconUninstallEdit);
+    s.IconWebsiteText = view.Text(TCtl::FIconWebsiteEdit);
+    s.Desktop = view.Checked(TCtl::FIconDesktopCheckbox);
+    s.IconAppText = view.Text(TCtl::FIconAppEdit);
+    s.License = view.Text(TCtl::FLicenseEdit);
+    s.Image = view.Text(TCtl::FBitmapEdit);
+    s.ColorTop = view.ColorIndex(TCtl::FColorGridTop);
+    s.ColorBottom = view.ColorIndex(TCtl::FColorGridBottom);
+    s.BrowseDisable = view.Checked(TCtl::FDisableBrowseCheckbox);
+    s.IncludeMainExe = view.Checked(TCtl::FMainEXECheckbox);
+    s.Readme = view.Text(TCtl::FReadmeEdit);
     s.BaseDir = view.BaseDirIndex();
     return s;
 }
@@ -165,9 +165,9 @@ void TControlsTarget::AssignList(TSettingKey key, const std::vector<std::string>
 void TControlsTarget::AssignIndex(TSettingKey key, int32_t value)
 {
     if (key == TSettingKey::ColorTop)
-        FView.SetColorIndex(TCtl::ColorGridTop, value);
+        FView.SetColorIndex(TCtl::FColorGridTop, value);
     else if (key == TSettingKey::ColorBottom)
-        FView.SetColorIndex(TCtl::ColorGridBottom, value);
+        FView.SetColorIndex(TCtl::FColorGridBottom, value);
     else if (key == TSettingKey::BaseDir)
         FView.SelectBaseDir(value);
 }
@@ -178,11 +178,11 @@ void TWizard::ShowPage(int32_t index)
     if (page != FView.ActivePage())
         FView.SetActivePage(page);
     TButtonBar bar = ButtonBarFor(page);
-    FView.SetVisible(TCtl::SaveButton, bar.Save);
-    FView.SetVisible(TCtl::BackButton, bar.Back);
-    FView.SetVisible(TCtl::NextButton, bar.Next);
-    FView.SetVisible(TCtl::FinishButton, bar.Finish);
-    FView.SetVisible(TCtl::OKButton, bar.OK);
+    FView.SetVisible(TCtl::FSaveButton, bar.Save);
+    FView.SetVisible(TCtl::FBackButton, bar.Back);
+    FView.SetVisible(TCtl::FNextButton, bar.Next);
+    FView.SetVisible(TCtl::FFinishButton, bar.Finish);
+    FView.SetVisible(TCtl::FOKButton, bar.OK);
     ValidatePage();
 }
 
@@ -204,57 +204,57 @@ void TWizard::ValidatePage()
     bool next = true;
     switch (FView.ActivePage())
     {
-    case kStartPage: FView.SetEnabled(TCtl::NextButton, true); return;
+    case kStartPage: FView.SetEnabled(TCtl::FNextButton, true); return;
     case kInfoPage:
     {
-        next = CheckField(TCtl::AppTitleEdit, TCtl::AppTitleLabel, ckRequired);
+        next = CheckField(TCtl::FAppTitleEdit, TCtl::FAppTitleLabel, ckRequired);
         std::string base = BaseDirText(FView.BaseDirIndex());
-        std::string dir = FView.Text(TCtl::DirEdit);
+        std::string dir = FView.Text(TCtl::FDirEdit);
         if (base != kCustomBaseDir)
         {
             std::string prefix = base == kCRootBaseDir ? "C:\\" : base + "\\";
-            FView.SetText(TCtl::ProgramFilesLabel, prefix);
-            FView.SetText(TCtl::FullDirLabel, prefix + dir + (dir.empty() ? "" : "\\"));
-            FView.SetVisible(TCtl::EnterFullPathLabel, false);
-            next = CheckField(TCtl::DirEdit, TCtl::DirLabel, ckRelativePath) && next;
+            FView.SetText(TCtl::FProgramFilesLabel, prefix);
+            FView.SetText(TCtl::FFullDirLabel, prefix + dir + (dir.empty() ? "" : "\\"));
+            FView.SetVisible(TCtl::FEnterFullPathLabel, false);
+            next = CheckField(TCtl::FDirEdit, TCtl::FDirLabel, ckRelativePath) && next;
         }
         else
         {
-            FView.SetText(TCtl::ProgramFilesLabel, "");
-            FView.SetText(TCtl::FullDirLabel, dir + "\\");
-            FView.SetVisible(TCtl::EnterFullPathLabel, true);
-            next = CheckField(TCtl::DirEdit, TCtl::DirLabel, ckFullPath) && next;
-            Colour(TCtl::EnterFullPathLabel, LabelRed(TCtl::DirLabel));
+            FView.SetText(TCtl::FProgramFilesLabel, "");
+            FView.SetText(TCtl::FFullDirLabel, dir + "\\");
+            FView.SetVisible(TCtl::FEnterFullPathLabel, true);
+            next = CheckField(TCtl::FDirEdit, TCtl::FDirLabel, ckFullPath) && next;
+            Colour(TCtl::FEnterFullPathLabel, LabelRed(TCtl::FDirLabel));
         }
-        Colour(TCtl::FullDirLabel, LabelRed(TCtl::DirLabel));
+        Colour(TCtl::FFullDirLabel, LabelRed(TCtl::FDirLabel));
         break;
     }
-    case kAppearancePage: next = CheckField(TCtl::BitmapEdit, TCtl::BitmapLabel, ckOptionalFile); break;
+    case kAppearancePage: next = CheckField(TCtl::FBitmapEdit, TCtl::FBitmapLabel, ckOptionalFile); break;
     case kFilesPage:
         // The check runs even while the executable is not installed, so its label shows.
-        next = CheckField(TCtl::MainEXEEdit, TCtl::MainEXELabel, ckExistingFile) ||
-               !FView.Checked(TCtl::MainEXECheckbox);
-        if (FView.Checked(TCtl::DirImageRadio))
-            next = CheckField(TCtl::FilesDirEdit, TCtl::FilesDirLabel, ckExistingDirectory) && next;
+        next = CheckField(TCtl::FMainEXEEdit, TCtl::FMainEXELabel, ckExistingFile) ||
+               !FView.Checked(TCtl::FMainEXECheckbox);
+        if (FView.Checked(TCtl::FDirImageRadio))
+            next = CheckField(TCtl::FFilesDirEdit, TCtl::FFilesDirLabel, ckExistingDirectory) && next;
         break;
     case kIconsPage:
-        next = CheckField(TCtl::StartMenuEdit, TCtl::StartMenuLabel, ckRequired);
-        next = CheckField(TCtl::IconAppEdit, TCtl::IconAppLabel, ckRequired) && next;
-        if (FView.Checked(TCtl::IconUninstallCheckbox))
-            next = CheckField(TCtl::IconUninstallEdit, TCtl::IconUninstallCheckbox, ckRequired) && next;
-        if (FView.Enabled(TCtl::IconWebsiteCheckbox) && FView.Checked(TCtl::IconWebsiteCheckbox))
-            next = CheckField(TCtl::IconWebsiteEdit, TCtl::IconWebsiteCheckbox, ckRequired) && next;
+        next = CheckField(TCtl::FStartMenuEdit, TCtl::FStartMenuLabel, ckRequired);
+        next = CheckField(TCtl::FIconAppEdit, TCtl::FIconAppLabel, ckRequired) && next;
+        if (FView.Checked(TCtl::FIconUninstallCheckbox))
+            next = CheckField(TCtl::FIconUninstallEdit, TCtl::FIconUninstallCheckbox, ckRequired) && next;
+        if (FView.Enabled(TCtl::FIconWebsiteCheckbox) && FView.Checked(TCtl::FIconWebsiteCheckbox))
+            next = CheckField(TCtl::FIconWebsiteEdit, TCtl::FIconWebsiteCheckbox, ckRequired) && next;
         break;
     case kLicensePage:
     {
-        bool licence = CheckField(TCtl::LicenseEdit, TCtl::LicLabel, ckOptionalFile);
-        bool readme = CheckField(TCtl::ReadmeEdit, TCtl::ReadmeLabel, ckOptionalFile);
-        FView.SetEnabled(TCtl::FinishButton, licence && readme);
+        bool licence = CheckField(TCtl::FLicenseEdit, TCtl::FLicLabel, ckOptionalFile);
+        bool readme = CheckField(TCtl::FReadmeEdit, TCtl::FReadmeLabel, ckOptionalFile);
+        FView.SetEnabled(TCtl::FFinishButton, licence && readme);
         return;
     }
     default: return; // the finish page
     }
-    FView.SetEnabled(TCtl::NextButton, next);
+    FView.SetEnabled(TCtl::FNextButton, next);
 }
 
 void TWizard::ResetToDefaults()
@@ -262,17 +262,17 @@ void TWizard::ResetToDefaults()
     // The marks go first, so that setting the title refills the dependent fields.
     FFileNames[static_cast<size_t>(TDialogId::KFSSave)].clear();
     SetAllMarks(false);
-    FView.SetText(TCtl::AppTitleEdit, kDefaultTitle);
-    FView.SetText(TCtl::URLEdit, "");
-    FView.SetChecked(TCtl::MainEXECheckbox, true);
-    FView.SetText(TCtl::MainEXEEdit, "");
-    FView.SetChecked(TCtl::LaunchCheckbox, true);
-    FView.SetChecked(TCtl::NoFilesRadio, true);
-    FView.SetText(TCtl::FilesDirEdit, "");
-    FView.SetChecked(TCtl::IconUninstallCheckbox, true);
-    FView.SetChecked(TCtl::IconDesktopCheckbox, true);
+    FView.SetText(TCtl::FAppTitleEdit, kDefaultTitle);
+    FView.SetText(TCtl::FURLEdit, "");
+    FView.SetChecked(TCtl::FMainEXECheckbox, true);
+    FView.SetText(TCtl::FMainEXEEdit, "");
+    FView.SetChecked(TCtl::FLaunchCheckbox, true);
+    FView.SetChecked(TCtl::FNoFilesRadio, true);
+    FView.SetText(TCtl::FFilesDirEdit, "");
+    FView.SetChecked(TCtl::FIconUninstallCheckbox, true);
+    FView.SetChecked(TCtl::FIconDesktopCheckbox, true);
     FView.SelectBaseDir(0);
-    FView.SetVisible(TCtl::EnterFullPathLabel, false);
+    FView.SetVisible(TCtl::FEnterFullPathLabel, false);
     FView.SetItems({});
 }
 
@@ -281,7 +281,7 @@ void TWizard::NextClicked()
     int32_t page = FView.ActivePage();
     if (page == kStartPage)
     {
-        int32_t choice = FView.RadioGroupIndex(TCtl::StartRadioGroup);
+        int32_t choice = FView.RadioGroupIndex(TCtl::FStartRadioGroup);
         if (choice == kCreateNewInstallation)
             ResetToDefaults();
         else if (choice == kOpenExistingInstallation)
@@ -297,14 +297,22 @@ void TWizard::NextClicked()
     FView.FocusFirstControl();
 }
 
-void TWizard::BackClicked() { ShowPage(FView.ActivePage() - 1); }
+void TWizard::BackClicked()
+{
+    ShowPage(FView.ActivePage() - 1);
+    // Back itself is hidden on the Info page; the focus must not stay on a hidden button.
+    FView.KeepFocusOnScreen();
+}
 
 void TWizard::CancelClicked()
 {
     if (FView.ActivePage() == kStartPage)
         FView.CloseWindow();
     else
+    {
         ShowPage(kStartPage);
+        FView.KeepFocusOnScreen();
+    }
 }
 
 void TWizard::SaveClicked()
@@ -317,7 +325,7 @@ void TWizard::SaveClicked()
 void TWizard::FinishClicked()
 {
     // The title as typed, not trimmed.
-    FFileNames[static_cast<size_t>(TDialogId::ExecSave)] = DefaultSetupFileName(FView.Text(TCtl::AppTitleEdit));
+    FFileNames[static_cast<size_t>(TDialogId::ExecSave)] = DefaultSetupFileName(FView.Text(TCtl::FAppTitleEdit));
     std::vector<std::string> names = Choose(TDialogId::ExecSave);
     if (names.empty())
         return;
@@ -329,13 +337,19 @@ void TWizard::FinishClicked()
 
 void TWizard::OKClicked()
 {
-    switch (FView.RadioGroupIndex(TCtl::FinishRadioGroup))
+    switch (FView.RadioGroupIndex(TCtl::FFinishRadioGroup))
     {
     case kRunInstallation: FView.OpenWithShell(DialogFileName(TDialogId::ExecSave)); break;
-    case kModifyInstallation: ShowPage(kInfoPage); break;
+    case kModifyInstallation:
+        ShowPage(kInfoPage);
+        FView.KeepFocusOnScreen();
+        break;
     case kSaveInstallationScript: SaveClicked(); break;
     // The fields are reset only when Next is pressed on the start page.
-    case kNewInstallation: ShowPage(kStartPage); break;
+    case kNewInstallation:
+        ShowPage(kStartPage);
+        FView.KeepFocusOnScreen();
+        break;
     case kQuit: FView.CloseWindow(); break;
     default: break;
     }
@@ -345,18 +359,18 @@ void TWizard::TextChanged(TCtl ctl)
 {
     switch (ctl)
     {
-    case TCtl::AppTitleEdit: TitleChanged(); break;
-    case TCtl::URLEdit: URLChanged(); break;
-    case TCtl::DirEdit:
-    case TCtl::BitmapEdit:
-    case TCtl::MainEXEEdit:
-    case TCtl::FilesDirEdit:
-    case TCtl::StartMenuEdit:
-    case TCtl::IconAppEdit:
-    case TCtl::IconUninstallEdit:
-    case TCtl::IconWebsiteEdit:
-    case TCtl::LicenseEdit:
-    case TCtl::ReadmeEdit: ValidatePage(); break;
+    case TCtl::FAppTitleEdit: TitleChanged(); break;
+    case TCtl::FURLEdit: URLChanged(); break;
+    case TCtl::FDirEdit:
+    case TCtl::FBitmapEdit:
+    case TCtl::FMainEXEEdit:
+    case TCtl::FFilesDirEdit:
+    case TCtl::FStartMenuEdit:
+    case TCtl::FIconAppEdit:
+    case TCtl::FIconUninstallEdit:
+    case TCtl::FIconWebsiteEdit:
+    case TCtl::FLicenseEdit:
+    case TCtl::FReadmeEdit: ValidatePage(); break;
     default: break;
     }
 }
@@ -364,25 +378,25 @@ void TWizard::TextChanged(TCtl ctl)
 void TWizard::TitleChanged()
 {
     ValidatePage();
-    std::string title = FView.Text(TCtl::AppTitleEdit);
-    if (!Mark(TCtl::DirEdit))
-        FView.SetText(TCtl::DirEdit, title);
-    if (!Mark(TCtl::StartMenuEdit))
-        FView.SetText(TCtl::StartMenuEdit, title);
-    if (!Mark(TCtl::IconAppEdit))
-        FView.SetText(TCtl::IconAppEdit, title);
-    if (!Mark(TCtl::IconUninstallEdit))
-        FView.SetText(TCtl::IconUninstallEdit, "Uninstall " + title);
-    if (!Mark(TCtl::IconWebsiteEdit))
-        FView.SetText(TCtl::IconWebsiteEdit, title + " Website");
+    std::string title = FView.Text(TCtl::FAppTitleEdit);
+    if (!Mark(TCtl::FDirEdit))
+        FView.SetText(TCtl::FDirEdit, title);
+    if (!Mark(TCtl::FStartMenuEdit))
+        FView.SetText(TCtl::FStartMenuEdit, title);
+    if (!Mark(TCtl::FIconAppEdit))
+        FView.SetText(TCtl::FIconAppEdit, title);
+    if (!Mark(TCtl::FIconUninstallEdit))
+        FView.SetText(TCtl::FIconUninstallEdit, "Uninstall " + title);
+    if (!Mark(TCtl::FIconWebsiteEdit))
+        FView.SetText(TCtl::FIconWebsiteEdit, title + " Website");
 }
 
 void TWizard::URLChanged()
 {
-    bool given = !CheckedText(FView.Text(TCtl::URLEdit)).empty();
-    FView.SetEnabled(TCtl::IconWebsiteCheckbox, given);
+    bool given = !CheckedText(FView.Text(TCtl::FURLEdit)).empty();
+    FView.SetEnabled(TCtl::FIconWebsiteCheckbox, given);
     // Every change of a non-empty address checks the website icon again.
-    FView.SetChecked(TCtl::IconWebsiteCheckbox, FView.Enabled(TCtl::IconWebsiteCheckbox));
+    FView.SetChecked(TCtl::FIconWebsiteCheckbox, FView.Enabled(TCtl::FIconWebsiteCheckbox));
 }
 
 void TWizard::CharacterKey(TCtl ctl)
@@ -394,7 +408,7 @@ void TWizard::CharacterKey(TCtl ctl)
 
 void TWizard::SetFilesMode(TFilesMode mode)
 {
-    FView.SetVisible(TCtl::FilesPageControl, mode != TFilesMode::NoFiles);
+    FView.SetVisible(TCtl::FFilesPageControl, mode != TFilesMode::NoFiles);
     if (mode != TFilesMode::NoFiles)
         FView.SetFilesPage(mode == TFilesMode::AddFiles ? 0 : 1);
     ValidatePage();
@@ -404,49 +418,49 @@ void TWizard::Clicked(TCtl ctl)
 {
     switch (ctl)
     {
-    case TCtl::MainEXECheckbox:
+    case TCtl::FMainEXECheckbox:
     {
-        bool on = FView.Checked(TCtl::MainEXECheckbox);
-        for (TCtl c : {TCtl::MainEXELabel, TCtl::MainEXEEdit, TCtl::MainEXEButton, TCtl::LaunchCheckbox,
-                       TCtl::IconAppLabel, TCtl::IconAppEdit, TCtl::IconDesktopCheckbox})
+        bool on = FView.Checked(TCtl::FMainEXECheckbox);
+        for (TCtl c : {TCtl::FMainEXELabel, TCtl::FMainEXEEdit, TCtl::FMainEXEButton, TCtl::FLaunchCheckbox,
+                       TCtl::FIconAppLabel, TCtl::FIconAppEdit, TCtl::FIconDesktopCheckbox})
             FView.SetEnabled(c, on);
         ValidatePage();
         break;
     }
-    case TCtl::IconUninstallCheckbox:
-        FView.SetEnabled(TCtl::IconUninstallEdit, FView.Checked(TCtl::IconUninstallCheckbox));
+    case TCtl::FIconUninstallCheckbox:
+        FView.SetEnabled(TCtl::FIconUninstallEdit, FView.Checked(TCtl::FIconUninstallCheckbox));
         ValidatePage();
         break;
-    case TCtl::IconWebsiteCheckbox:
-        FView.SetEnabled(TCtl::IconWebsiteEdit, FView.Checked(TCtl::IconWebsiteCheckbox));
+    case TCtl::FIconWebsiteCheckbox:
+        FView.SetEnabled(TCtl::FIconWebsiteEdit, FView.Checked(TCtl::FIconWebsiteCheckbox));
         ValidatePage();
         break;
-    case TCtl::NoFilesRadio: SetFilesMode(TFilesMode::NoFiles); break;
-    case TCtl::AddFilesRadio: SetFilesMode(TFilesMode::AddFiles); break;
-    case TCtl::DirImageRadio: SetFilesMode(TFilesMode::DirImage); break;
-    case TCtl::MainEXEButton: ChooseInto(TDialogId::EXEOpen, TCtl::MainEXEEdit); break;
-    case TCtl::LicButton: ChooseInto(TDialogId::LicOpen, TCtl::LicenseEdit); break;
-    case TCtl::ReadmeButton: ChooseInto(TDialogId::ReadmeOpen, TCtl::ReadmeEdit); break;
-    case TCtl::BrowseBitmapButton: ChooseInto(TDialogId::ImageOpen, TCtl::BitmapEdit); break;
-    case TCtl::FilesAddButton:
+    case TCtl::FNoFilesRadio: SetFilesMode(TFilesMode::NoFiles); break;
+    case TCtl::FAddFilesRadio: SetFilesMode(TFilesMode::AddFiles); break;
+    case TCtl::FDirImageRadio: SetFilesMode(TFilesMode::DirImage); break;
+    case TCtl::FMainEXEButton: ChooseInto(TDialogId::EXEOpen, TCtl::FMainEXEEdit); break;
+    case TCtl::FLicButton: ChooseInto(TDialogId::LicOpen, TCtl::FLicenseEdit); break;
+    case TCtl::FReadmeButton: ChooseInto(TDialogId::ReadmeOpen, TCtl::FReadmeEdit); break;
+    case TCtl::FBrowseBitmapButton: ChooseInto(TDialogId::ImageOpen, TCtl::FBitmapEdit); break;
+    case TCtl::FFilesAddButton:
         // In the dialog's order, duplicates kept, unsorted.
         for (const std::string& name : Choose(TDialogId::FilesAddOpen))
             FView.AppendItem(name);
         break;
-    case TCtl::FilesRemButton:
+    case TCtl::FFilesRemButton:
         for (int32_t index : RemovalOrder(FView.ItemSelection()))
             FView.DeleteItem(index);
         break;
-    case TCtl::FilesDirButton:
+    case TCtl::FFilesDirButton:
         if (std::optional<std::string> folder = FView.BrowseForFolder(kSelectDirectoryTitle))
-            FView.SetText(TCtl::FilesDirEdit, *folder);
+            FView.SetText(TCtl::FFilesDirEdit, *folder);
         break;
-    case TCtl::NextButton: NextClicked(); break;
-    case TCtl::BackButton: BackClicked(); break;
-    case TCtl::CancelButton: CancelClicked(); break;
-    case TCtl::SaveButton: SaveClicked(); break;
-    case TCtl::FinishButton: FinishClicked(); break;
-    case TCtl::OKButton: OKClicked(); break;
+    case TCtl::FNextButton: NextClicked(); break;
+    case TCtl::FBackButton: BackClicked(); break;
+    case TCtl::FCancelButton: CancelClicked(); break;
+    case TCtl::FSaveButton: SaveClicked(); break;
+    case TCtl::FFinishButton: FinishClicked(); break;
+    case TCtl::FOKButton: OKClicked(); break;
     default: break; // FLaunchCheckbox, FDisableBrowseCheckbox, FIconDesktopCheckbox: no handler
     }
 }

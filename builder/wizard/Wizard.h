@@ -23,29 +23,29 @@ namespace kf {
 enum class TCtl : int32_t
 {
     // Info page
-    AppTitleLabel, AppTitleEdit, DirLabel, BaseDirectoryCombo, EnterFullPathLabel, ProgramFilesLabel,
-    DirEdit, FullDirLabel, DisableBrowseCheckbox, URLEdit,
+    FAppTitleLabel, FAppTitleEdit, FDirLabel, FBaseDirectoryCombo, FEnterFullPathLabel, FProgramFilesLabel,
+    FDirEdit, FFullDirLabel, FDisableBrowseCheckbox, FURLEdit,
     // Appearance page
-    BitmapLabel, BitmapEdit, BrowseBitmapButton, ColorGridTop, ColorGridBottom,
+    FBitmapLabel, FBitmapEdit, FBrowseBitmapButton, FColorGridTop, FColorGridBottom,
     // Files page
-    MainEXECheckbox, MainEXELabel, MainEXEEdit, MainEXEButton, LaunchCheckbox, NoFilesRadio, AddFilesRadio,
-    DirImageRadio, FilesPageControl, FilesAddListbox, FilesAddButton, FilesRemButton, FilesDirLabel,
-    FilesDirEdit, FilesDirButton,
+    FMainEXECheckbox, FMainEXELabel, FMainEXEEdit, FMainEXEButton, FLaunchCheckbox, FNoFilesRadio, FAddFilesRadio,
+    FDirImageRadio, FFilesPageControl, FFilesAddListbox, FFilesAddButton, FFilesRemButton, FFilesDirLabel,
+    FFilesDirEdit, FFilesDirButton,
     // Icons page
-    StartMenuLabel, StartMenuEdit, IconAppLabel, IconAppEdit, IconUninstallCheckbox, IconUninstallEdit,
-    IconWebsiteCheckbox, IconWebsiteEdit, IconDesktopCheckbox,
+    FStartMenuLabel, FStartMenuEdit, FIconAppLabel, FIconAppEdit, FIconUninstallCheckbox, FIconUninstallEdit,
+    FIconWebsiteCheckbox, FIconWebsiteEdit, FIconDesktopCheckbox,
     // Licence page
-    LicLabel, LicenseEdit, LicButton, ReadmeLabel, ReadmeEdit, ReadmeButton,
+    FLicLabel, FLicenseEdit, FLicButton, FReadmeLabel, FReadmeEdit, FReadmeButton,
     // Button bar
-    BackButton, NextButton, FinishButton, CancelButton, SaveButton, OKButton,
+    FBackButton, FNextButton, FFinishButton, FCancelButton, FSaveButton, FOKButton,
     // Radio groups of the start and finish pages
-    StartRadioGroup, FinishRadioGroup,
+    FStartRadioGroup, FFinishRadioGroup,
     Count
 };
 
 // What the five hand-edit marks and the title rule are about.
-constexpr std::array<TCtl, 5> kMarkedFields = {TCtl::DirEdit, TCtl::StartMenuEdit, TCtl::IconAppEdit,
-                                               TCtl::IconUninstallEdit, TCtl::IconWebsiteEdit};
+constexpr std::array<TCtl, 5> kMarkedFields = {TCtl::FDirEdit, TCtl::FStartMenuEdit, TCtl::FIconAppEdit,
+                                               TCtl::FIconUninstallEdit, TCtl::FIconWebsiteEdit};
 
 // The file choice of the Files page.
 enum class TFilesMode : int32_t
@@ -95,6 +95,9 @@ public:
     virtual void DeleteItem(int32_t index) = 0;
 
     virtual void FocusFirstControl() = 0;
+    // When the focused control was hidden by a page change, the focus goes to the first
+    // control; otherwise it stays where it is.
+    virtual void KeepFocusOnScreen() = 0;
     virtual void RedrawPreview() = 0;
     virtual void CloseWindow() = 0;
 

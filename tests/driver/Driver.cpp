@@ -13,7 +13,8 @@ struct TFindTop
     const std::string* Caption;
     bool Prefix;
     const std::string* ClassName;
-    HWND Found;
+    std::vector<HWND> Found;
+    bool All;
 };
 
 BOOL CALLBACK FindTopProc(HWND window, LPARAM parameter)
@@ -29,8 +30,8 @@ BOOL CALLBACK FindTopProc(HWND window, LPARAM parameter)
                               : caption == *find->Caption;
     if (match && (find->ClassName->empty() || ClassOf(window) == *find->ClassName))
     {
-        find->Found = window;
-        return FALSE;
+        find->Found.push_back(window);
+        return find->All;
     }
     return TRUE;
 }
@@ -64,11 +65,33 @@ bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs)
     }
 }
 
-HWND FindTopWindow(const std::string& caption, bool prefix, const std::string& className)
+std::vector<HWND> FindTopWindows(const std::string& caption, bool prefix, const std::string& className)
 {
-    TFindTop find = {&caption, prefix, &className, nullptr};
+    TFindTop find = {&caption, prefix, &className, {}, true};
     EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&find));
     return find.Found;
+}
+
+HWND FindTopWindow(const std::string& caption, bool prefix, const std::string& className)
+{
+    TFindTop find = {&caption, prefix, &className, {}, false};
+    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&find));
+    return find.Found.empty() ? nullptr : find.Found.front();
+}
+
+HWND WaitForTopWindowOf(const std::string& image, const std::string& caption, int timeoutMs,
+                        const std::string& className)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : FindTopWindows(caption, false, className))
+                if (lstrcmpiA(ProcessImage(ProcessOf(window)).c_str(), image.c_str()) == 0)
+                    return (found = window) != nullptr;
+            return false;
+        },
+        timeoutMs);
+    return found;
 }
 
 HWND WaitForTopWindow(const std::string& caption, int timeoutMs, bool prefix, const std::string& className)

@@ -31,6 +31,12 @@ bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs);
 HWND FindTopWindow(const std::string& caption, bool prefix = false, const std::string& className = "");
 HWND WaitForTopWindow(const std::string& caption, int timeoutMs, bool prefix = false,
                       const std::string& className = "");
+// Every visible top-level window matching as above; tests running side by side may show
+// windows with the same caption, so they pick theirs by process.
+std::vector<HWND> FindTopWindows(const std::string& caption, bool prefix = false, const std::string& className = "");
+// The first match owned by a process whose image path equals image (case-insensitive).
+HWND WaitForTopWindowOf(const std::string& image, const std::string& caption, int timeoutMs,
+                        const std::string& className = "");
 // True once window no longer exists.
 bool WaitForWindowGone(HWND window, int timeoutMs);
 

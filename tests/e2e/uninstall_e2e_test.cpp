@@ -404,7 +404,7 @@ TEST_F(Installation, MissingLogIsReportedAndNothingChanges)
     TProcess first;
     ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", FTemp, first));
     EXPECT_EQ(first.WaitForExit(kStartMs), 0);
-    HWND box = kfdriver::WaitForTopWindow(uninstall::kOpenErrorCaption, kStartMs, false, "#32770");
+    HWND box = kfdriver::WaitForTopWindowOf(FTemp + "\\uninst.exe", uninstall::kOpenErrorCaption, kStartMs, "#32770");
     ASSERT_TRUE(box);
     AttachToWindow(box, FDialog);
     std::string message = uninstall::CannotOpenLogMessage(FTarget + "\\uninstall.log");
@@ -439,4 +439,31 @@ TEST_F(Installation, RunningFromTheTemporaryFolderCopiesToCTemp)
     EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
     EXPECT_TRUE(FileExists(FTarget + "\\uninstall.log"));
     EXPECT_TRUE(FileExists(FTarget + "\\demo.exe"));
+}
+
+TEST_F(Installation, UnwritableCopyIsReportedAndTheStartGoesOn)
+{
+    Install();
+    // An old copy that is held open without write sharing (a previous uninstaller
+    // still running, say) cannot be replaced; it is started all the same.
+    std::string copy = FTemp + "\\uninst.exe";
+    WriteFileBytes(copy, ReadStub());
+    TFileHandle held(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
+
+    TProcess first;
+    ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", FTemp, first));
+    HWND box = kfdriver::WaitForTopWindowOf(FTarget + "\\uninstall.exe", uninstall::kInitFailedCaption, kStartMs,
+                                            "#32770");
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(Visible(kfdriver::FindControl(box, uninstall::kInitFailedText, "Static")));
+    ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(box, "OK", "Button")));
+    EXPECT_EQ(first.WaitForExit(kStartMs), 0);
+
+    HWND window = kfdriver::WaitForTopWindowOf(copy, uninstall::WindowCaption(FTitle), kStartMs);
+    ASSERT_TRUE(window);
+    AttachToWindow(window, FDialog);
+    ASSERT_TRUE(kfdriver::PressKey(window, VK_ESCAPE));
+    EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
+    EXPECT_TRUE(FileExists(FTarget + "\\uninstall.log"));
 }

@@ -37,7 +37,8 @@ struct TDirEntry
 // returns them. On POSIX that order is made the one Windows on NTFS and Wine give:
 // names compared byte by byte with a-z folded to A-Z. An unreadable or missing
 // directory lists nothing; no error is raised. Names starting with "." are hidden on
-// POSIX, as Wine shows them.
+// POSIX, as Wine shows them; symbolic links to directories are left out there, so that
+// a link loop cannot make a walk endless.
 std::vector<TDirEntry> ListDirectory(const std::string& directory);
 
 // Orders two names the way ListDirectory sorts them; exposed for tests.

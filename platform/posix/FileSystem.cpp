@@ -25,7 +25,11 @@ std::vector<TDirEntry> ListDirectory(const std::string& directory)
         if (name == "." || name == "..")
             continue;
         struct stat info;
-        if (stat((base + name).c_str(), &info) != 0 && lstat((base + name).c_str(), &info) != 0)
+        if (lstat((base + name).c_str(), &info) != 0)
+            continue;
+        // A link is listed as what it points to, except a link to a directory: following
+        // those lets a link loop make a directory walk endless.
+        if (S_ISLNK(info.st_mode) && (stat((base + name).c_str(), &info) != 0 || S_ISDIR(info.st_mode)))
             continue;
         uint32_t attributes = S_ISDIR(info.st_mode) ? kAttrDirectory : kAttrArchive;
         if (name[0] == '.')

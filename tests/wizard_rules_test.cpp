@@ -5,6 +5,8 @@
 #include "builder/wizard/Dialogs.h"
 #include "builder/wizard/FieldCheck.h"
 #include "builder/wizard/Navigation.h"
+#include "win32ui/Anchors.h"
+#include "win32ui/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +191,27 @@ TEST(Appearance, ColorGridKeysMoveTheFocusAndFSelects)
     EXPECT_EQ(grid.FocusIndex(), 2);
     grid.Key(TGridKey::Home);
     EXPECT_EQ(grid.FocusIndex(), 0);
+}
+
+TEST(WindowLayer, AnchorsAndTheErrorBoxFullStop)
+{
+    using namespace kf::ui;
+    TBounds edit{15, 20, 400, 21};
+    TBounds moved = AnchoredBounds(edit, akLeft | akTop | akRight, 421, 255, 521, 300);
+    EXPECT_EQ(moved.Left, 15);
+    EXPECT_EQ(moved.Width, 500); // stretched with the page
+    TBounds button = AnchoredBounds({354, 20, 66, 21}, akTop | akRight, 421, 255, 521, 300);
+    EXPECT_EQ(button.Left, 454);
+    EXPECT_EQ(button.Width, 66);
+    TBounds grid = AnchoredBounds({16, 227, 384, 24}, akLeft | akRight | akBottom, 421, 255, 421, 300);
+    EXPECT_EQ(grid.Top, 272);
+    EXPECT_EQ(grid.Height, 24);
+    EXPECT_EQ(StandardErrorText("Disk full"), "Disk full.");
+    EXPECT_EQ(StandardErrorText("I/O error 32"), "I/O error 32."); // digits lie above "."
+    EXPECT_EQ(StandardErrorText("Done."), "Done.");
+    EXPECT_EQ(StandardErrorText("Failed!"), "Failed!");
+    EXPECT_EQ(StandardErrorText("Why?"), "Why?.");
+    EXPECT_EQ(StandardErrorText(""), "");
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "platform/Error.h"
 
-#include <cstdio>
-
 namespace kf {
 
 std::string IOErrorMessage(int32_t code)
@@ -17,8 +15,16 @@ std::string IOErrorMessage(int32_t code)
     case kErrInvalidNumericInput: return "Invalid numeric input";
     default:
     {
-        char text[32];
-        std::snprintf(text, sizeof text, "I/O error %d", static_cast<int>(code));
+        // Formatted by hand: printf would add about 25 KB to every runtime stub.
+        char digits[12];
+        int length = 0;
+        uint32_t magnitude = code < 0 ? 0u - static_cast<uint32_t>(code) : static_cast<uint32_t>(code);
+        do
+            digits[length++] = static_cast<char>('0' + magnitude % 10);
+        while (magnitude /= 10);
+        std::string text = code < 0 ? "I/O error -" : "I/O error ";
+        while (length)
+            text += digits[--length];
         return text;
     }
     }

@@ -74,6 +74,8 @@ TEST(IOErrorMessages, CodesDecideTheText)
     EXPECT_STREQ(TIOError(101).what(), "Disk full");
     EXPECT_STREQ(TIOError(106).what(), "Invalid numeric input");
     EXPECT_STREQ(TIOError(131).what(), "I/O error 131");
+    EXPECT_STREQ(TIOError(0).what(), "I/O error 0");
+    EXPECT_STREQ(TIOError(-2147483647 - 1).what(), "I/O error -2147483648");
 }
 
 TEST(Archive, NewArchiveIsEmptyFileAndOpensWithoutEntries)

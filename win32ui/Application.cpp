@@ -15,6 +15,9 @@ TApplication& Application()
 
 void TApplication::Initialize()
 {
+    if (FInitialized)
+        return;
+    FInitialized = true;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     // S_FALSE (already initialised on this thread) is fine.

@@ -13,7 +13,7 @@ namespace kf::ui {
 class TApplication
 {
 public:
-    // Common controls and COM (the folder browser needs an apartment).
+    // Common controls and COM (the folder browser needs an apartment); once per run.
     void Initialize();
 
     const std::string& Title() const { return FTitle; }
@@ -45,6 +45,7 @@ public:
     void SetMessageBoxHook(TMessageBoxHook hook) { FMessageBoxHook = std::move(hook); }
 
 private:
+    bool FInitialized = false;
     std::string FTitle;
     HWND FMainWindow = nullptr;
     TMessageBoxHook FMessageBoxHook;

@@ -1,0 +1,65 @@
+#include "runtime/installer/InstallSystemWin32.h"
+
+#include "platform/FileSystem.h"
+#include "runtime/common/ShellInstallLib.h"
+#include "runtime/common/ShortcutsLib.h"
+#include "runtime/installer/RunAndWaitUnit.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace kf {
+namespace installer {
+
+bool TWin32InstallSystem::DirectoryExists(const std::string& path) { return kf::DirectoryExists(path); }
+bool TWin32InstallSystem::ForceDirectories(const std::string& path) { return kf::ForceDirectories(path); }
+bool TWin32InstallSystem::DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool TWin32InstallSystem::RemoveDirectoryAt(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+std::string TWin32InstallSystem::GroupDir(const std::string& group) { return GetGroupDir(group, 0); }
+std::string TWin32InstallSystem::CommonDesktopDir() { return GetDesktopDir(0); }
+
+std::string TWin32InstallSystem::CreateShortcut(const std::string& linkBase, const std::string& target,
+                                                const std::string& workingDirectory)
+{
+    return kf::CreateShortcut(linkBase, target, workingDirectory, std::string(), SW_SHOWNORMAL);
+}
+
+void TWin32InstallSystem::RegisterUninstall(const std::string& keyName, const std::string& displayName,
+                                            const std::string& command)
+{
+    kf::RegisterUninstall(keyName, displayName, command);
+}
+
+int32_t TWin32InstallSystem::RunAndWait(const std::string& commandLine) { return kf::RunAndWait(commandLine); }
+
+void TWin32InstallSystem::Launch(const std::string& file, const std::string& directory)
+{
+    ShellExecuteA(nullptr, "open", file.c_str(), "", directory.c_str(), SW_SHOWNORMAL);
+}
+
+TBaseDirectories ReadBaseDirectories()
+{
+    TBaseDirectories dirs;
+    dirs.ProgramFiles = GetProgramFilesDir();
+    dirs.Windows = GetWindowsDir();
+    dirs.Desktop = GetDesktopDir(1);
+    dirs.Fonts = GetFontsDir();
+    return dirs;
+}
+
+int64_t DriveFreeSpace(int drive)
+{
+    ULARGE_INTEGER available;
+    BOOL ok;
+    if (drive == 0)
+        ok = GetDiskFreeSpaceExA(nullptr, &available, nullptr, nullptr);
+    else
+    {
+        char root[4] = {static_cast<char>('A' + drive - 1), ':', '\\', '\0'};
+        ok = GetDiskFreeSpaceExA(root, &available, nullptr, nullptr);
+    }
+    return ok ? static_cast<int64_t>(available.QuadPart) : -1;
+}
+
+} // namespace installer
+} // namespace kf

@@ -1,0 +1,35 @@
+// The installer's system interface on Windows: folders through the platform layer,
+// the Start menu, shortcuts and registration through runtime/common, programs through
+// RunAndWaitUnit and the shell.
+#pragma once
+
+#include "runtime/installer/InstallerCore.h"
+
+namespace kf {
+namespace installer {
+
+class TWin32InstallSystem : public IInstallSystem
+{
+public:
+    bool DirectoryExists(const std::string& path) override;
+    bool ForceDirectories(const std::string& path) override;
+    bool DeleteFileAt(const std::string& path) override;
+    bool RemoveDirectoryAt(const std::string& path) override;
+    std::string GroupDir(const std::string& group) override;
+    std::string CommonDesktopDir() override;
+    std::string CreateShortcut(const std::string& linkBase, const std::string& target,
+                               const std::string& workingDirectory) override;
+    void RegisterUninstall(const std::string& keyName, const std::string& displayName,
+                           const std::string& command) override;
+    int32_t RunAndWait(const std::string& commandLine) override;
+    void Launch(const std::string& file, const std::string& directory) override;
+};
+
+// The base directories of the placeholders, read from the registry and the system.
+TBaseDirectories ReadBaseDirectories();
+
+// Free bytes of drive (1 = A), or of the current drive for 0; -1 when it cannot be asked.
+int64_t DriveFreeSpace(int drive);
+
+} // namespace installer
+} // namespace kf

@@ -1,0 +1,59 @@
+// Entry of the installer stub, the head of every setup executable: checks that the
+// package behind it is whole, then shows the background and the wizard.
+#include "runtime/common/Win32Handles.h"
+#include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/MainFormUnit.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ModuleFileName()
+{
+    // GetModuleFileNameA truncates silently; grow until the name fits.
+    std::vector<char> buffer(MAX_PATH);
+    for (;;)
+    {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return std::string();
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    using namespace kf::installer;
+    std::string title = kApplicationTitle;
+    try
+    {
+        std::string setup = ModuleFileName();
+        // A truncated download or junk behind the package must not install half of it.
+        if (!CheckSetupPackage(setup))
+        {
+            MessageBoxA(nullptr, kDamagedSetupText, kDamagedSetupCaption, MB_OK | MB_ICONERROR);
+            return 2;
+        }
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        kf::TComApartment com; // the shell link object of the shortcuts
+        TMainForm form;
+        form.FormCreate(setup);
+        title = form.Title();
+        form.Show();
+        return form.Run();
+    }
+    catch (const std::exception& error)
+    {
+        MessageBoxA(nullptr, StandardErrorText(error.what()).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
+}

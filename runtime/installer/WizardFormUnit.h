@@ -1,0 +1,125 @@
+// TWizardForm: the setup wizard in front of the background window. Six pages without
+// tabs (welcome, licence, location, installing, creating groups, complete) above a row
+// of buttons. It creates its controls, shows what it is told and forwards its events
+// to TMainForm, which follows the step table of InstallerCore.
+#pragma once
+
+#include "runtime/installer/FormBase.h"
+#include "runtime/installer/InstallerCore.h"
+
+#include <string>
+
+namespace kf {
+namespace installer {
+
+class TMainForm;
+
+enum TWizardPage : int
+{
+    tabInfo = 0,
+    tabLicense,
+    tabLocation,
+    tabInstalling,
+    tabCompleting,
+    tabComplete,
+};
+
+class TWizardForm : public TForm, public IInstallView
+{
+public:
+    explicit TWizardForm(TMainForm& main);
+    ~TWizardForm() override;
+
+    // The dialog, centred on owner, hidden until Show.
+    void Create(HWND owner, const std::string& caption, bool hasImage);
+    void Show();
+
+    void ShowPage(int page);
+    int ActivePage() const { return FPage; }
+    void ApplyStep(const TStepChange& change);
+    void SetVisible(HWND control, bool visible);
+    void EnableSpaceTimer(bool enabled);
+
+    // Fills the five picture boxes from one bitmap file's bytes; false when it is no
+    // usable bitmap.
+    bool LoadPictures(const std::string& bitmap);
+    // RTF shown formatted, anything else as plain text.
+    void LoadLicense(const std::string& text);
+
+    void UpdateSpace();
+    void CheckPrinterAndPrint();
+    // False when there is no printer; the "No Printer" question has been asked then.
+    bool CheckPrinter();
+
+    // IInstallView
+    void Pump() override;
+    void CopyStarted() override;
+    void GroupStepStarted() override;
+    void SetInstallingFile(const std::string& text) override;
+    void SetTotalLabel(const std::string& text) override;
+    void SetCompleting(const std::string& text) override;
+    void SetFileProgress(int32_t position, int32_t maximum) override;
+    void SetTotalProgress(int32_t position, int32_t maximum) override;
+    void ShowInstallError(const std::string& text) override;
+    void ShowLogError(const std::string& text) override;
+    void BringToFront() override;
+
+    // The buttons AbortInstall disables.
+    void DisableButtons();
+    bool Checked(HWND checkBox) const;
+
+    // Controls, by their names in the form.
+    HWND pnlImgInfo = nullptr, imgInfo = nullptr, lblInfo = nullptr;
+    HWND rchLicense = nullptr, lblLicenseAgree = nullptr;
+    HWND pnlImgLocation = nullptr, imgLocation = nullptr, lblWhereToInstall = nullptr, edtLocation = nullptr,
+         btnBrowse = nullptr, lblSpaceRequiredCaption = nullptr, lblSpaceRequired = nullptr,
+         lblSpaceAvailableCaption = nullptr, lblSpaceAvailable = nullptr, lblInsufficientDiskSpace = nullptr;
+    HWND pnlImgInstalling = nullptr, imgInstalling = nullptr, lblInstallingFile = nullptr, prgFile = nullptr,
+         lblTotalProgress = nullptr, prgTotal = nullptr;
+    HWND pnlImgCompleting = nullptr, imgCompleting = nullptr, lblCompleting = nullptr;
+    HWND pnlImgComplete = nullptr, imgComplete = nullptr, lblComplete = nullptr, chkDesktopIcon = nullptr,
+         chkLaunchNow = nullptr, btnReadme = nullptr;
+    HWND bvlButtons = nullptr, btnPrint = nullptr, btnPrevious = nullptr, btnNext = nullptr, btnFinish = nullptr,
+         btnCancel = nullptr;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct TPlaced
+    {
+        HWND Handle;
+        int Page;     // -1: the button row, on every page
+        bool Visible; // the control's own visibility, as on a hidden tab sheet
+    };
+
+    HWND Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width,
+             int height, int id, DWORD exStyle = 0);
+    void ApplyVisibility();
+    TPlaced* Find(HWND control);
+    bool Usable(HWND control) const;
+
+    void btnNextClick();
+    void btnFinishClick();
+    void btnPreviousClick();
+    void btnCancelClick();
+    void btnBrowseClick();
+    void btnPrintClick();
+    void btnReadmeClick();
+    void SpaceTimerTimer();
+    bool FormCloseQuery();
+    void FormClose();
+
+    TMainForm& FMain;
+    TGdiObject<HFONT> FFont;
+    TGdiObject<HBRUSH> FFaceBrush;
+    TGdiObject<HBITMAP> FPictures[5];
+    HMODULE FRichEdit = nullptr; // riched20.dll, freed with the form
+    int FPage = tabInfo;
+    bool FTimerOn = false;
+    TPlaced FPlaced[48] = {};
+    int FPlacedCount = 0;
+};
+
+} // namespace installer
+} // namespace kf

@@ -1,0 +1,106 @@
+#include "runtime/installer/infreader.h"
+
+namespace kf {
+
+namespace {
+
+std::string UpperAsciiText(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool BlankAfterTrim(const std::string& line)
+{
+    for (char c : line)
+        if (static_cast<unsigned char>(c) > ' ')
+            return false;
+    return true;
+}
+
+} // namespace
+
+void TINFReader::LoadText(TMemoryStream& stream)
+{
+    int64_t left = stream.Size() - stream.Position();
+    std::string text(static_cast<size_t>(left > 0 ? left : 0), '\0');
+    if (!text.empty())
+        stream.Read(&text[0], static_cast<int32_t>(text.size()));
+    LoadText(text);
+}
+
+void TINFReader::LoadText(const std::string& text)
+{
+    FLines.clear();
+    std::string line;
+    bool pending = false; // text after the last line break (a last line without one)
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        char c = text[i];
+        if (c == '\r' || c == '\n')
+        {
+            FLines.push_back(line);
+            line.clear();
+            pending = false;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        }
+        else
+        {
+            line += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        FLines.push_back(line);
+}
+
+int TINFReader::FindSection(const std::string& name) const
+{
+    std::string header = UpperAsciiText("[" + name + "]");
+    for (size_t i = 0; i < FLines.size(); ++i)
+        if (FLines[i].size() == header.size() && UpperAsciiText(FLines[i]) == header)
+            return i + 1 < FLines.size() ? static_cast<int>(i) : -1;
+    return -1;
+}
+
+bool TINFReader::SectionExists(const std::string& name) const { return FindSection(name) >= 0; }
+
+std::string TINFReader::ReadValue(const std::string& name) const
+{
+    int header = FindSection(name);
+    return header < 0 ? std::string() : FLines[header + 1];
+}
+
+std::vector<std::string> TINFReader::ReadSection(const std::string& name) const
+{
+    std::vector<std::string> values;
+    int header = FindSection(name);
+    if (header < 0)
+        return values;
+    for (size_t i = header + 1; i < FLines.size() && !BlankAfterTrim(FLines[i]); ++i)
+        values.push_back(IsEmptyValueMarker(FLines[i]) ? std::string() : FLines[i]);
+    return values;
+}
+
+std::pair<std::string, std::string> SplitValue(const std::string& line)
+{
+    size_t cut = line.find(';');
+    if (cut == std::string::npos)
+        return {std::string(), line};
+    return {line.substr(0, cut), line.substr(cut + 1)};
+}
+
+bool IsEmptyValueMarker(const std::string& line)
+{
+    size_t first = 0, end = line.size();
+    while (first < end && static_cast<unsigned char>(line[first]) <= ' ')
+        ++first;
+    while (end > first && static_cast<unsigned char>(line[end - 1]) <= ' ')
+        --end;
+    return end - first == 1 && line[first] == '#';
+}
+
+} // namespace kf

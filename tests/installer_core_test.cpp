@@ -1,0 +1,511 @@
+// The installer's decisions without a window: the description reader, the base
+// directories, the space estimate, the step table, the gradient, the package check,
+// the bitmap check and the roll-back, against a recording fake of the system.
+#include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/infreader.h"
+#include "runtime/common/ShellInstallLib.h"
+#include "TestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace kf;
+using namespace kf::installer;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+// Existing directories are a set; every change is recorded in order.
+class TFakeSystem : public IInstallSystem
+{
+public:
+    std::set<std::string> Existing;
+    std::vector<std::string> Calls;
+
+    bool DirectoryExists(const std::string& path) override { return Existing.count(path) > 0; }
+    bool ForceDirectories(const std::string& path) override
+    {
+        Calls.push_back("mkdir " + path);
+        Existing.insert(path);
+        return true;
+    }
+    bool DeleteFileAt(const std::string& path) override { return Record("delete " + path); }
+    bool RemoveDirectoryAt(const std::string& path) override { return Record("rmdir " + path); }
+    std::string GroupDir(const std::string& group) override { return "C:\\Programs\\" + group; }
+    std::string CommonDesktopDir() override { return Desktop; }
+    std::string CreateShortcut(const std::string& base, const std::string& target, const std::string& dir) override
+    {
+        Calls.push_back("link " + base + " -> " + target + " in " + dir);
+        return base + ".LNK";
+    }
+    void RegisterUninstall(const std::string& key, const std::string& name, const std::string& command) override
+    {
+        Calls.push_back("register " + key + "|" + name + "|" + command);
+    }
+    int32_t RunAndWait(const std::string& commandLine) override { return Record("run " + commandLine), 0; }
+    void Launch(const std::string& file, const std::string& dir) override { Record("launch " + file + " in " + dir); }
+    std::string Desktop = "C:\\Desktop";
+
+private:
+    bool Record(const std::string& call)
+    {
+        Calls.push_back(call);
+        return true;
+    }
+};
+
+class TFakeView : public IInstallView
+{
+public:
+    std::vector<std::string> Labels;
+    int32_t TotalPosition = -1, TotalMaximum = -1;
+    void Pump() override {}
+    void CopyStarted() override { Labels.push_back("copy started"); }
+    void GroupStepStarted() override { Labels.push_back("group step"); }
+    void SetInstallingFile(const std::string& text) override { Labels.push_back(text); }
+    void SetTotalLabel(const std::string& text) override { Labels.push_back("total: " + text); }
+    void SetCompleting(const std::string& text) override { Labels.push_back(text); }
+    void SetFileProgress(int32_t, int32_t) override {}
+    void SetTotalProgress(int32_t position, int32_t maximum) override
+    {
+        TotalPosition = position;
+        TotalMaximum = maximum;
+    }
+    void ShowInstallError(const std::string& text) override { Labels.push_back("error: " + text); }
+    void ShowLogError(const std::string& text) override { Labels.push_back("log error: " + text); }
+    void BringToFront() override {}
+};
+
+TINFReader Reader(const std::string& text)
+{
+    TINFReader reader;
+    reader.LoadText(text);
+    return reader;
+}
+
+} // namespace
+
+TEST(InfReader, SplitsLinesAtCrLfCrAndLf)
+{
+    TINFReader reader = Reader("[a]\r\none\rtwo\nthree\r\n\r\n[b]\nlast");
+    EXPECT_THAT(reader.Lines(), ElementsAre("[a]", "one", "two", "three", "", "[b]", "last"));
+    EXPECT_THAT(reader.ReadSection("a"), ElementsAre("one", "two", "three"));
+    EXPECT_EQ(reader.ReadValue("b"), "last");
+    // A stream is read from its position.
+    TMemoryStream stream(std::string("xx[t]\r\nv\r\n"));
+    stream.Seek(2);
+    reader.LoadText(stream);
+    EXPECT_EQ(reader.ReadValue("T"), "v");
+}
+
+TEST(InfReader, HeadersMatchAsWholeLinesInAnyCase)
+{
+    TINFReader reader = Reader("[TITLE]\r\nDemo\r\n\r\n [basedir]\r\n%WINDOWS%\r\n\r\n[defaultdir] \r\nX\r\n\r\n"
+                               "[title]\r\nSecond\r\n");
+    EXPECT_TRUE(reader.SectionExists("title"));
+    EXPECT_EQ(reader.ReadValue("Title"), "Demo"); // the first header wins
+    EXPECT_FALSE(reader.SectionExists("basedir"));
+    EXPECT_EQ(reader.ReadValue("basedir"), "");
+    EXPECT_FALSE(reader.SectionExists("defaultdir"));
+    EXPECT_THAT(reader.ReadSection("defaultdir"), IsEmpty());
+}
+
+TEST(InfReader, HeaderOnTheLastLineCountsAsAbsent)
+{
+    EXPECT_FALSE(Reader("[title]\r\nDemo\r\n\r\n[launch]").SectionExists("launch"));
+    EXPECT_FALSE(Reader("[title]\r\nDemo\r\n\r\n[launch]\r\n").SectionExists("launch"));
+    // An empty line after it is a line: the section exists, with an empty value.
+    TINFReader reader = Reader("[launch]\r\n\r\n");
+    EXPECT_TRUE(reader.SectionExists("launch"));
+    EXPECT_EQ(reader.ReadValue("launch"), "");
+    EXPECT_THAT(reader.ReadSection("launch"), IsEmpty());
+}
+
+TEST(InfReader, ValuesRunToTheFirstBlankLineUntrimmedWithHashAsEmpty)
+{
+    TINFReader reader = Reader("[files]\r\n  data\\a.txt;a.txt \r\n#\r\n  #  \r\nb;c\r\n   \t\r\nafter\r\n");
+    EXPECT_THAT(reader.ReadSection("files"), ElementsAre("  data\\a.txt;a.txt ", "", "", "b;c"));
+    // ReadValue hands out the first line as it is, even a blank or "#" one.
+    EXPECT_EQ(Reader("[x]\r\n#\r\n").ReadValue("x"), "#");
+    EXPECT_EQ(Reader("[x]\r\n   \r\nv\r\n").ReadValue("x"), "   ");
+}
+
+TEST(InfReader, SplitValueAtTheFirstSemicolon)
+{
+    EXPECT_EQ(SplitValue("data\\a;b;c"), std::make_pair(std::string("data\\a"), std::string("b;c")));
+    EXPECT_EQ(SplitValue("no separator"), std::make_pair(std::string(), std::string("no separator")));
+    EXPECT_EQ(SplitValue(";x"), std::make_pair(std::string(), std::string("x")));
+    EXPECT_EQ(SplitValue("x;"), std::make_pair(std::string("x"), std::string()));
+}
+
+TEST(BaseDirectory, ExactPlaceholdersOnly)
+{
+    TBaseDirectories dirs{"C:\\Program Files", "C:\\windows\\", "C:\\users\\me\\Desktop", "C:\\windows\\Fonts"};
+    EXPECT_EQ(ResolveBaseDir("%PROGRAM FILES%", dirs), "C:\\Program Files\\");
+    EXPECT_EQ(ResolveBaseDir("%WINDOWS%", dirs), "C:\\windows\\");
+    EXPECT_EQ(ResolveBaseDir("%SYSTEM%", dirs), "C:\\windows\\SYSTEM32\\");
+    EXPECT_EQ(ResolveBaseDir("%C ROOT%", dirs), "C:\\");
+    EXPECT_EQ(ResolveBaseDir("%DESKTOP%", dirs), "C:\\users\\me\\Desktop\\");
+    EXPECT_EQ(ResolveBaseDir("%FONTS%", dirs), "C:\\windows\\Fonts\\");
+    for (const char* other : {"Custom", "%program files%", " %WINDOWS%", "", "%SYSTEM32%"})
+        EXPECT_EQ(ResolveBaseDir(other, dirs), "") << other;
+    // A missing registry value gives no stray "\".
+    EXPECT_EQ(ResolveBaseDir("%FONTS%", TBaseDirectories{}), "");
+}
+
+TEST(Space, EstimateIsTenPercentOverSizesPlusABlockPerFile)
+{
+    kftest::TTempDir dir;
+    std::string path = dir / "package.dat";
+    {
+        TCompressionManager package(path, true, false, false);
+        package.WriteEntryString("data\\a.bin", std::string(100000, 'a'));
+        package.WriteEntryString("DATA\\B.BIN", "");
+    }
+    TCompressionManager package(path, false, true, false);
+    // 1.1 * ((100000 + 4096) + (0 + 4096) + (-1 + 4096)) = 1.1 * 112287 = 123515.7
+    TINFReader reader = Reader("[files]\r\ndata\\a.bin;a.bin\r\ndata\\b.bin;b.bin\r\ndata\\gone;gone\r\n\r\n");
+    EXPECT_EQ(EstimateSpace(reader, package), 123515);
+    EXPECT_EQ(KilobytesText(123515), "120 kb");
+    EXPECT_EQ(EstimateSpace(Reader("[title]\r\nx\r\n"), package), 0);
+    EXPECT_EQ(KilobytesText(-1), "0 kb"); // a drive that cannot be asked
+    EXPECT_EQ(KilobytesText(int64_t(5) << 40), "5368709120 kb");
+}
+
+TEST(Space, DriveOfTheLocation)
+{
+    EXPECT_EQ(DriveNumberFor("C:\\Program Files"), 3);
+    EXPECT_EQ(DriveNumberFor("a:\\x"), 1);
+    EXPECT_EQ(DriveNumberFor("z:x"), 26);
+    EXPECT_EQ(DriveNumberFor("C:"), 0); // not longer than two characters
+    EXPECT_EQ(DriveNumberFor("Demo Tool"), 0);
+    EXPECT_EQ(DriveNumberFor("\\\\server\\share"), 0);
+    EXPECT_EQ(DriveNumberFor("1:\\x"), 0);
+}
+
+TEST(Steps, WithLicenceWelcomeLicenceLocationAndBack)
+{
+    TStepChange toLicence = NextStepChange(0, true);
+    EXPECT_EQ(toLicence.NewStep, 1);
+    EXPECT_EQ(toLicence.Page, 1);
+    EXPECT_STREQ(toLicence.NextCaption, "&Yes");
+    EXPECT_STREQ(toLicence.PreviousCaption, "&No");
+    EXPECT_EQ(toLicence.PrintVisible, 1);
+    EXPECT_EQ(toLicence.PreviousVisible, 1);
+
+    TStepChange toLocation = NextStepChange(1, true);
+    EXPECT_EQ(toLocation.NewStep, 2);
+    EXPECT_EQ(toLocation.Page, 2);
+    EXPECT_EQ(toLocation.PrintVisible, 0);
+    EXPECT_STREQ(toLocation.NextCaption, "&Next >>");
+    EXPECT_STREQ(toLocation.PreviousCaption, "<< &Previous ");
+    EXPECT_EQ(toLocation.SpaceTimer, 1);
+
+    EXPECT_EQ(PreviousStepChange(1, true).Action, TStepAction::ConfirmRefusal);
+    EXPECT_EQ(PreviousStepChange(1, true).NewStep, -1);
+    TStepChange back = PreviousStepChange(2, true);
+    EXPECT_EQ(back.NewStep, 1);
+    EXPECT_EQ(back.Page, 1);
+    EXPECT_EQ(back.SpaceTimer, 0);
+    EXPECT_EQ(back.PrintVisible, 1);
+    EXPECT_STREQ(back.NextCaption, "&Yes");
+}
+
+TEST(Steps, WithoutLicenceTheTimerIsNeverStarted)
+{
+    TStepChange next = NextStepChange(0, false);
+    EXPECT_EQ(next.NewStep, 2);
+    EXPECT_EQ(next.Page, 2);
+    EXPECT_EQ(next.SpaceTimer, -1);
+    EXPECT_EQ(next.NextCaption, nullptr);
+    TStepChange back = PreviousStepChange(2, false);
+    EXPECT_EQ(back.NewStep, 0);
+    EXPECT_EQ(back.Page, 0);
+    EXPECT_EQ(back.PreviousVisible, 0);
+    EXPECT_EQ(PreviousStepChange(0, false).NewStep, -1);
+}
+
+TEST(Steps, LaterStepsRunTheInstallingAndNothingGoesBack)
+{
+    TStepChange copy = NextStepChange(2, true);
+    EXPECT_EQ(copy.Action, TStepAction::SpaceCheckAndCopy);
+    EXPECT_EQ(copy.SpaceTimer, 0);
+    EXPECT_EQ(copy.NewStep, -1); // the copy itself moves to step 3
+    EXPECT_EQ(NextStepChange(3, true).Action, TStepAction::GroupStep);
+    TStepChange complete = NextStepChange(4, false);
+    EXPECT_EQ(complete.NewStep, 5);
+    EXPECT_EQ(complete.Page, 5);
+    EXPECT_EQ(complete.FinishVisible, 1);
+    EXPECT_EQ(complete.NextVisible, 0);
+    EXPECT_EQ(complete.PreviousVisible, 0);
+    EXPECT_EQ(complete.CancelVisible, 0);
+    EXPECT_EQ(NextStepChange(5, false).Action, TStepAction::Finish);
+    for (int step = 3; step <= 5; ++step)
+    {
+        TStepChange none = PreviousStepChange(step, true);
+        EXPECT_EQ(none.Action, TStepAction::None);
+        EXPECT_EQ(none.NewStep, -1);
+        EXPECT_EQ(none.Page, -1);
+    }
+}
+
+TEST(Background, BlendAndBands)
+{
+    EXPECT_EQ(BlendColors(0x123456, 0xABCDEF, 1.0), 0x123456u);
+    EXPECT_EQ(BlendColors(0x123456, 0xABCDEF, 0.0), 0xABCDEFu);
+    // Each channel truncated on its own: 255 * 0.5 = 127.5 -> 127, twice.
+    EXPECT_EQ(BlendColors(0xFFFFFF, 0xFFFFFF, 0.5), 0xFEFEFEu);
+    // Bits above the three channels are ignored.
+    EXPECT_EQ(BlendColors(0xFF000080, 0, 1.0), 0x80u);
+
+    std::vector<TBand> bands = GradientBands(8347213, 2365465, 255, 1000);
+    ASSERT_EQ(bands.size(), 255u);
+    EXPECT_EQ(bands.front().Top, 0);
+    EXPECT_EQ(bands.back().Bottom, 1000);
+    EXPECT_EQ(bands.front().Color, 8347213u);
+    EXPECT_EQ(bands.back().Color, 2365465u);
+    for (size_t i = 1; i < bands.size(); ++i)
+        EXPECT_EQ(bands[i].Top, bands[i - 1].Bottom) << i; // no gap, no overlap
+    // A client area shorter than the band count still covers every row.
+    std::vector<TBand> thin = GradientBands(0, 0xFFFFFF, 255, 10);
+    EXPECT_EQ(thin.back().Bottom, 10);
+    ASSERT_EQ(GradientBands(0xFF, 0, 1, 50).size(), 1u);
+    EXPECT_EQ(GradientBands(0xFF, 0, 1, 50)[0].Color, 0xFFu);
+}
+
+TEST(Background, ColourTextKeepsTheStartValueWhenInvalid)
+{
+    EXPECT_EQ(ParseColor("8388608", 7), 8388608);
+    EXPECT_EQ(ParseColor("-1", 7), -1);
+    EXPECT_EQ(ParseColor("+12", 7), 12);
+    for (const char* bad : {"", " 12", "12 ", "0x10", "red", "-", "99999999999", "2147483648"})
+        EXPECT_EQ(ParseColor(bad, 7), 7) << bad;
+    EXPECT_EQ(ParseColor("-2147483648", 7), INT32_MIN);
+}
+
+TEST(Texts, MessagesWithTheTitle)
+{
+    EXPECT_EQ(InstallErrorText("C:\\Apps\\a.txt"),
+              "An error occurred while installing the file: \"C:\\Apps\\a.txt\".\r\rThe installation cannot proceed.");
+    EXPECT_EQ(CompleteText("Demo", false, false), "Installation of Demo has successfully completed.\r\r");
+    EXPECT_EQ(CompleteText("Demo", true, true), "Installation of Demo has successfully completed.\r\r"
+                                                "You may now run Demo.\r\r"
+                                                "Please choose if you want a desktop shortcut created.");
+    EXPECT_EQ(WelcomeText("D").substr(0, 22), "Welcome to D setup!\r\rT");
+    EXPECT_EQ(LicenseRefusalQuestion("D"), "If you do not agree to the license and disclaimer, you may not install "
+                                           "D.\r\rAre you sure you wish to cancel installing D?");
+}
+
+TEST(Paths, ExistingAncestorEndsAtAnExistingFolderOrTheEmptyPath)
+{
+    TFakeSystem system;
+    system.Existing = {"C:\\Apps", "C:"};
+    TAncestor nested = FindExistingAncestor("C:\\Apps\\Vendor\\Demo", system);
+    EXPECT_EQ(nested.Existing, "C:\\Apps");
+    EXPECT_EQ(nested.Relative, "Vendor\\Demo");
+    EXPECT_EQ(FindExistingAncestor("C:\\Apps\\New\\", system).Relative, "New");
+    EXPECT_EQ(FindExistingAncestor("C:\\Apps", system).Relative, "");
+    // No existing ancestor (a drive that is not there, a relative location): every
+    // level counts as created, and the climb ends.
+    TAncestor missing = FindExistingAncestor("Q:\\Demo\\Sub", system);
+    EXPECT_EQ(missing.Existing, "");
+    EXPECT_EQ(missing.Relative, "Q:\\Demo\\Sub");
+    EXPECT_EQ(FindExistingAncestor("Demo Tool", system).Relative, "Demo Tool");
+
+    EXPECT_EQ(BrowseStartFolder("C:\\Apps\\Vendor\\Demo", system), "");
+    system.Existing.insert("C:\\Apps\\");
+    EXPECT_EQ(BrowseStartFolder("C:\\Apps\\Vendor\\Demo", system), "C:\\Apps\\");
+    EXPECT_EQ(BrowseStartFolder("relative", system), "");
+
+    EXPECT_EQ(DirectoryPart("C:\\Apps\\lang\\de.ini"), "C:\\Apps\\lang\\");
+    EXPECT_EQ(DirectoryPart("C:file"), "C:");
+    EXPECT_EQ(DirectoryPart("file"), "");
+}
+
+TEST(Undo, DirectoryEntriesClimbOncePerCreatedLevel)
+{
+    auto paths = [](const std::vector<TUndoAction>& actions) {
+        std::vector<std::string> result;
+        for (const TUndoAction& action : actions)
+            result.push_back((action.IsFile ? "file " : "dir ") + action.Path);
+        return result;
+    };
+    EXPECT_THAT(paths(UndoActions("Directory", "Vendor\\Demo;C:\\Program Files\\Vendor\\Demo")),
+                ElementsAre("dir C:\\Program Files\\Vendor\\Demo", "dir C:\\Program Files\\Vendor"));
+    EXPECT_THAT(paths(UndoActions("Directory", "lang\\;C:\\Program Files\\Demo\\lang\\")),
+                ElementsAre("dir C:\\Program Files\\Demo\\lang\\"));
+    EXPECT_THAT(paths(UndoActions("File", "C:\\a;b.txt")), ElementsAre("file C:\\a;b.txt"));
+    EXPECT_THAT(UndoActions("Title", "Demo"), IsEmpty());
+    EXPECT_THAT(UndoActions("file", "C:\\x"), IsEmpty()); // kinds are case-sensitive
+    EXPECT_THAT(UndoActions("Directory", "C:\\no relative part"), IsEmpty());
+}
+
+// The log goes to a real file; on POSIX "<dir>/" + "\uninstall.log" is a file of that
+// odd name inside the scratch folder, which is all these checks need.
+class Installing : public ::testing::Test
+{
+protected:
+    void SetUp() override { FInstaller.InstallDir = FDir.Path() + kf::kPathDelim; }
+    kftest::TTempDir FDir;
+    TInstaller FInstaller{std::unique_ptr<TCompressionManager>()};
+    TFakeSystem FSystem;
+    TFakeView FView;
+};
+
+TEST_F(Installing, CreatePathLogsOnlyTheLevelsItMakes)
+{
+    FInstaller.StartLog("");
+    FSystem.Existing = {"C:\\", "C:\\Apps\\"};
+    FInstaller.CreatePath("C:\\\\Apps\\new\\deeper\\", FSystem);
+    EXPECT_THAT(FSystem.Calls, ElementsAre("mkdir C:\\Apps\\new\\", "mkdir C:\\Apps\\new\\deeper\\"));
+    FInstaller.CreatePath("C:\\Apps\\new\\deeper\\", FSystem); // nothing new
+    std::string kind, value;
+    ASSERT_TRUE(FInstaller.Log()->ReadPrevious(kind, value));
+    EXPECT_EQ(kind + ": " + value, "Directory: deeper\\;C:\\Apps\\new\\deeper\\");
+    ASSERT_TRUE(FInstaller.Log()->ReadPrevious(kind, value));
+    EXPECT_EQ(kind + ": " + value, "Directory: new\\;C:\\Apps\\new\\");
+}
+
+TEST_F(Installing, RollBackUndoesNewestFirstWithProgress)
+{
+    FInstaller.Title = "Demo";
+    FInstaller.StartLog("");
+    TLogFile& log = *FInstaller.Log();
+    log.AddDirectoryEntry("C:\\Apps\\Vendor\\Demo", "Vendor\\Demo");
+    log.AddFileEntry("C:\\Apps\\Vendor\\Demo\\a.exe");
+    log.AddDirectoryEntry("C:\\Apps\\Vendor\\Demo\\lang\\", "lang\\");
+    log.AddFileEntry("C:\\Apps\\Vendor\\Demo\\lang\\de.ini");
+    FInstaller.RollBack(FSystem, FView);
+    std::string logPath = AddBackslash(FInstaller.InstallDir) + "uninstall.log";
+    EXPECT_THAT(FSystem.Calls,
+                ElementsAre("delete C:\\Apps\\Vendor\\Demo\\lang\\de.ini", "rmdir C:\\Apps\\Vendor\\Demo\\lang\\",
+                            "delete C:\\Apps\\Vendor\\Demo\\a.exe", "rmdir C:\\Apps\\Vendor\\Demo",
+                            "rmdir C:\\Apps\\Vendor", "delete " + logPath));
+    EXPECT_EQ(FView.TotalPosition, 0);
+    EXPECT_EQ(FView.TotalMaximum, 6);
+    EXPECT_EQ(FView.Labels.front(), "total: Cancelling installation...");
+    EXPECT_EQ(FView.Labels[1], "Removing C:\\Apps\\Vendor\\Demo\\lang\\de.ini...");
+    EXPECT_EQ(FView.Labels.back(), "Removing Demo...");
+    // A second roll-back finds nothing left to undo.
+    FSystem.Calls.clear();
+    FInstaller.RollBack(FSystem, FView);
+    EXPECT_THAT(FSystem.Calls, IsEmpty());
+}
+
+TEST_F(Installing, AbortOutsideTheCopyRollsBackAndEndsDuringItDefers)
+{
+    FInstaller.StartLog("");
+    FInstaller.Busy = true;
+    EXPECT_FALSE(FInstaller.AbortInstall(FSystem, FView));
+    EXPECT_TRUE(FInstaller.Cancelled);
+    EXPECT_THAT(FSystem.Calls, IsEmpty()); // the copy loop finishes the abort
+    FInstaller.Busy = false;
+    EXPECT_TRUE(FInstaller.AbortInstall(FSystem, FView));
+    EXPECT_THAT(FSystem.Calls, ElementsAre("delete " + AddBackslash(FInstaller.InstallDir) + "uninstall.log"));
+}
+
+TEST_F(Installing, GroupStepAndFinish)
+{
+    FInstaller.Title = "Demo";
+    FInstaller.InstallDir = "C:\\Apps\\Demo";
+    FInstaller.LoadDescription("[program group]\r\nDemo Group\r\n\r\n[group icons]\r\nDemo;demo.exe\r\n"
+                               "Site;HTTP://example.com\r\n\r\n[desktop icons]\r\nDemo;demo.exe\r\n\r\n"
+                               "[run and wait]\r\nsetup2.exe /q\r\n\r\n[launch]\r\ndemo.exe\r\n\r\n");
+    FInstaller.GroupStep(FSystem, FView);
+    EXPECT_EQ(FInstaller.StepIndex, 4);
+    EXPECT_THAT(FSystem.Calls,
+                ElementsAre("link C:\\Programs\\Demo Group\\Demo -> C:\\Apps\\Demo\\demo.exe in C:\\Apps\\Demo\\",
+                            "link C:\\Programs\\Demo Group\\Site -> HTTP://example.com in ",
+                            "register Demo|Demo (remove only)|C:\\Apps\\Demo\\uninstall.exe",
+                            "run C:\\Apps\\Demo\\setup2.exe /q"));
+    EXPECT_THAT(FView.Labels, ElementsAre("group step", "Running external program setup2.exe /q..."));
+
+    FSystem.Calls.clear();
+    FInstaller.Finish(true, true, FSystem);
+    EXPECT_TRUE(FInstaller.Finished);
+    EXPECT_THAT(FSystem.Calls, ElementsAre("link C:\\Desktop\\Demo -> C:\\Apps\\Demo\\demo.exe in C:\\Apps\\Demo\\",
+                                           "launch C:\\Apps\\Demo\\demo.exe in C:\\Apps\\Demo"));
+    // Without an all-users desktop no shortcut lands in the current folder instead.
+    FSystem.Calls.clear();
+    FSystem.Desktop.clear();
+    FInstaller.Finish(true, false, FSystem);
+    EXPECT_THAT(FSystem.Calls, IsEmpty());
+}
+
+TEST(Package, StructureCheckOfASetupExecutable)
+{
+    kftest::TTempDir dir;
+    std::string package = dir / "package.dat";
+    {
+        TCompressionManager archive(package, true, false, false);
+        archive.WriteEntryString("install.inf", "[title]\r\nDemo\r\n\r\n");
+        archive.WriteEntryString("data\\big.bin", kftest::NoiseBytes(70000));
+    }
+    std::string stub = "MZ" + std::string(3000, 's');
+    std::string packed = kftest::ReadFileBytes(package);
+    uint8_t trailer[4];
+    EncodeLE32(static_cast<int32_t>(stub.size()), trailer);
+    std::string setup = stub + packed + std::string(reinterpret_cast<char*>(trailer), 4);
+    auto check = [&](const std::string& bytes) {
+        std::string path = dir / "setup.exe";
+        kftest::WriteFileBytes(path, bytes);
+        return CheckSetupPackage(path);
+    };
+    EXPECT_TRUE(check(setup));
+    // Truncated downloads, at several points: inside the last entry's data, inside a
+    // header, just before the trailer, inside the stub.
+    for (size_t cut : {setup.size() - 1, setup.size() - 5, setup.size() - 1000, stub.size() + 300, stub.size() + 10,
+                       size_t(100), size_t(3), size_t(0)})
+        EXPECT_FALSE(check(setup.substr(0, cut))) << cut;
+    EXPECT_FALSE(check(setup + "junk after the package"));
+    EXPECT_FALSE(check(setup + std::string(4, '\0')));
+    std::string zeroed = setup;
+    zeroed.replace(zeroed.size() - 4, 4, std::string(4, '\0'));
+    EXPECT_FALSE(check(zeroed));
+    EXPECT_FALSE(check(dir / "missing.exe"));
+
+    // Sound structure but no description.
+    {
+        TCompressionManager archive(package, true, false, false);
+        archive.WriteEntryString("other", "x");
+    }
+    EXPECT_FALSE(check(stub + kftest::ReadFileBytes(package) + std::string(reinterpret_cast<char*>(trailer), 4)));
+}
+
+TEST(Picture, BitmapLayoutIsCheckedBeforeUse)
+{
+    // A 2 x 2, 24-bit bitmap: rows of 6 bytes padded to 8.
+    auto bitmap = [](int32_t width, int32_t height, uint16_t bits, size_t pixelBytes) {
+        std::string b(54, '\0');
+        auto put = [&b](size_t at, uint32_t value, int size) {
+            for (int i = 0; i < size; ++i)
+                b[at + i] = static_cast<char>(value >> (8 * i));
+        };
+        b[0] = 'B';
+        b[1] = 'M';
+        put(10, 54, 4);
+        put(14, 40, 4);
+        put(18, static_cast<uint32_t>(width), 4);
+        put(22, static_cast<uint32_t>(height), 4);
+        put(26, 1, 2);
+        put(28, bits, 2);
+        return b + std::string(pixelBytes, '\x7f');
+    };
+    size_t info = 0, bits = 0;
+    EXPECT_TRUE(FindBitmapLayout(bitmap(2, 2, 24, 16), info, bits));
+    EXPECT_EQ(info, 14u);
+    EXPECT_EQ(bits, 54u);
+    EXPECT_TRUE(FindBitmapLayout(bitmap(2, -2, 24, 16), info, bits)); // top-down
+    EXPECT_FALSE(FindBitmapLayout(bitmap(2, 2, 24, 15), info, bits)); // a row cut short
+    EXPECT_FALSE(FindBitmapLayout(bitmap(2, 100000, 24, 16), info, bits));
+    EXPECT_FALSE(FindBitmapLayout(bitmap(0, 2, 24, 16), info, bits));
+    EXPECT_FALSE(FindBitmapLayout(bitmap(2, 2, 8, 16), info, bits)); // its palette is missing
+    std::string wrong = bitmap(2, 2, 24, 16);
+    wrong[0] = 'X';
+    EXPECT_FALSE(FindBitmapLayout(wrong, info, bits));
+    EXPECT_FALSE(FindBitmapLayout("BM", info, bits));
+    EXPECT_FALSE(FindBitmapLayout("", info, bits));
+}

@@ -7,28 +7,6 @@
 
 namespace kf {
 
-std::vector<std::string> SplitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        char c = text[i];
-        if (c == '\r' || c == '\n')
-        {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        }
-        else
-            line += c;
-    }
-    if (!line.empty())
-        lines.push_back(line);
-    return lines;
-}
-
 bool TryParseInteger(const std::string& text, int32_t& value)
 {
     size_t i = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "builder/build/InstallSettings.h"
+#include "platform/Text.h"
 
 #include <string>
 
@@ -29,9 +30,6 @@ struct TLoadReport
 // the colour grid (0..15) or the base-directory list (0..6) take the same fallback, so no
 // target ever sees an index outside its list. Returns true in every case.
 bool LoadScript(const std::string& fileName, TSettingsTarget& target, TLoadReport* report = nullptr);
-
-// Splits at CR LF, lone CR and lone LF; a break at the very end adds no empty line.
-std::vector<std::string> SplitLines(const std::string& text);
 
 // Decimal integer conversion with the strictness of the script's flag keys: optional
 // blanks in front, an optional sign, digits, nothing after, within 32 bits. False when

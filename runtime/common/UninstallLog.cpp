@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 namespace kf {
 
@@ -104,27 +105,7 @@ void TLogFile::Load()
 
     // CR LF, a lone CR and a lone LF each end a line, as text editors see it; a final
     // line without a line end still counts.
-    std::string line;
-    bool pending = false;
-    for (size_t i = 0; i < bytes.size(); ++i)
-    {
-        char c = bytes[i];
-        if (c == '\r' || c == '\n')
-        {
-            FLines.push_back(line);
-            line.clear();
-            pending = false;
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        }
-        else
-        {
-            line += c;
-            pending = true;
-        }
-    }
-    if (pending)
-        FLines.push_back(line);
+    FLines = SplitLines(bytes);
 
     FCursor = Count() - 1;
     std::string kind, value;

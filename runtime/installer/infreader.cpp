@@ -1,5 +1,7 @@
 #include "runtime/installer/infreader.h"
 
+#include "platform/Text.h"
+
 namespace kf {
 
 namespace {
@@ -33,28 +35,7 @@ void TINFReader::LoadText(TMemoryStream& stream)
 
 void TINFReader::LoadText(const std::string& text)
 {
-    FLines.clear();
-    std::string line;
-    bool pending = false; // text after the last line break (a last line without one)
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        char c = text[i];
-        if (c == '\r' || c == '\n')
-        {
-            FLines.push_back(line);
-            line.clear();
-            pending = false;
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        }
-        else
-        {
-            line += c;
-            pending = true;
-        }
-    }
-    if (pending)
-        FLines.push_back(line);
+    FLines = SplitLines(text);
 }
 
 int TINFReader::FindSection(const std::string& name) const

@@ -695,9 +695,9 @@ void TMainForm::RedrawPreview()
 
 void TMainForm::CloseWindow() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 
-std::vector<std::string> TMainForm::RunFileDialog(const TFileDialogSpec& spec, const std::string& initialName)
+std::vector<std::string> TMainForm::RunFileDialog(const TFileDialogSetup& setup, const std::string& initialName)
 {
-    return FChooser.RunFileDialog(Handle(), spec, initialName);
+    return FChooser.RunFileDialog(Handle(), setup, initialName);
 }
 
 std::optional<std::string> TMainForm::BrowseForFolder(const std::string& title)

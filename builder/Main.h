@@ -80,7 +80,7 @@ public:
     void KeepFocusOnScreen() override;
     void RedrawPreview() override;
     void CloseWindow() override;
-    std::vector<std::string> RunFileDialog(const TFileDialogSpec& spec, const std::string& initialName) override;
+    std::vector<std::string> RunFileDialog(const TFileDialogSetup& setup, const std::string& initialName) override;
     std::optional<std::string> BrowseForFolder(const std::string& title) override;
     void ShowErrorBox(const std::string& text, const std::string& caption) override;
     void OpenWithShell(const std::string& fileName) override;

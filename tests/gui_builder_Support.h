@@ -24,18 +24,18 @@ class TTestChooser : public kf::TChooser
 public:
     std::deque<std::vector<std::string>> Answers; // taken in order; {} cancels
     std::vector<std::string> Log;                 // "<dialog>:<initial name>"
-    std::vector<kf::TFileDialogSpec> Specs;
+    std::vector<kf::TFileDialogSetup> Setups;
     std::optional<std::string> Folder;
     std::vector<std::string> FolderTitles;
     std::vector<std::string> Opened;
     HWND LastOwner = nullptr;
 
-    std::vector<std::string> RunFileDialog(HWND owner, const kf::TFileDialogSpec& spec,
+    std::vector<std::string> RunFileDialog(HWND owner, const kf::TFileDialogSetup& setup,
                                            const std::string& initialName) override
     {
         LastOwner = owner;
-        Log.push_back(std::string(spec.Name) + ":" + initialName);
-        Specs.push_back(spec);
+        Log.push_back(std::string(setup.Name) + ":" + initialName);
+        Setups.push_back(setup);
         if (Answers.empty())
             return {};
         std::vector<std::string> answer = Answers.front();

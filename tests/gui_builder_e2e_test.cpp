@@ -182,8 +182,8 @@ TEST_F(GuiAuthoring, FromStartToAVerifiedSetupExecutable)
     Chooser.Answers.push_back({Output});
     Click(TCtl::FFinishButton);
     EXPECT_EQ(Chooser.Log.back(), "FExecSaveDialog:DemoToolSetup.exe");
-    EXPECT_TRUE(Chooser.Specs.back().OverwritePrompt);
-    EXPECT_STREQ(Chooser.Specs.back().Filter, "Installation Executable (*.exe)|*.exe");
+    EXPECT_TRUE(Chooser.Setups.back().OverwritePrompt);
+    EXPECT_STREQ(Chooser.Setups.back().Filter, "Installation Executable (*.exe)|*.exe");
     ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
     EXPECT_EQ(ActivePage(), kf::kFinishPage);
     EXPECT_TRUE(Shown(TCtl::FOKButton));
@@ -249,7 +249,7 @@ TEST_F(GuiAuthoring, FromStartToAVerifiedSetupExecutable)
     Chooser.Answers.push_back({script});
     Click(TCtl::FNextButton);
     EXPECT_EQ(ActivePage(), kf::kInfoPage);
-    EXPECT_TRUE(Chooser.Specs.back().MustExist);
+    EXPECT_TRUE(Chooser.Setups.back().MustExist);
     EXPECT_EQ(Chooser.Log.back(), "FKFSOpenDialog:");
     ExpectSameSettings(kf::SettingsFromView(Form), Entered());
     EXPECT_TRUE(Shown(TCtl::FFilesPageControl));

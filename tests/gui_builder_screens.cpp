@@ -18,7 +18,7 @@ class TScriptedChooser : public kf::TChooser
 public:
     std::deque<std::vector<std::string>> Answers;
     std::optional<std::string> Folder;
-    std::vector<std::string> RunFileDialog(HWND, const kf::TFileDialogSpec&, const std::string&) override
+    std::vector<std::string> RunFileDialog(HWND, const kf::TFileDialogSetup&, const std::string&) override
     {
         if (Answers.empty())
             return {};

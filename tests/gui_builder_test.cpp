@@ -200,9 +200,9 @@ TEST_F(GuiBuilder, FilesPageNeedsAnExistingExecutableAndFolder)
     EXPECT_EQ(Text(TCtl::FMainEXEEdit), exe);
     EXPECT_TRUE(Enabled(TCtl::FNextButton));
     EXPECT_FALSE(Red(TCtl::FMainEXELabel));
-    ASSERT_FALSE(Chooser.Specs.empty());
-    EXPECT_STREQ(Chooser.Specs.back().Filter, "Executable Files (*.exe)|*.exe|All Files (*.*)|*.*");
-    EXPECT_EQ(kf::FileDialogFlags(Chooser.Specs.back()) & (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING),
+    ASSERT_FALSE(Chooser.Setups.empty());
+    EXPECT_STREQ(Chooser.Setups.back().Filter, "Executable Files (*.exe)|*.exe|All Files (*.*)|*.*");
+    EXPECT_EQ(kf::FileDialogFlags(Chooser.Setups.back()) & (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING),
               static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING));
 
     Click(TCtl::FDirImageRadio);
@@ -292,7 +292,7 @@ TEST_F(GuiBuilder, LicencePageAndBitmapNeedExistingFiles)
     NewInstallationTo(kf::kAppearancePage);
     Chooser.Answers.push_back({dir / "wizard.bmp"});
     Click(TCtl::FBrowseBitmapButton);
-    EXPECT_STREQ(Chooser.Specs.back().Filter, "Windows Bitmap Files (*.bmp)|*.BMP");
+    EXPECT_STREQ(Chooser.Setups.back().Filter, "Windows Bitmap Files (*.bmp)|*.BMP");
     EXPECT_FALSE(Enabled(TCtl::FNextButton));
     EXPECT_TRUE(Red(TCtl::FBitmapLabel));
     SetText(TCtl::FBitmapEdit, "");
@@ -302,7 +302,7 @@ TEST_F(GuiBuilder, LicencePageAndBitmapNeedExistingFiles)
     EXPECT_TRUE(Enabled(TCtl::FFinishButton));
     Chooser.Answers.push_back({dir / "missing.rtf"});
     Click(TCtl::FReadmeButton);
-    EXPECT_FALSE(Chooser.Specs.back().MustExist);
+    EXPECT_FALSE(Chooser.Setups.back().MustExist);
     EXPECT_FALSE(Enabled(TCtl::FFinishButton));
     EXPECT_TRUE(Red(TCtl::FReadmeLabel));
     EXPECT_FALSE(Red(TCtl::FLicLabel));
@@ -487,8 +487,8 @@ TEST_F(GuiBuilder, FailedSaveShowsTheStandardErrorBox)
     Chooser.Answers.push_back({});
     Click(TCtl::FSaveButton); // cancelled: nothing happens
     EXPECT_TRUE(Boxes.empty());
-    EXPECT_STREQ(Chooser.Specs.back().DefaultExt, "kfs");
-    EXPECT_TRUE(kf::FileDialogFlags(Chooser.Specs.back()) & OFN_OVERWRITEPROMPT);
+    EXPECT_STREQ(Chooser.Setups.back().DefaultExt, "kfs");
+    EXPECT_TRUE(kf::FileDialogFlags(Chooser.Setups.back()) & OFN_OVERWRITEPROMPT);
     std::string target = kftest::Join(dir / "no such folder", "demo.kfs");
     std::string expected;
     try

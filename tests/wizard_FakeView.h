@@ -186,9 +186,9 @@ public:
     void KeepFocusOnScreen() override {}
     void RedrawPreview() override { ++Redraws; }
     void CloseWindow() override { Closed = true; }
-    std::vector<std::string> RunFileDialog(const kf::TFileDialogSpec& spec, const std::string& initial) override
+    std::vector<std::string> RunFileDialog(const kf::TFileDialogSetup& setup, const std::string& initial) override
     {
-        DialogLog.push_back(std::string(spec.Name) + ":" + initial);
+        DialogLog.push_back(std::string(setup.Name) + ":" + initial);
         if (DialogAnswers.empty())
             return {};
         std::vector<std::string> answer = DialogAnswers.front();

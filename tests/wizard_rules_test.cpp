@@ -97,18 +97,18 @@ TEST(Navigation, ButtonBarPerPage)
 TEST(Dialogs, FiltersAndOptions)
 {
     EXPECT_EQ(PlatformFilter("Kitforge Script (*.kfs)|*.kfs"), std::string("Kitforge Script (*.kfs)\0*.kfs\0\0", 31));
-    const TFileDialogSpec& exec = DialogSpec(TDialogId::ExecSave);
+    const TFileDialogSetup& exec = DialogSetup(TDialogId::ExecSave);
     EXPECT_TRUE(exec.Save);
     EXPECT_TRUE(exec.OverwritePrompt);
     EXPECT_STREQ(exec.DefaultExt, "exe");
-    EXPECT_STREQ(DialogSpec(TDialogId::KFSSave).DefaultExt, "kfs");
-    EXPECT_STREQ(DialogSpec(TDialogId::KFSOpen).DefaultExt, "");
-    EXPECT_TRUE(DialogSpec(TDialogId::KFSOpen).MustExist);
-    EXPECT_TRUE(DialogSpec(TDialogId::LicOpen).MustExist);
-    EXPECT_FALSE(DialogSpec(TDialogId::ReadmeOpen).MustExist);
-    EXPECT_STREQ(DialogSpec(TDialogId::ImageOpen).Filter, "Windows Bitmap Files (*.bmp)|*.BMP");
+    EXPECT_STREQ(DialogSetup(TDialogId::KFSSave).DefaultExt, "kfs");
+    EXPECT_STREQ(DialogSetup(TDialogId::KFSOpen).DefaultExt, "");
+    EXPECT_TRUE(DialogSetup(TDialogId::KFSOpen).MustExist);
+    EXPECT_TRUE(DialogSetup(TDialogId::LicOpen).MustExist);
+    EXPECT_FALSE(DialogSetup(TDialogId::ReadmeOpen).MustExist);
+    EXPECT_STREQ(DialogSetup(TDialogId::ImageOpen).Filter, "Windows Bitmap Files (*.bmp)|*.BMP");
     for (int32_t i = 0; i < kDialogCount; ++i)
-        EXPECT_EQ(static_cast<int32_t>(DialogSpec(static_cast<TDialogId>(i)).Id), i);
+        EXPECT_EQ(static_cast<int32_t>(DialogSetup(static_cast<TDialogId>(i)).Id), i);
 }
 
 // The exact mix rounded down, in integers: trunc(c * num / den).

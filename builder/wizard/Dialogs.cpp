@@ -10,7 +10,7 @@ constexpr const char* kScriptFilter = "Kitforge Script (*.kfs)|*.kfs";
 constexpr const char* kDocumentFilter = "All valid formats (*.txt,*.rtf)|*.txt;*.rtf|Rich Text Format (*.rtf)|*.rtf|"
                                         "Plain text file (*.txt)|*.txt|All Files (*.*)|*.*";
 
-const std::array<TFileDialogSpec, kDialogCount> kDialogs = {{
+const std::array<TFileDialogSetup, kDialogCount> kDialogs = {{
     {TDialogId::KFSOpen, "FKFSOpenDialog", false, kScriptFilter, "", true, false},
     {TDialogId::KFSSave, "FKFSSaveDialog", true, kScriptFilter, "kfs", false, true},
     {TDialogId::ExecSave, "FExecSaveDialog", true, "Installation Executable (*.exe)|*.exe", "exe", false, true},
@@ -24,7 +24,7 @@ const std::array<TFileDialogSpec, kDialogCount> kDialogs = {{
 
 } // namespace
 
-const TFileDialogSpec& DialogSpec(TDialogId id) { return kDialogs[static_cast<size_t>(id)]; }
+const TFileDialogSetup& DialogSetup(TDialogId id) { return kDialogs[static_cast<size_t>(id)]; }
 
 std::string PlatformFilter(const char* filter)
 {

@@ -21,7 +21,7 @@ enum class TDialogId : int32_t
 };
 constexpr int32_t kDialogCount = 8;
 
-struct TFileDialogSpec
+struct TFileDialogSetup
 {
     TDialogId Id;
     const char* Name;         // the component's name, for messages and tests
@@ -33,7 +33,7 @@ struct TFileDialogSpec
 };
 // Every dialog is sizeable, hides the read-only box and uses the platform's own title.
 
-const TFileDialogSpec& DialogSpec(TDialogId id);
+const TFileDialogSetup& DialogSetup(TDialogId id);
 
 // The filter in the platform's form: pairs of NUL-terminated strings, ending in a
 // second NUL ("A|*.a" gives "A\0*.a\0\0").

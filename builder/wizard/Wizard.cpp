@@ -468,7 +468,7 @@ void TWizard::Clicked(TCtl ctl)
 std::vector<std::string> TWizard::Choose(TDialogId id)
 {
     std::string& remembered = FFileNames[static_cast<size_t>(id)];
-    std::vector<std::string> names = FView.RunFileDialog(DialogSpec(id), remembered);
+    std::vector<std::string> names = FView.RunFileDialog(DialogSetup(id), remembered);
     if (!names.empty())
         remembered = names.back();
     return names;

@@ -103,7 +103,7 @@ public:
 
     // The choosers; an empty result is a cancelled dialog. initialName is the name the
     // dialog starts with (its remembered one).
-    virtual std::vector<std::string> RunFileDialog(const TFileDialogSpec& spec, const std::string& initialName) = 0;
+    virtual std::vector<std::string> RunFileDialog(const TFileDialogSetup& setup, const std::string& initialName) = 0;
     virtual std::optional<std::string> BrowseForFolder(const std::string& title) = 0;
     // An error message box: error icon, OK button.
     virtual void ShowErrorBox(const std::string& text, const std::string& caption) = 0;

@@ -8,20 +8,20 @@
 
 namespace kf {
 
-DWORD FileDialogFlags(const TFileDialogSpec& spec)
+DWORD FileDialogFlags(const TFileDialogSetup& setup)
 {
     DWORD flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY;
-    if (spec.MustExist)
+    if (setup.MustExist)
         flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (spec.OverwritePrompt)
+    if (setup.OverwritePrompt)
         flags |= OFN_OVERWRITEPROMPT;
     return flags;
 }
 
-std::vector<std::string> TSystemChooser::RunFileDialog(HWND owner, const TFileDialogSpec& spec,
+std::vector<std::string> TSystemChooser::RunFileDialog(HWND owner, const TFileDialogSetup& setup,
                                                        const std::string& initialName)
 {
-    std::string filter = PlatformFilter(spec.Filter);
+    std::string filter = PlatformFilter(setup.Filter);
     std::vector<char> buffer(32768, '\0');
     initialName.copy(buffer.data(), std::min(initialName.size(), buffer.size() - 1));
     OPENFILENAMEA ofn{};
@@ -31,9 +31,9 @@ std::vector<std::string> TSystemChooser::RunFileDialog(HWND owner, const TFileDi
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrDefExt = *spec.DefaultExt ? spec.DefaultExt : nullptr;
-    ofn.Flags = FileDialogFlags(spec);
-    BOOL chosen = spec.Save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    ofn.lpstrDefExt = *setup.DefaultExt ? setup.DefaultExt : nullptr;
+    ofn.Flags = FileDialogFlags(setup);
+    BOOL chosen = setup.Save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     if (!chosen)
         return {};
     return {std::string(buffer.data())};

@@ -17,7 +17,7 @@ class TChooser
 public:
     virtual ~TChooser() = default;
     // The chosen file names (one per choice here), none when cancelled.
-    virtual std::vector<std::string> RunFileDialog(HWND owner, const TFileDialogSpec& spec,
+    virtual std::vector<std::string> RunFileDialog(HWND owner, const TFileDialogSetup& setup,
                                                    const std::string& initialName) = 0;
     virtual std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title) = 0;
     // The shell's "open" on a file, show state normal; the result is not examined.
@@ -29,13 +29,13 @@ public:
 class TSystemChooser : public TChooser
 {
 public:
-    std::vector<std::string> RunFileDialog(HWND owner, const TFileDialogSpec& spec,
+    std::vector<std::string> RunFileDialog(HWND owner, const TFileDialogSetup& setup,
                                            const std::string& initialName) override;
     std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title) override;
     void OpenWithShell(HWND owner, const std::string& fileName) override;
 };
 
 // The OPENFILENAMEA flags for a dialog.
-DWORD FileDialogFlags(const TFileDialogSpec& spec);
+DWORD FileDialogFlags(const TFileDialogSetup& setup);
 
 } // namespace kf

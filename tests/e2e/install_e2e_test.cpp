@@ -1,0 +1,566 @@
+// End to end under Wine and Xvfb: a setup executable built with kftool build from a
+// fixture tree, run as a user would run it and driven through its wizard; then the
+// machine is checked, and the installed uninstaller is run to put it back as it was.
+// Also the roads that end early: cancel during the copy, a file that cannot be
+// written, too little space on the drive, and damaged setup files.
+#include "Driver.h"
+#include "archive/ArchiveFormat.h"
+#include "platform/FileSystem.h"
+#include "runtime/common/ShellInstallLib.h"
+#include "runtime/common/UninstallLog.h"
+#include "runtime/common/Win32Handles.h"
+#include "runtime/installer/InstallerCore.h"
+#include "tests/TestSupport.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace kf;
+using namespace kf::installer;
+using kftest::ReadFileBytes;
+using kftest::WriteFileBytes;
+
+namespace {
+
+constexpr int kStartMs = 30000; // a Wine process start can be slow on a cold server
+constexpr int kActionMs = 30000;
+constexpr const char* kWizardClass = "KitforgeSetupWizard";
+
+std::string Bin(const std::string& name) { return std::string(KF_BINARY_DIR) + "\\bin\\" + name; }
+
+std::string Lower(std::string text)
+{
+    CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// A process the test started or found; ended when the test ends, whatever happened.
+class TProcess
+{
+public:
+    ~TProcess() { Kill(); }
+    void Reset(HANDLE handle, HANDLE thread = nullptr)
+    {
+        FHandle.Reset(handle);
+        FThread.Reset(thread);
+    }
+    HANDLE MainThread() const { return FThread.Get(); }
+    void Kill()
+    {
+        if (FHandle.Valid() && WaitForSingleObject(FHandle.Get(), 0) == WAIT_TIMEOUT)
+        {
+            TerminateProcess(FHandle.Get(), 99);
+            WaitForSingleObject(FHandle.Get(), 10000);
+        }
+    }
+    // The exit code, or -1 when it did not end in time.
+    long WaitForExit(int timeoutMs)
+    {
+        if (!FHandle.Valid() || WaitForSingleObject(FHandle.Get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(FHandle.Get(), &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    THandle FHandle;
+    THandle FThread;
+};
+
+// Starts a command line with TMP and TEMP pointing at temp, so each run's temporary
+// copies (readme, uninst.exe) are private to the test.
+bool Start(const std::string& commandLine, const std::string& temp, TProcess& process)
+{
+    std::vector<char> block;
+    char* strings = GetEnvironmentStringsA();
+    for (const char* entry = strings; *entry; entry += lstrlenA(entry) + 1)
+    {
+        std::string text = entry;
+        if (Lower(text.substr(0, 4)) == "tmp=" || Lower(text.substr(0, 5)) == "temp=")
+            continue;
+        block.insert(block.end(), text.begin(), text.end() + 1);
+    }
+    FreeEnvironmentStringsA(strings);
+    for (std::string text : {"TMP=" + temp, "TEMP=" + temp})
+        block.insert(block.end(), text.begin(), text.end() + 1);
+    block.push_back('\0');
+    std::vector<char> line(commandLine.begin(), commandLine.end() + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, block.data(), temp.c_str(), &startup,
+                        &info))
+        return false;
+    process.Reset(info.hProcess, info.hThread);
+    return true;
+}
+
+// Runs a command to its end; its exit code, or -1.
+long RunToEnd(const std::string& commandLine, const std::string& temp)
+{
+    TProcess process;
+    if (!Start(commandLine, temp, process))
+        return -1;
+    return process.WaitForExit(120000);
+}
+
+bool Visible(HWND control) { return control && IsWindowVisible(control); }
+
+std::string TextStarting(HWND top, const std::string& prefix)
+{
+    HWND control = kfdriver::FindControlByPrefix(top, prefix);
+    return control ? kfdriver::TextOf(control) : "<none>";
+}
+
+// A message box of the setup: its text, then a click on one of its buttons.
+std::string AnswerBox(const std::string& caption, const std::string& button)
+{
+    HWND box = kfdriver::WaitForTopWindow(caption, kActionMs, false, "#32770");
+    if (!box)
+        return "<no box \"" + caption + "\">";
+    std::string text;
+    for (const kfdriver::TControl& control : kfdriver::Controls(box))
+        if (control.ClassName == "Static" && control.Text.size() > text.size())
+            text = control.Text;
+    EXPECT_TRUE(kfdriver::Click(kfdriver::FindControl(box, button, "Button"))) << button;
+    return text;
+}
+
+// A 24-bit bitmap file of the wizard's picture size.
+std::string WizardBitmap()
+{
+    const int32_t width = 153, height = 259, stride = (width * 3 + 3) & ~3;
+    std::string bytes(54 + size_t(stride) * height, '\0');
+    auto put = [&bytes](size_t at, uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put(2, static_cast<uint32_t>(bytes.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, width, 4);
+    put(22, height, 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+        {
+            size_t at = 54 + size_t(y) * stride + size_t(x) * 3;
+            bytes[at] = static_cast<char>(128 + y / 3); // blue rising towards the top
+            bytes[at + 1] = static_cast<char>(x);
+        }
+    return bytes;
+}
+
+// Everything below a folder, as "path size" lines (folders end in "\").
+void Walk(const std::string& dir, std::set<std::string>& out, const std::set<std::string>& skip)
+{
+    for (const TDirEntry& entry : ListDirectory(dir))
+    {
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        std::string path = AddBackslash(dir) + entry.Name;
+        if (skip.count(Lower(path)))
+            continue;
+        // A folder that is a link (Wine links some user folders into the Linux home)
+        // leads out of the drive.
+        if ((entry.Attributes & kAttrDirectory) &&
+            !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
+        {
+            out.insert(path + "\\");
+            Walk(path, out, skip);
+        }
+        else
+            out.insert(path + " " + std::to_string(FileSizeAt(path)));
+    }
+}
+
+std::string GetProfileDir()
+{
+    char profile[MAX_PATH] = {};
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    return profile;
+}
+
+std::vector<std::string> SubKeys(HKEY root, const std::string& key)
+{
+    std::vector<std::string> names;
+    TRegKey handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, handle.Receive()) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD length = sizeof(name);
+        if (RegEnumKeyExA(handle.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::string RegistryString(const std::string& key, const std::string& value)
+{
+    return ReadRegistryString(TRegRoot::LocalMachine, key, value);
+}
+
+// The fixture tree, its setup executable, and the names the tests check.
+struct TFixture
+{
+    std::string Title, Group, Root, Stage, Setup, TargetParent, Target, Temp;
+    std::map<std::string, std::string> Files; // installed name -> source bytes
+};
+
+TFixture* Fixture = nullptr;
+
+class Install : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static kftest::TTempDir root;
+        static TFixture fixture;
+        Fixture = &fixture;
+        TFixture& f = fixture;
+        std::string id = std::to_string(GetCurrentProcessId());
+        f.Title = "Kitforge Install E2E " + id;
+        f.Group = "KF Install E2E " + id;
+        f.Root = root.Path();
+        f.Stage = f.Root + "\\stage";
+        f.Temp = f.Root + "\\tmp";
+        f.TargetParent = "C:\\kf-e2e-" + id;
+        f.Target = f.TargetParent + "\\Vendor\\Demo";
+        f.Setup = f.Root + "\\Setup.exe";
+        ForceDirectories(f.Temp);
+        ForceDirectories(f.Stage + "\\app\\docs\\deep");
+        // The directory image: nested folders, a hidden file, a file big enough to
+        // cancel in the middle of (the archive writes it in 64 KB chunks).
+        f.Files["demo.exe"] = ReadFileBytes(Bin("kfdriver.exe"));
+        f.Files["aaa-big.bin"] = kftest::NoiseBytes(12 << 20, 7);
+        f.Files["Help.txt"] = "Help for the demo\r\n";
+        f.Files["docs\\guide.txt"] = "guide";
+        f.Files["docs\\deep\\notes.txt"] = std::string(70000, 'n');
+        f.Files["docs\\.hidden"] = "hidden";
+        for (const auto& [name, bytes] : f.Files)
+            WriteFileBytes(f.Stage + "\\" + (name == "demo.exe" ? name : "app\\" + name), bytes);
+        SetFileAttributesA((f.Stage + "\\app\\docs\\.hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        WriteFileBytes(f.Stage + "\\licence.rtf",
+                       "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\b Licence} of the demo.\\par Use it.}");
+        WriteFileBytes(f.Stage + "\\readme.txt", "Read me first.\r\n");
+        WriteFileBytes(f.Stage + "\\wizard.bmp", WizardBitmap());
+        f.Files["uninstall.exe"] = ReadFileBytes(Bin("uninstall.exe"));
+
+        std::string script = f.Root + "\\e2e.kfs";
+        std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+        std::string set = kftool + " script set \"" + script + "\" \"TITLE=" + f.Title + "\" BASEDIR=3 \"DIR=kf-e2e-" +
+                          id + "\\Vendor\\Demo\" URL=www.example.com/demo MAIN=demo.exe INCLUDEMAINEXE=1 LAUNCH=0 " +
+                          "DESKTOP=1 ADDFILES=0 ADDDIR=1 ADDDIRTEXT=app \"STARTMENU=" + f.Group +
+                          "\" \"ICONAPPTEXT=Demo Tool\" ICONUNINSTALL=1 \"ICONUNINSTALLTEXT=Uninstall Demo\" " +
+                          "ICONWEBSITE=1 \"ICONWEBSITETEXT=Demo Web Site\" LICENSE=licence.rtf README=readme.txt " +
+                          "IMAGE=wizard.bmp COLORTOP=12 COLORBOTTOM=0";
+        ASSERT_EQ(RunToEnd(set, f.Temp), 0) << set;
+        std::string build = kftool + " build -C \"" + f.Stage + "\" \"" + script + "\" \"" + f.Setup + "\"";
+        ASSERT_EQ(RunToEnd(build, f.Temp), 0) << build;
+        ASSERT_TRUE(FileExists(f.Setup));
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Fixture && FileExists(Fixture->Setup));
+        f = *Fixture;
+        // The parent exists before the installation; the installation adds two levels.
+        ASSERT_TRUE(ForceDirectories(f.TargetParent));
+        WriteFileBytes(f.TargetParent + "\\keep.txt", "not installed");
+    }
+
+    void TearDown() override
+    {
+        FSetup.Kill();
+        kftest::RemoveTree(f.TargetParent);
+        kftest::RemoveTree(GetProgramsDir(0) + "\\" + f.Group);
+        DeleteFileA((GetDesktopDir(0) + "\\Demo Tool.LNK").c_str());
+        UnregisterUninstall(f.Title);
+    }
+
+    // Starts the setup and waits for its wizard.
+    HWND StartSetup(const std::string& setup = "")
+    {
+        if (!Start("\"" + (setup.empty() ? f.Setup : setup) + "\"", f.Temp, FSetup))
+        {
+            ADD_FAILURE() << "the setup did not start";
+            return nullptr;
+        }
+        HWND wizard = kfdriver::WaitForTopWindow(f.Title, kStartMs, false, kWizardClass);
+        EXPECT_TRUE(wizard) << "no wizard";
+        return wizard;
+    }
+
+    HWND Button(HWND wizard, const std::string& text) { return kfdriver::FindControl(wizard, text, "Button"); }
+
+    bool WaitForText(HWND wizard, const std::string& prefix, int timeoutMs = kActionMs)
+    {
+        return kfdriver::WaitUntil([&] { return Visible(kfdriver::FindControlByPrefix(wizard, prefix)); },
+                                   timeoutMs);
+    }
+
+    // Welcome, licence accepted, the location page shown.
+    void ToLocationPage(HWND wizard)
+    {
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+        ASSERT_TRUE(WaitForText(wizard, "If you agree"));
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Yes")));
+        ASSERT_TRUE(WaitForText(wizard, "Please select the location"));
+    }
+
+    void ExpectNothingInstalled()
+    {
+        EXPECT_FALSE(DirectoryExists(f.TargetParent + "\\Vendor"));
+        EXPECT_TRUE(FileExists(f.TargetParent + "\\keep.txt"));
+        EXPECT_FALSE(DirectoryExists(GetProgramsDir(0) + "\\" + f.Group));
+        EXPECT_EQ(RegistryString(std::string(kUninstallKeyPath) + f.Title, "DisplayName"), "");
+    }
+
+    TFixture f;
+    TProcess FSetup;
+};
+
+} // namespace
+
+TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
+{
+    // What the machine looks like before: the Wine drive (but for the system folder
+    // and this test's scratch folder) and the registrations.
+    std::string temp = TempDirectoryRaw();
+    while (!temp.empty() && (static_cast<unsigned char>(temp.back()) <= ' ' || temp.back() == '\\'))
+        temp.pop_back();
+    std::set<std::string> skip = {Lower(temp), Lower(f.Root), "c:\\windows",
+                                  Lower(GetProfileDir() + "\\AppData\\Roaming\\Microsoft\\Windows\\Templates")};
+    std::set<std::string> before;
+    Walk("C:\\", before, skip);
+    std::vector<std::string> keysBefore = SubKeys(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+
+    HWND wizard = StartSetup();
+    ASSERT_TRUE(wizard);
+    EXPECT_EQ(TextStarting(wizard, "Welcome to"), WelcomeText(f.Title));
+    EXPECT_FALSE(Visible(Button(wizard, "<< &Previous ")));
+    EXPECT_FALSE(Visible(Button(wizard, "&Finish")));
+    HWND picture = kfdriver::FindControlOfClass(wizard, "Static", 1);
+    EXPECT_TRUE(Visible(picture) && SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0);
+
+    // The keyboard: Alt+N is Next; on the licence page Previous is "&No" and Print shows.
+    HWND next = Button(wizard, "&Next >>");
+    ASSERT_TRUE(kfdriver::WaitUntil([&] { return kfdriver::FocusedControl(wizard) == next; }, kActionMs));
+    ASSERT_TRUE(kfdriver::PressAltKey(wizard, 'n'));
+    ASSERT_TRUE(WaitForText(wizard, "If you agree"));
+    EXPECT_TRUE(Visible(Button(wizard, "&No")));
+    EXPECT_TRUE(Visible(Button(wizard, "&Print")));
+    HWND licence = kfdriver::FindControlOfClass(wizard, "RichEdit20A");
+    EXPECT_EQ(kfdriver::TextOf(licence).substr(0, 19), "Licence of the demo"); // RTF shown formatted
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Yes")));
+
+    ASSERT_TRUE(WaitForText(wizard, "Please select the location"));
+    HWND location = kfdriver::FindControlOfClass(wizard, "Edit");
+    EXPECT_EQ(kfdriver::TextOf(location), f.Target); // "%C ROOT%" + "[defaultdir]"
+    EXPECT_FALSE(IsWindowEnabled(location));
+    EXPECT_FALSE(Visible(kfdriver::FindControl(wizard, kInsufficientLabelText)));
+    EXPECT_EQ(kfdriver::TextOf(Button(wizard, "<< &Previous ")), "<< &Previous ");
+    ASSERT_TRUE(kfdriver::PressKey(wizard, VK_RETURN)); // Enter: the default button, Next
+
+    ASSERT_TRUE(WaitForText(wizard, "Installation of"));
+    EXPECT_EQ(TextStarting(wizard, "Installation of"), CompleteText(f.Title, false, true));
+    HWND desktop = Button(wizard, "Create &Desktop Icon");
+    EXPECT_TRUE(Visible(desktop) && SendMessageA(desktop, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    EXPECT_FALSE(Visible(Button(wizard, "&Launch Program Now")));
+    EXPECT_FALSE(Visible(Button(wizard, "&Cancel")));
+    EXPECT_FALSE(Visible(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+
+    // Every file, byte for byte.
+    for (const auto& [name, bytes] : f.Files)
+    {
+        ASSERT_TRUE(FileExists(f.Target + "\\" + name)) << name;
+        EXPECT_TRUE(ReadFileBytes(f.Target + "\\" + name) == bytes) << name;
+    }
+    // The log: header, title, the two created levels, itself, then files and folders in
+    // the order they were made, the group and its shortcuts, the desktop shortcut last.
+    std::string groupDir = GetProgramsDir(0) + "\\" + f.Group;
+    std::string desktopLink = GetDesktopDir(0) + "\\Demo Tool.LNK";
+    std::string t = f.Target + "\\";
+    std::vector<std::string> expected = LogHeader();
+    for (const std::string& line :
+         {"Title: " + f.Title, "Directory: Vendor\\Demo;" + f.Target, "File: " + t + "uninstall.log",
+          "File: " + t + "aaa-big.bin", "File: " + t + "Help.txt",
+          "Directory: docs\\;" + t + "docs\\", "File: " + t + "docs\\.hidden", "File: " + t + "docs\\guide.txt",
+          "Directory: deep\\;" + t + "docs\\deep\\", "File: " + t + "docs\\deep\\notes.txt",
+          "File: " + t + "demo.exe", "File: " + t + "uninstall.exe", "Directory: " + f.Group + ";" + groupDir,
+          "File: " + groupDir + "\\Demo Tool.LNK", "File: " + groupDir + "\\Uninstall Demo.LNK",
+          "File: " + groupDir + "\\Demo Web Site.URL", "File: " + desktopLink})
+        expected.push_back(line);
+    std::string log;
+    for (const std::string& line : expected)
+        log += line + "\r\n";
+    EXPECT_EQ(ReadFileBytes(t + "uninstall.log"), log);
+    EXPECT_EQ(ReadFileBytes(groupDir + "\\Demo Web Site.URL"),
+              "[InternetShortcut]\r\nURL=http://www.example.com/demo\r\n");
+    EXPECT_TRUE(FileExists(groupDir + "\\Demo Tool.LNK"));
+    EXPECT_TRUE(FileExists(desktopLink));
+    std::string key = std::string(kUninstallKeyPath) + f.Title;
+    EXPECT_EQ(RegistryString(key, "DisplayName"), f.Title + " (remove only)");
+    EXPECT_EQ(RegistryString(key, "UninstallString"), f.Target + "\\uninstall.exe");
+
+    std::set<std::string> during;
+    Walk("C:\\", during, skip);
+    EXPECT_EQ(during.count(f.Target + "\\Help.txt " + std::to_string(f.Files["Help.txt"].size())), 1u);
+    EXPECT_EQ(during.count(groupDir + "\\"), 1u);
+
+    // The uninstaller, as the registration starts it.
+    TProcess first, dialog;
+    ASSERT_TRUE(Start("\"" + f.Target + "\\uninstall.exe\"", f.Temp, first));
+    EXPECT_EQ(first.WaitForExit(kStartMs), 0);
+    HWND uninstall = kfdriver::WaitForTopWindow("Uninstall " + f.Title, kStartMs);
+    ASSERT_TRUE(uninstall);
+    dialog.Reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                             kfdriver::ProcessOf(uninstall)));
+    ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(uninstall, "&Next >>", "Button")));
+    HWND finish = nullptr;
+    ASSERT_TRUE(kfdriver::WaitUntil(
+        [&] { return kfdriver::IsUsable(finish = kfdriver::FindControl(uninstall, "Finish", "Button")); },
+        kActionMs));
+    EXPECT_FALSE(Visible(kfdriver::FindControl(uninstall, "More Information >>"))); // nothing failed
+    ASSERT_TRUE(kfdriver::Click(finish));
+    EXPECT_EQ(dialog.WaitForExit(kActionMs), 0);
+
+    // Back as before, but for the uninstaller's own temporary copy.
+    std::set<std::string> after;
+    Walk("C:\\", after, skip);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, kUninstallKeyPath), keysBefore);
+    EXPECT_TRUE(FileExists(f.Temp + "\\uninst.exe"));
+}
+
+TEST_F(Install, CancelDuringTheCopyLeavesNothingBehind)
+{
+    HWND wizard = StartSetup();
+    ASSERT_TRUE(wizard);
+    ToLocationPage(wizard);
+    // Cancel is pressed right behind Next: the press waits in the queue and is seen at
+    // the copy's first pump, once the log and the target folders exist.
+    HWND cancel = Button(wizard, "&Cancel");
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(kfdriver::Click(cancel));
+    EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), AbortQuestion(f.Title));
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    ExpectNothingInstalled();
+    EXPECT_FALSE(FileExists(GetDesktopDir(0) + "\\Demo Tool.LNK"));
+}
+
+TEST_F(Install, AFileThatCannotBeWrittenIsReportedAndRolledBack)
+{
+    // First a folder standing where a file goes, then a file there that another program
+    // holds open. (A read-only file would do on Windows, but Wine lets root write it.)
+    for (bool folder : {true, false})
+    {
+        std::string blocked = f.Target + "\\Help.txt";
+        TFileHandle held;
+        if (folder)
+            ASSERT_TRUE(ForceDirectories(blocked));
+        else
+        {
+            ASSERT_TRUE(ForceDirectories(f.Target));
+            WriteFileBytes(blocked, "old");
+            held.Reset(CreateFileA(blocked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held.Valid());
+        }
+        HWND wizard = StartSetup();
+        ASSERT_TRUE(wizard);
+        ToLocationPage(wizard);
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+        EXPECT_EQ(AnswerBox(kErrorCaption, "OK"), InstallErrorText(blocked)) << folder;
+        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+        held.Reset();
+        // The target existed before this run: it stays with what blocked the copy.
+        EXPECT_TRUE(folder ? DirectoryExists(blocked) : ReadFileBytes(blocked) == "old");
+        for (const char* name : {"aaa-big.bin", "uninstall.log", "docs", "demo.exe"})
+            EXPECT_FALSE(FileExists(f.Target + "\\" + name) || DirectoryExists(f.Target + "\\" + name)) << name;
+        EXPECT_FALSE(DirectoryExists(GetProgramsDir(0) + "\\" + f.Group));
+        kftest::RemoveTree(f.TargetParent + "\\Vendor");
+    }
+}
+
+TEST_F(Install, TooLittleSpaceKeepsTheLocationPage)
+{
+    // A small drive the test script mounts (tests/e2e/install_small_drive.sh).
+    const char* drive = std::getenv("KF_E2E_SMALL_DRIVE");
+    if (!drive || !*drive)
+        GTEST_SKIP() << "no small drive (KF_E2E_SMALL_DRIVE)";
+    HWND wizard = StartSetup();
+    ASSERT_TRUE(wizard);
+    ToLocationPage(wizard);
+
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Browse...")));
+    HWND browse = kfdriver::WaitForTopWindow(kSelectDirCaption, kActionMs);
+    ASSERT_TRUE(browse);
+    HWND path = kfdriver::FindControlOfClass(browse, "Edit");
+    // An empty path is refused first.
+    SendMessageTimeoutA(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("  "), SMTO_ABORTIFHUNG, 5000, nullptr);
+    ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(browse, "OK", "Button")));
+    EXPECT_EQ(AnswerBox(kNoDirectoryCaption, "OK"), kNoDirectoryText);
+    std::string small = std::string(drive) + "\\Demo";
+    SendMessageTimeoutA(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(small.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(browse, "OK", "Button")));
+    ASSERT_TRUE(kfdriver::WaitForWindowGone(browse, kActionMs));
+    EXPECT_EQ(kfdriver::TextOf(kfdriver::FindControlOfClass(wizard, "Edit")), small);
+    EXPECT_TRUE(DirectoryExists(small)); // Browse made it
+    ASSERT_TRUE(kfdriver::WaitUntil([&] { return Visible(kfdriver::FindControl(wizard, kInsufficientLabelText)); },
+                                    kActionMs));
+
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    EXPECT_EQ(AnswerBox(kInsufficientCaption, "OK"), InsufficientSpaceText(f.Title));
+    EXPECT_TRUE(WaitForText(wizard, "Please select the location"));
+    EXPECT_TRUE(kfdriver::IsUsable(Button(wizard, "&Next >>")));
+    EXPECT_FALSE(FileExists(small + "\\uninstall.log"));
+
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Cancel")));
+    EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), CloseQuestion(f.Title));
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    RemoveEmptyDirectory(small);
+}
+
+TEST_F(Install, DamagedSetupFilesSayThatAndChangeNothing)
+{
+    std::string good = ReadFileBytes(f.Setup);
+    std::string zeroed = good;
+    zeroed.replace(zeroed.size() - 4, 4, std::string(4, '\0'));
+    uint8_t raw[4];
+    std::memcpy(raw, good.data() + good.size() - 4, 4);
+    size_t base = static_cast<size_t>(DecodeLE32(raw));
+    std::vector<std::pair<std::string, std::string>> damaged = {
+        {"half", good.substr(0, good.size() / 2)},
+        {"last-byte", good.substr(0, good.size() - 1)},
+        {"in-header", good.substr(0, base + 100)},
+        {"junk", good + "appended by a broken download"},
+        {"zeroed", zeroed},
+    };
+    for (const auto& [name, bytes] : damaged)
+    {
+        std::string setup = f.Root + "\\damaged-" + name + ".exe";
+        WriteFileBytes(setup, bytes);
+        ASSERT_TRUE(Start("\"" + setup + "\"", f.Temp, FSetup)) << name;
+        EXPECT_EQ(AnswerBox(kDamagedSetupCaption, "OK"), kDamagedSetupText) << name;
+        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2) << name;
+        ExpectNothingInstalled();
+        EXPECT_TRUE(kfdriver::FindTopWindows(f.Title).empty()) << name;
+    }
+}

@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using namespace kf;
@@ -509,3 +510,119 @@ TEST(Picture, BitmapLayoutIsCheckedBeforeUse)
     EXPECT_FALSE(FindBitmapLayout("BM", info, bits));
     EXPECT_FALSE(FindBitmapLayout("", info, bits));
 }
+
+#ifdef _WIN32
+// The copy on a real file system, with a real package: only under Windows (Wine), where
+// the backslash paths of the installing are the file system's own.
+namespace {
+
+class TRealSystem : public TFakeSystem
+{
+public:
+    bool DirectoryExists(const std::string& path) override { return kf::DirectoryExists(path); }
+    bool ForceDirectories(const std::string& path) override { return kf::ForceDirectories(path); }
+    bool DeleteFileAt(const std::string& path) override { return kf::RemoveFile(path); }
+    bool RemoveDirectoryAt(const std::string& path) override { return kf::RemoveEmptyDirectory(path); }
+};
+
+// Confirms Cancel the first time a file is part written, as the wizard's button does.
+class TCancellingView : public TFakeView
+{
+public:
+    TInstaller* Installer = nullptr;
+    IInstallSystem* System = nullptr;
+    int ProgressAfterCancel = 0;
+    int32_t CancelledAt = -1;
+    void SetFileProgress(int32_t position, int32_t maximum) override
+    {
+        if (CancelledAt >= 0)
+            ProgressAfterCancel += Installer->InProgress; // the roll-back reports progress too
+        else if (Installer && Installer->InProgress && position > 0 && position < maximum)
+        {
+            CancelledAt = position;
+            EXPECT_FALSE(Installer->AbortInstall(*System, *this)); // deferred to the copy loop
+        }
+    }
+};
+
+std::unique_ptr<TCompressionManager> MakePackage(const std::string& path, const std::string& big, bool damage)
+{
+    {
+        TCompressionManager archive(path, true, false, false);
+        archive.WriteEntryString("install.inf", "[title]\r\nDemo\r\n\r\n[files]\r\ndata\\small.txt;lang\\small.txt\r\n"
+                                                "data\\big.bin;big.bin\r\n\r\n");
+        archive.WriteEntryString("data\\small.txt", "small");
+        std::string source = path + ".src";
+        kftest::WriteFileBytes(source, big);
+        archive.AddFile(source, "data\\big.bin");
+        kf::RemoveFile(source);
+    }
+    if (damage)
+    {
+        std::string bytes = kftest::ReadFileBytes(path);
+        for (size_t i = bytes.size() - 200000; i < bytes.size() - 100000; ++i)
+            bytes[i] = static_cast<char>(~bytes[i]);
+        kftest::WriteFileBytes(path, bytes);
+    }
+    return std::make_unique<TCompressionManager>(path, false, true, false);
+}
+
+} // namespace
+
+TEST(Copy, CancelInsideAFileStopsAtTheNextChunkAndRollsBack)
+{
+    kftest::TTempDir dir;
+    ASSERT_TRUE(ForceDirectories(dir / "Apps\\Other"));
+    TInstaller installer(MakePackage(dir / "package.dat", kftest::NoiseBytes(1 << 20), false));
+    installer.ReadSettings();
+    TRealSystem system;
+    TCancellingView view;
+    view.Installer = &installer;
+    view.System = &system;
+    EXPECT_EQ(installer.Copy(dir / "Apps\\Vendor\\Demo", system, view), TCopyResult::EndProgram);
+    EXPECT_TRUE(installer.Cancelled);
+    EXPECT_GT(view.CancelledAt, 0);
+    EXPECT_LT(view.CancelledAt, 1 << 20);
+    EXPECT_EQ(view.ProgressAfterCancel, 0); // not one chunk more
+    // The part-written file, the earlier file, its folder, the log and both created
+    // levels are gone; what was there before stays.
+    EXPECT_FALSE(DirectoryExists(dir / "Apps\\Vendor"));
+    EXPECT_TRUE(DirectoryExists(dir / "Apps\\Other"));
+}
+
+TEST(Copy, ADamagedEntryIsReportedAndRolledBack)
+{
+    kftest::TTempDir dir;
+    TInstaller installer(MakePackage(dir / "package.dat", kftest::NoiseBytes(1 << 20), true));
+    installer.ReadSettings();
+    TRealSystem system;
+    TFakeView view;
+    std::string target = dir / "Demo";
+    EXPECT_EQ(installer.Copy(target, system, view), TCopyResult::EndProgram);
+    EXPECT_TRUE(installer.Cancelled);
+    std::string error = "error: " + InstallErrorText(target + "\\big.bin");
+    EXPECT_NE(std::find(view.Labels.begin(), view.Labels.end(), error), view.Labels.end());
+    EXPECT_FALSE(DirectoryExists(target));
+}
+
+TEST(Copy, EveryFileInPlaceAndTheLogInOrder)
+{
+    kftest::TTempDir dir;
+    std::string big = kftest::NoiseBytes(300000);
+    TInstaller installer(MakePackage(dir / "package.dat", big, false));
+    installer.ReadSettings();
+    TRealSystem system;
+    TFakeView view;
+    std::string target = dir / "Demo";
+    EXPECT_EQ(installer.Copy(target, system, view), TCopyResult::Completed);
+    EXPECT_EQ(kftest::ReadFileBytes(target + "\\big.bin"), big);
+    EXPECT_EQ(kftest::ReadFileBytes(target + "\\lang\\small.txt"), "small");
+    std::string log = kftest::ReadFileBytes(target + "\\uninstall.log");
+    EXPECT_EQ(log.substr(log.find("Title:")), "Title: Demo\r\nDirectory: Demo;" + target + "\r\nFile: " + target +
+                                                  "\\uninstall.log\r\nDirectory: lang\\;" + target +
+                                                  "\\lang\\\r\nFile: " + target + "\\lang\\small.txt\r\nFile: " +
+                                                  target + "\\big.bin\r\n");
+    EXPECT_EQ(view.TotalPosition, 2);
+    EXPECT_EQ(view.TotalMaximum, 1);
+}
+#endif

@@ -71,6 +71,9 @@ void RegisterUninstall(const std::string& keyName, const std::string& displayNam
 // unusable key name deletes nothing, so the Uninstall key itself always survives.
 void UnregisterUninstall(const std::string& keyName);
 
+// The full path of the running program (never cut short at MAX_PATH).
+std::string ModuleFileName();
+
 #endif
 
 } // namespace kf

@@ -122,4 +122,19 @@ void UnregisterUninstall(const std::string& keyName)
     DeleteRegistryTree(TRegRoot::LocalMachine, std::string(kUninstallKeyPath) + keyName);
 }
 
+std::string ModuleFileName()
+{
+    // GetModuleFileNameA truncates silently; grow until the name fits.
+    std::vector<char> buffer(MAX_PATH);
+    for (;;)
+    {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return std::string();
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 } // namespace kf

@@ -1,5 +1,6 @@
 // Entry of the installer stub, the head of every setup executable: checks that the
 // package behind it is whole, then shows the background and the wizard.
+#include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/Win32Handles.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/MainFormUnit.h"
@@ -10,32 +11,13 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::string ModuleFileName()
-{
-    // GetModuleFileNameA truncates silently; grow until the name fits.
-    std::vector<char> buffer(MAX_PATH);
-    for (;;)
-    {
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return std::string();
-        if (length < buffer.size())
-            return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-} // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     using namespace kf::installer;
     std::string title = kApplicationTitle;
     try
     {
-        std::string setup = ModuleFileName();
+        std::string setup = kf::ModuleFileName();
         // A truncated download or junk behind the package must not install half of it.
         if (!CheckSetupPackage(setup))
         {

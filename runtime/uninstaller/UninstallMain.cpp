@@ -18,24 +18,9 @@ namespace {
 
 using namespace kf::uninstall;
 
-std::string ModuleFileName()
-{
-    // GetModuleFileNameA truncates silently; grow until the name fits.
-    std::vector<char> buffer(MAX_PATH);
-    for (;;)
-    {
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return std::string();
-        if (length < buffer.size())
-            return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 int StartupCopy()
 {
-    std::string program = ModuleFileName();
+    std::string program = kf::ModuleFileName();
     std::string programDir = ExtractFileDir(program);
     std::string tempDir = TempCopyDirectory(kf::TempDirectoryRaw(), programDir);
     kf::ForceDirectories(tempDir);
@@ -51,7 +36,7 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
-    SetCurrentDirectoryA(ExtractFileDir(ModuleFileName()).c_str());
+    SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     TMainForm form(instance);

@@ -9,6 +9,8 @@
 #include <richedit.h>
 #include <winspool.h>
 
+#include <algorithm>
+
 namespace kf {
 namespace installer {
 
@@ -88,8 +90,8 @@ TWizardForm::~TWizardForm()
         FreeLibrary(FRichEdit);
 }
 
-HWND TWizardForm::Add(int page, const char* className, const std::string& text, DWORD style, int x, int y,
-                      int width, int height, int id, DWORD exStyle)
+HWND TWizardForm::Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width,
+                      int height, int id, DWORD exStyle)
 {
     HWND control = CreateChild(Handle(), className, text, style, exStyle, x, y, width, height, id, FFont.Get());
     if (FPlacedCount < static_cast<int>(sizeof(FPlaced) / sizeof(FPlaced[0])))
@@ -126,15 +128,15 @@ void TWizardForm::Create(HWND owner, const std::string& caption, bool hasImage)
     picture(tabInfo, pnlImgInfo, imgInfo);
     lblInfo = Add(tabInfo, "STATIC", "", kLabel, tx, 16, tw, 250, id++);
 
-    rchLicense = Add(tabLicense, RICHEDIT_CLASSA, "",
-                     WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 8, 8, 468, 244, id++,
-                     WS_EX_CLIENTEDGE);
+    rchLicense =
+        Add(tabLicense, RICHEDIT_CLASSA, "", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 8,
+            8, 468, 244, id++, WS_EX_CLIENTEDGE);
     lblLicenseAgree = Add(tabLicense, "STATIC", "", kLabel, 8, 262, 468, 44, id++);
 
     picture(tabLocation, pnlImgLocation, imgLocation);
     lblWhereToInstall = Add(tabLocation, "STATIC", "", kLabel, tx, 16, tw, 44, id++);
-    edtLocation = Add(tabLocation, "EDIT", "", WS_DISABLED | ES_AUTOHSCROLL, tx, 72, tw - 92, 22, id++,
-                      WS_EX_CLIENTEDGE);
+    edtLocation =
+        Add(tabLocation, "EDIT", "", WS_DISABLED | ES_AUTOHSCROLL, tx, 72, tw - 92, 22, id++, WS_EX_CLIENTEDGE);
     btnBrowse = Add(tabLocation, "BUTTON", "&Browse...", kButton, tx + tw - 86, 71, 86, 24, kIdBrowse);
     lblSpaceRequiredCaption = Add(tabLocation, "STATIC", "Space required:", kLabel, tx, 116, 110, 16, id++);
     lblSpaceRequired = Add(tabLocation, "STATIC", "", kLabel, tx + 112, 116, tw - 112, 16, id++);
@@ -153,10 +155,10 @@ void TWizardForm::Create(HWND owner, const std::string& caption, bool hasImage)
 
     picture(tabComplete, pnlImgComplete, imgComplete);
     lblComplete = Add(tabComplete, "STATIC", "", kLabel, tx, 16, tw, 124, id++);
-    chkDesktopIcon = Add(tabComplete, "BUTTON", "Create &Desktop Icon", WS_TABSTOP | BS_AUTOCHECKBOX, tx, 150, tw,
-                         20, kIdDesktopIcon);
-    chkLaunchNow = Add(tabComplete, "BUTTON", "&Launch Program Now", WS_TABSTOP | BS_AUTOCHECKBOX, tx, 174, tw, 20,
-                       kIdLaunchNow);
+    chkDesktopIcon = Add(tabComplete, "BUTTON", "Create &Desktop Icon", WS_TABSTOP | BS_AUTOCHECKBOX, tx, 150, tw, 20,
+                         kIdDesktopIcon);
+    chkLaunchNow =
+        Add(tabComplete, "BUTTON", "&Launch Program Now", WS_TABSTOP | BS_AUTOCHECKBOX, tx, 174, tw, 20, kIdLaunchNow);
     btnReadme = Add(tabComplete, "BUTTON", "&View Readme", kButton, tx, 206, 110, 25, kIdReadme);
 
     bvlButtons = Add(-1, "STATIC", "", SS_ETCHEDHORZ, 8, 322, 468, 2, id++);
@@ -226,7 +228,10 @@ void TWizardForm::SetVisible(HWND control, bool visible)
     }
 }
 
-bool TWizardForm::Usable(HWND control) const { return IsWindowVisible(control) && IsWindowEnabled(control); }
+bool TWizardForm::Usable(HWND control) const
+{
+    return IsWindowVisible(control) && IsWindowEnabled(control);
+}
 
 bool TWizardForm::Checked(HWND checkBox) const
 {
@@ -282,8 +287,8 @@ bool TWizardForm::LoadPictures(const std::string& bitmap)
     HDC screen = GetDC(nullptr);
     for (int i = 0; i < 5; ++i)
     {
-        FPictures[i].Reset(CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, bitmap.data() + bitsOffset, info,
-                                          DIB_RGB_COLORS));
+        FPictures[i].Reset(
+            CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, bitmap.data() + bitsOffset, info, DIB_RGB_COLORS));
         // STM_SETIMAGE hands back the previous bitmap, which the control does not free.
         SendMessageA(images[i], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FPictures[i].Get()));
     }
@@ -361,7 +366,48 @@ void TWizardForm::CheckPrinterAndPrint()
     EndDoc(printer);
 }
 
-void TWizardForm::Pump() { FMain.Pump(); }
+void TWizardForm::Pump()
+{
+    // Under Wine a themed progress bar repaints synchronously on every PBM_SETPOS, stretching
+    // its images pixel by pixel, so a copy of many small files spent more time drawing than
+    // writing. Messages are still let through at every pump (Cancel, other programs' queries);
+    // the copy's progress is shown a few times a second, and the pause grows with what showing
+    // it costs, so that drawing never takes more than a fifth of the time.
+    DWORD now = GetTickCount();
+    if (!FShownOnce || now - FLastShown >= FShowInterval)
+    {
+        FShownOnce = true;
+        ShowPendingProgress();
+        FMain.Pump();
+        DWORD spent = GetTickCount() - now;
+        // Capped: a question answered inside the pump must not freeze the bars for long.
+        FShowInterval = std::min(kMaxShowIntervalMs, std::max(kMinShowIntervalMs, 4 * spent));
+        FLastShown = GetTickCount();
+        return;
+    }
+    FMain.Pump();
+}
+
+void TWizardForm::ShowPendingProgress()
+{
+    for (TPendingBar* bar : {&FFileBar, &FTotalBar})
+    {
+        bool rangeChanged = bar->Maximum != bar->ShownMaximum;
+        if (rangeChanged)
+            SendMessageA(bar->Bar, PBM_SETRANGE32, 0, bar->Maximum);
+        if (rangeChanged || bar->Position != bar->ShownPosition)
+            SendMessageA(bar->Bar, PBM_SETPOS, static_cast<WPARAM>(bar->Position), 0);
+        bar->ShownMaximum = bar->Maximum;
+        bar->ShownPosition = bar->Position;
+    }
+    for (TPendingText* label : {&FInstallingText, &FTotalText})
+    {
+        if (!label->Changed)
+            continue;
+        SetWindowTextA(label->Label, label->Text.c_str());
+        label->Changed = false;
+    }
+}
 
 void TWizardForm::CopyStarted()
 {
@@ -371,28 +417,45 @@ void TWizardForm::CopyStarted()
     EnableWindow(btnNext, FALSE);
     ShowPage(tabInstalling);
     SetFocus(btnCancel);
+    FShownOnce = false; // the new page shows its state at once
 }
 
-void TWizardForm::GroupStepStarted() { ShowPage(tabCompleting); }
+void TWizardForm::GroupStepStarted()
+{
+    ShowPendingProgress();
+    ShowPage(tabCompleting);
+    FShownOnce = false;
+}
 
-void TWizardForm::SetInstallingFile(const std::string& text) { SetWindowTextA(lblInstallingFile, text.c_str()); }
-void TWizardForm::SetTotalLabel(const std::string& text) { SetWindowTextA(lblTotalProgress, text.c_str()); }
-void TWizardForm::SetCompleting(const std::string& text) { SetWindowTextA(lblCompleting, text.c_str()); }
+void TWizardForm::SetInstallingFile(const std::string& text)
+{
+    FInstallingText.Set(text);
+}
+void TWizardForm::SetTotalLabel(const std::string& text)
+{
+    FTotalText.Set(text);
+}
+// At once: the label names a program the setup is about to wait for.
+void TWizardForm::SetCompleting(const std::string& text)
+{
+    SetWindowTextA(lblCompleting, text.c_str());
+}
 
 void TWizardForm::SetFileProgress(int32_t position, int32_t maximum)
 {
-    SendMessageA(prgFile, PBM_SETRANGE32, 0, maximum);
-    SendMessageA(prgFile, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    FFileBar.Position = position;
+    FFileBar.Maximum = maximum;
 }
 
 void TWizardForm::SetTotalProgress(int32_t position, int32_t maximum)
 {
-    SendMessageA(prgTotal, PBM_SETRANGE32, 0, maximum);
-    SendMessageA(prgTotal, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    FTotalBar.Position = position;
+    FTotalBar.Maximum = maximum;
 }
 
 void TWizardForm::ShowInstallError(const std::string& text)
 {
+    ShowPendingProgress(); // the file named under the message is the one that failed
     MessageBoxA(Handle(), text.c_str(), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -401,7 +464,10 @@ void TWizardForm::ShowLogError(const std::string& text)
     MessageBoxA(Handle(), StandardErrorText(text).c_str(), FMain.Title().c_str(), MB_OK | MB_ICONERROR);
 }
 
-void TWizardForm::BringToFront() { SetForegroundWindow(Handle()); }
+void TWizardForm::BringToFront()
+{
+    SetForegroundWindow(Handle());
+}
 
 void TWizardForm::DisableButtons()
 {
@@ -482,7 +548,10 @@ void TWizardForm::btnReadmeClick()
         FMain.ViewReadme();
 }
 
-void TWizardForm::SpaceTimerTimer() { UpdateSpace(); }
+void TWizardForm::SpaceTimerTimer()
+{
+    UpdateSpace();
+}
 
 bool TWizardForm::FormCloseQuery()
 {
@@ -493,7 +562,10 @@ bool TWizardForm::FormCloseQuery()
                        MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 
-void TWizardForm::FormClose() { FMain.EndProgram(); }
+void TWizardForm::FormClose()
+{
+    FMain.EndProgram();
+}
 
 LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -504,13 +576,27 @@ LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         {
             switch (LOWORD(wParam))
             {
-            case kIdNext: btnNextClick(); return 0;
-            case kIdFinish: btnFinishClick(); return 0;
-            case kIdPrevious: btnPreviousClick(); return 0;
-            case kIdCancel: btnCancelClick(); return 0;
-            case kIdBrowse: btnBrowseClick(); return 0;
-            case kIdPrint: btnPrintClick(); return 0;
-            case kIdReadme: btnReadmeClick(); return 0;
+            case kIdNext:
+                btnNextClick();
+                return 0;
+            case kIdFinish:
+                btnFinishClick();
+                return 0;
+            case kIdPrevious:
+                btnPreviousClick();
+                return 0;
+            case kIdCancel:
+                btnCancelClick();
+                return 0;
+            case kIdBrowse:
+                btnBrowseClick();
+                return 0;
+            case kIdPrint:
+                btnPrintClick();
+                return 0;
+            case kIdReadme:
+                btnReadmeClick();
+                return 0;
             }
         }
         break;

@@ -93,8 +93,8 @@ private:
         bool Visible; // the control's own visibility, as on a hidden tab sheet
     };
 
-    HWND Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width,
-             int height, int id, DWORD exStyle = 0);
+    HWND Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width, int height,
+             int id, DWORD exStyle = 0);
     void ApplyVisibility();
     TPlaced* Find(HWND control);
     bool Usable(HWND control) const;
@@ -119,6 +119,37 @@ private:
     bool FTimerOn = false;
     TPlaced FPlaced[48] = {};
     int FPlacedCount = 0;
+    // What the copy last asked the installing page to show, and what it shows.
+    struct TPendingBar
+    {
+        explicit TPendingBar(HWND& bar) : Bar(bar) {}
+        HWND& Bar;
+        int32_t Position = 0, Maximum = 0;
+        int32_t ShownPosition = -1, ShownMaximum = -1;
+    };
+    struct TPendingText
+    {
+        explicit TPendingText(HWND& label) : Label(label) {}
+        HWND& Label;
+        std::string Text;
+        bool Changed = false;
+        void Set(const std::string& text)
+        {
+            Text = text;
+            Changed = true;
+        }
+    };
+    void ShowPendingProgress();
+
+    static constexpr DWORD kMinShowIntervalMs = 100;
+    static constexpr DWORD kMaxShowIntervalMs = 500;
+    DWORD FShowInterval = kMinShowIntervalMs;
+    DWORD FLastShown = 0;
+    bool FShownOnce = false;
+    TPendingBar FFileBar{prgFile};
+    TPendingBar FTotalBar{prgTotal};
+    TPendingText FInstallingText{lblInstallingFile};
+    TPendingText FTotalText{lblTotalProgress};
 };
 
 } // namespace installer

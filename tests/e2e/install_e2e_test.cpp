@@ -14,7 +14,9 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <winspool.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -33,7 +35,10 @@ constexpr int kStartMs = 30000; // a Wine process start can be slow on a cold se
 constexpr int kActionMs = 30000;
 constexpr const char* kWizardClass = "KitforgeSetupWizard";
 
-std::string Bin(const std::string& name) { return std::string(KF_BINARY_DIR) + "\\bin\\" + name; }
+std::string Bin(const std::string& name)
+{
+    return std::string(KF_BINARY_DIR) + "\\bin\\" + name;
+}
 
 std::string Lower(std::string text)
 {
@@ -96,8 +101,7 @@ bool Start(const std::string& commandLine, const std::string& temp, TProcess& pr
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, block.data(), temp.c_str(), &startup,
-                        &info))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, block.data(), temp.c_str(), &startup, &info))
         return false;
     process.Reset(info.hProcess, info.hThread);
     return true;
@@ -112,7 +116,60 @@ long RunToEnd(const std::string& commandLine, const std::string& temp)
     return process.WaitForExit(120000);
 }
 
-bool Visible(HWND control) { return control && IsWindowVisible(control); }
+bool Visible(HWND control)
+{
+    return control && IsWindowVisible(control);
+}
+
+// A file of size zero bytes made in no time: the end set past nothing written.
+bool WriteZeros(const std::string& path, int64_t size)
+{
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    return file.Valid() && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
+}
+
+int64_t SizeOnDisk(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+LRESULT Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(control, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+        return -1;
+    return static_cast<LRESULT>(result);
+}
+
+// An item of a list or combo box in another process. Across processes the text comes
+// back in UTF-16 whichever call asks, so the wide call asks.
+std::string ItemText(HWND box, UINT getText, UINT getLength, LRESULT index)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(box, getLength, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 5000, &length) ||
+        length > 1024)
+        return "<unreadable>";
+    std::vector<wchar_t> wide(length + 1, L'\0');
+    SendMessageTimeoutW(box, getText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    char text[4096] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof(text), nullptr, nullptr);
+    return text;
+}
+
+std::vector<std::string> ListLines(HWND list)
+{
+    std::vector<std::string> lines;
+    LRESULT count = Ask(list, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i)
+        lines.push_back(ItemText(list, LB_GETTEXT, LB_GETTEXTLEN, i));
+    return lines;
+}
 
 std::string TextStarting(HWND top, const std::string& prefix)
 {
@@ -174,8 +231,7 @@ void Walk(const std::string& dir, std::set<std::string>& out, const std::set<std
             continue;
         // A folder that is a link (Wine links some user folders into the Linux home)
         // leads out of the drive.
-        if ((entry.Attributes & kAttrDirectory) &&
-            !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
+        if ((entry.Attributes & kAttrDirectory) && !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
         {
             out.insert(path + "\\");
             Walk(path, out, skip);
@@ -309,8 +365,7 @@ protected:
 
     bool WaitForText(HWND wizard, const std::string& prefix, int timeoutMs = kActionMs)
     {
-        return kfdriver::WaitUntil([&] { return Visible(kfdriver::FindControlByPrefix(wizard, prefix)); },
-                                   timeoutMs);
+        return kfdriver::WaitUntil([&] { return Visible(kfdriver::FindControlByPrefix(wizard, prefix)); }, timeoutMs);
     }
 
     // Welcome, licence accepted, the location page shown.
@@ -366,6 +421,15 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_TRUE(Visible(Button(wizard, "&Print")));
     HWND licence = kfdriver::FindControlOfClass(wizard, "RichEdit20A");
     EXPECT_EQ(kfdriver::TextOf(licence).substr(0, 19), "Licence of the demo"); // RTF shown formatted
+    // Print without a printer offers the Add Printer wizard; No leaves the page as it was.
+    char printer[256];
+    DWORD printerLength = sizeof(printer);
+    if (!GetDefaultPrinterA(printer, &printerLength))
+    {
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Print")));
+        EXPECT_EQ(AnswerBox(kNoPrinterCaption, "&No"), kNoPrinterText);
+        EXPECT_TRUE(WaitForText(wizard, "If you agree"));
+    }
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Yes")));
 
     ASSERT_TRUE(WaitForText(wizard, "Please select the location"));
@@ -383,6 +447,37 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_FALSE(Visible(Button(wizard, "&Launch Program Now")));
     EXPECT_FALSE(Visible(Button(wizard, "&Cancel")));
     EXPECT_FALSE(Visible(Button(wizard, "&Next >>")));
+    // The readme: copied under its own name into TEMP and opened by the shell.
+    // This Wine prefix maps no program to ".txt" (Windows does): lend it Notepad's.
+    bool lentAssociation = false;
+    {
+        TRegKey existing;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, existing.Receive()) != ERROR_SUCCESS)
+            lentAssociation =
+                RegSetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt", REG_SZ, "txtfile", 7) == ERROR_SUCCESS;
+    }
+    std::vector<HWND> viewersBefore = kfdriver::FindTopWindows("readme", true);
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&View Readme")));
+    std::string readme = f.Temp + "\\readme.txt";
+    EXPECT_TRUE(kfdriver::WaitUntil([&] { return FileExists(readme) && ReadFileBytes(readme) == "Read me first.\r\n"; },
+                                    kActionMs));
+    HWND viewer = nullptr;
+    EXPECT_TRUE(kfdriver::WaitUntil(
+        [&] {
+            for (HWND window : kfdriver::FindTopWindows("readme", true))
+                if (std::find(viewersBefore.begin(), viewersBefore.end(), window) == viewersBefore.end())
+                    viewer = window;
+            return viewer != nullptr;
+        },
+        kStartMs));
+    if (viewer)
+    {
+        TProcess viewerProcess;
+        viewerProcess.Reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                        kfdriver::ProcessOf(viewer)));
+    }
+    if (lentAssociation)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
     EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
 
@@ -400,12 +495,12 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     std::vector<std::string> expected = LogHeader();
     for (const std::string& line :
          {"Title: " + f.Title, "Directory: Vendor\\Demo;" + f.Target, "File: " + t + "uninstall.log",
-          "File: " + t + "aaa-big.bin", "File: " + t + "Help.txt",
-          "Directory: docs\\;" + t + "docs\\", "File: " + t + "docs\\.hidden", "File: " + t + "docs\\guide.txt",
-          "Directory: deep\\;" + t + "docs\\deep\\", "File: " + t + "docs\\deep\\notes.txt",
-          "File: " + t + "demo.exe", "File: " + t + "uninstall.exe", "Directory: " + f.Group + ";" + groupDir,
-          "File: " + groupDir + "\\Demo Tool.LNK", "File: " + groupDir + "\\Uninstall Demo.LNK",
-          "File: " + groupDir + "\\Demo Web Site.URL", "File: " + desktopLink})
+          "File: " + t + "aaa-big.bin", "File: " + t + "Help.txt", "Directory: docs\\;" + t + "docs\\",
+          "File: " + t + "docs\\.hidden", "File: " + t + "docs\\guide.txt", "Directory: deep\\;" + t + "docs\\deep\\",
+          "File: " + t + "docs\\deep\\notes.txt", "File: " + t + "demo.exe", "File: " + t + "uninstall.exe",
+          "Directory: " + f.Group + ";" + groupDir, "File: " + groupDir + "\\Demo Tool.LNK",
+          "File: " + groupDir + "\\Uninstall Demo.LNK", "File: " + groupDir + "\\Demo Web Site.URL",
+          "File: " + desktopLink})
         expected.push_back(line);
     std::string log;
     for (const std::string& line : expected)
@@ -435,8 +530,7 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(uninstall, "&Next >>", "Button")));
     HWND finish = nullptr;
     ASSERT_TRUE(kfdriver::WaitUntil(
-        [&] { return kfdriver::IsUsable(finish = kfdriver::FindControl(uninstall, "Finish", "Button")); },
-        kActionMs));
+        [&] { return kfdriver::IsUsable(finish = kfdriver::FindControl(uninstall, "Finish", "Button")); }, kActionMs));
     EXPECT_FALSE(Visible(kfdriver::FindControl(uninstall, "More Information >>"))); // nothing failed
     ASSERT_TRUE(kfdriver::Click(finish));
     EXPECT_EQ(dialog.WaitForExit(kActionMs), 0);
@@ -463,6 +557,149 @@ TEST_F(Install, CancelDuringTheCopyLeavesNothingBehind)
     EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
     ExpectNothingInstalled();
     EXPECT_FALSE(FileExists(GetDesktopDir(0) + "\\Demo Tool.LNK"));
+}
+
+TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
+{
+    // One file that takes a while to write: zeros pack to almost nothing. No licence, so
+    // Next leads straight to the location page.
+    const int64_t hugeSize = int64_t(512) << 20;
+    std::string title = f.Title + " Huge";
+    std::string setup = f.Root + "\\HugeSetup.exe";
+    if (!FileExists(setup))
+    {
+        std::string stage = f.Root + "\\huge-stage";
+        ASSERT_TRUE(ForceDirectories(stage + "\\app"));
+        ASSERT_TRUE(WriteZeros(stage + "\\app\\huge.bin", hugeSize));
+        std::string script = f.Root + "\\huge.kfs";
+        std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+        ASSERT_EQ(RunToEnd(kftool + " script set \"" + script + "\" \"TITLE=" + title + "\" BASEDIR=3 \"DIR=" +
+                               f.Target.substr(3) + "\" ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 ICONUNINSTALL=0 " +
+                               "ICONWEBSITE=0 \"STARTMENU=" + f.Group + "\"",
+                           f.Temp),
+                  0);
+        ASSERT_EQ(RunToEnd(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", f.Temp), 0);
+        kftest::RemoveTree(stage);
+    }
+    std::string huge = f.Target + "\\huge.bin";
+    for (bool abort : {false, true})
+    {
+        ASSERT_TRUE(Start("\"" + setup + "\"", f.Temp, FSetup));
+        HWND wizard = kfdriver::WaitForTopWindow(title, kStartMs, false, kWizardClass);
+        ASSERT_TRUE(wizard);
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+        ASSERT_TRUE(WaitForText(wizard, "Please select the location"));
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+        HWND fileBar = kfdriver::FindControlOfClass(wizard, PROGRESS_CLASSA);
+        ASSERT_TRUE(kfdriver::WaitUntil(
+            [&] {
+                return TextStarting(wizard, "Extracting") == ExtractingText("huge.bin") && Ask(fileBar, PBM_GETPOS) > 0;
+            },
+            kActionMs));
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Cancel")));
+        HWND box = kfdriver::WaitForTopWindow(kCancelCaption, kActionMs, false, "#32770");
+        ASSERT_TRUE(box);
+        // The question came inside the file, and the copy waits for the answer.
+        int64_t written = SizeOnDisk(huge);
+        EXPECT_GT(written, 0) << abort;
+        EXPECT_LT(written, hugeSize) << abort;
+        Sleep(300);
+        EXPECT_EQ(SizeOnDisk(huge), written) << abort;
+        EXPECT_EQ(AnswerBox(kCancelCaption, abort ? "&Yes" : "&No"), AbortQuestion(title));
+        if (abort)
+        {
+            EXPECT_EQ(FSetup.WaitForExit(120000), 0);
+            ExpectNothingInstalled();
+            EXPECT_EQ(RegistryString(std::string(kUninstallKeyPath) + title, "DisplayName"), "");
+        }
+        else
+        {
+            // No: the same file goes on to its end and the installation completes.
+            ASSERT_TRUE(WaitForText(wizard, "Installation of", 120000));
+            EXPECT_EQ(SizeOnDisk(huge), hugeSize);
+            EXPECT_EQ(RegistryString(std::string(kUninstallKeyPath) + title, "DisplayName"), title + " (remove only)");
+            ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
+            EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+            UnregisterUninstall(title);
+            kftest::RemoveTree(f.TargetParent + "\\Vendor");
+            kftest::RemoveTree(GetProgramsDir(0) + "\\" + f.Group);
+        }
+    }
+}
+
+TEST_F(Install, BrowseWalksTheFolderListAndCreatesTheChosenPath)
+{
+    ASSERT_TRUE(ForceDirectories(f.TargetParent + "\\Sub"));
+    HWND wizard = StartSetup();
+    ASSERT_TRUE(wizard);
+    ToLocationPage(wizard);
+    HWND location = kfdriver::FindControlOfClass(wizard, "Edit");
+    auto openBrowse = [&]() -> HWND {
+        if (!kfdriver::Click(Button(wizard, "&Browse...")))
+            return nullptr;
+        return kfdriver::WaitForTopWindow(kSelectDirCaption, kActionMs);
+    };
+    std::string parentName = f.TargetParent.substr(3);
+
+    // It opens at the deepest folder that exists, with the location in the path box.
+    HWND browse = openBrowse();
+    ASSERT_TRUE(browse);
+    HWND folders = kfdriver::FindControlOfClass(browse, "ListBox");
+    HWND path = kfdriver::FindControlOfClass(browse, "Edit");
+    HWND drives = kfdriver::FindControlOfClass(browse, "ComboBox");
+    EXPECT_EQ(kfdriver::TextOf(path), f.Target);
+    std::vector<std::string> lines = ListLines(folders);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "C:\\");
+    EXPECT_EQ(lines[1], "   " + parentName);
+    EXPECT_EQ(lines[2], "      Sub");
+    EXPECT_EQ(Ask(folders, LB_GETCURSEL), 1);
+    LRESULT driveIndex = Ask(drives, CB_GETCURSEL);
+    ASSERT_GE(driveIndex, 0);
+    EXPECT_EQ(ItemText(drives, CB_GETLBTEXT, CB_GETLBTEXTLEN, driveIndex), "C:");
+
+    // A double click on a folder opens it and makes it the chosen path.
+    auto doubleClick = [&](int index) {
+        Ask(folders, LB_SETCURSEL, static_cast<WPARAM>(index));
+        PostMessageA(browse, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(folders), LBN_DBLCLK),
+                     reinterpret_cast<LPARAM>(folders));
+    };
+    doubleClick(2);
+    std::string sub = f.TargetParent + "\\Sub\\";
+    ASSERT_TRUE(kfdriver::WaitUntil([&] { return kfdriver::TextOf(path) == sub; }, kActionMs));
+    lines = ListLines(folders);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "      Sub");
+    EXPECT_EQ(Ask(folders, LB_GETCURSEL), 2);
+    doubleClick(0);
+    ASSERT_TRUE(kfdriver::WaitUntil([&] { return kfdriver::TextOf(path) == "C:\\"; }, kActionMs));
+    EXPECT_GT(ListLines(folders).size(), 1u);
+
+    // Esc is Cancel: the location stays.
+    ASSERT_TRUE(kfdriver::PressKey(browse, VK_ESCAPE));
+    ASSERT_TRUE(kfdriver::WaitForWindowGone(browse, kActionMs));
+    EXPECT_EQ(kfdriver::TextOf(location), f.Target);
+
+    // A path that cannot be made (a file stands in it) is refused; a new one is made.
+    browse = openBrowse();
+    ASSERT_TRUE(browse);
+    path = kfdriver::FindControlOfClass(browse, "Edit");
+    std::string blocked = f.TargetParent + "\\keep.txt\\Demo";
+    Ask(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(blocked.c_str()));
+    ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(browse, "OK", "Button")));
+    EXPECT_EQ(AnswerBox(kCannotCreateCaption, "OK"), kCannotCreateText);
+    EXPECT_TRUE(IsWindow(browse));
+    std::string chosen = f.TargetParent + "\\Sub\\New\\Level";
+    Ask(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(("  " + chosen + " ").c_str()));
+    ASSERT_TRUE(kfdriver::PressKey(browse, VK_RETURN)); // Enter is OK
+    ASSERT_TRUE(kfdriver::WaitForWindowGone(browse, kActionMs));
+    EXPECT_EQ(kfdriver::TextOf(location), chosen); // trimmed
+    EXPECT_TRUE(DirectoryExists(chosen));
+
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Cancel")));
+    EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), CloseQuestion(f.Title));
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    EXPECT_TRUE(DirectoryExists(chosen)); // made by Browse before any copy: not the setup's to undo
 }
 
 TEST_F(Install, AFileThatCannotBeWrittenIsReportedAndRolledBack)
@@ -517,14 +754,13 @@ TEST_F(Install, TooLittleSpaceKeepsTheLocationPage)
     ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(browse, "OK", "Button")));
     EXPECT_EQ(AnswerBox(kNoDirectoryCaption, "OK"), kNoDirectoryText);
     std::string small = std::string(drive) + "\\Demo";
-    SendMessageTimeoutA(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(small.c_str()), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
+    SendMessageTimeoutA(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(small.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
     ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(browse, "OK", "Button")));
     ASSERT_TRUE(kfdriver::WaitForWindowGone(browse, kActionMs));
     EXPECT_EQ(kfdriver::TextOf(kfdriver::FindControlOfClass(wizard, "Edit")), small);
     EXPECT_TRUE(DirectoryExists(small)); // Browse made it
-    ASSERT_TRUE(kfdriver::WaitUntil([&] { return Visible(kfdriver::FindControl(wizard, kInsufficientLabelText)); },
-                                    kActionMs));
+    ASSERT_TRUE(
+        kfdriver::WaitUntil([&] { return Visible(kfdriver::FindControl(wizard, kInsufficientLabelText)); }, kActionMs));
 
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
     EXPECT_EQ(AnswerBox(kInsufficientCaption, "OK"), InsufficientSpaceText(f.Title));

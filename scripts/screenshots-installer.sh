@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # screenshots-installer.sh [SETUP.exe] [BUILD_DIR]: captures the installer's background
-# and wizard pages (welcome, licence, location, installing, complete) into
+# and wizard pages (welcome, licence, location, complete, then installing) into
 # docs/installer-*.png. Runs the setup (default out/DemoToolSetup.exe, made by
 # `make demo`) under Wine on a private Xvfb display, in a Wine prefix of its own, and
 # drives it with kfdriver.exe of BUILD_DIR (default build/win).
@@ -46,13 +46,40 @@ driver wait-control "$title" "Please select the location" 10000
 sleep 0.5
 shot installer-3-location.png
 driver click "$title" "&Next >>"
-# The copy of a small program is over in a blink: best effort.
-if driver wait-control "$title" "Extracting" 3000; then
-    shot installer-4-installing.png || true
-fi
 driver wait-control "$title" "Installation of" 30000
 sleep 0.5
 shot installer-5-complete.png
 driver click "$title" "&Finish"
 driver gone "$title" 20000 || true
 wait
+
+# The demo's copy is over in a blink. The same package with one large sparse file (zeros
+# that pack to almost nothing) stays on the installing page long enough to be seen; it is
+# cancelled there, so nothing stays installed.
+stage="$root/build/demo"
+kftool="${KFTOOL:-$root/build/native/bin/kftool}"
+if [ -d "$stage/app" ] && [ -x "$kftool" ]; then
+    slow="$root/build/shots-slow"
+    rm -rf "$slow"
+    cp -R "$stage" "$slow"
+    truncate -s 1G "$slow/app/samples/large-sample.dat"
+    "$kftool" build -C "$slow" "$root/examples/demo/DemoTool.kfs" "$slow/Setup.exe" >/dev/null
+    (timeout 120 wine "$slow/Setup.exe" || true) &
+    driver wait "$title" 60000
+    driver click "$title" "&Next >>"
+    driver wait-control "$title" "If you agree" 10000
+    driver click "$title" "&Yes"
+    driver wait-control "$title" "Please select the location" 10000
+    driver click "$title" "&Next >>"
+    driver wait-control "$title" "Extracting samples\\large" 30000
+    sleep 0.5
+    shot installer-4-installing.png
+    driver click "$title" "&Cancel"
+    driver wait "Cancel Installation" 10000
+    driver click "Cancel Installation" "&Yes"
+    driver gone "$title" 60000 || true
+    wait
+    rm -rf "$slow"
+else
+    echo "screenshots-installer: no installing page without build/demo (make demo)" >&2
+fi

@@ -26,8 +26,7 @@ const char* const kNoPrinterText =
 const char* const kNoPrinterCaption = "No Printer";
 const char* const kAddPrinterCommand = "Rundll32.exe shell32.dll,SHHelpShortcuts_RunDLL AddPrinter";
 const char* const kSelectDirCaption = "Select Install Directory";
-const char* const kNoDirectoryText =
-    "You have not specified a directory. Please specify a directory, or press Cancel.";
+const char* const kNoDirectoryText = "You have not specified a directory. Please specify a directory, or press Cancel.";
 const char* const kNoDirectoryCaption = "No Directory Selected";
 const char* const kCannotCreateText = "The path you specified does not exist, and could not be created. Please "
                                       "enter a valid path, select an existing directory, or press Cancel.";
@@ -50,8 +49,8 @@ const std::string CR = "\r";
 
 std::string WelcomeText(const std::string& title)
 {
-    return "Welcome to " + title + " setup!" + CR + CR + "This program will install " + title +
-           " on your computer." + CR + CR +
+    return "Welcome to " + title + " setup!" + CR + CR + "This program will install " + title + " on your computer." +
+           CR + CR +
            "We recommend that you close down all other running programs before proceeding with this "
            "installation." +
            CR + CR + "To proceed, press the \"Next\" button.";
@@ -86,8 +85,8 @@ std::string AbortQuestion(const std::string& title)
 
 std::string CloseQuestion(const std::string& title)
 {
-    return "Closing this program will cancel the installation. Are you sure you wish to cancel installing " +
-           title + "?";
+    return "Closing this program will cancel the installation. Are you sure you wish to cancel installing " + title +
+           "?";
 }
 
 std::string InsufficientSpaceText(const std::string& title)
@@ -103,12 +102,27 @@ std::string InstallErrorText(const std::string& destination)
            "The installation cannot proceed.";
 }
 
-std::string ExtractingText(const std::string& target) { return "Extracting " + target + "..."; }
-std::string RemovingText(const std::string& value) { return "Removing " + value + "..."; }
-std::string RunningText(const std::string& line) { return "Running external program " + line + "..."; }
-std::string PrintJobTitle(const std::string& title) { return title + " License Agreement"; }
+std::string ExtractingText(const std::string& target)
+{
+    return "Extracting " + target + "...";
+}
+std::string RemovingText(const std::string& value)
+{
+    return "Removing " + value + "...";
+}
+std::string RunningText(const std::string& line)
+{
+    return "Running external program " + line + "...";
+}
+std::string PrintJobTitle(const std::string& title)
+{
+    return title + " License Agreement";
+}
 
-std::string KilobytesText(int64_t bytes) { return std::to_string(bytes / 1024) + " kb"; }
+std::string KilobytesText(int64_t bytes)
+{
+    return std::to_string(bytes / 1024) + " kb";
+}
 
 std::string ResolveBaseDir(const std::string& value, const TBaseDirectories& dirs)
 {
@@ -407,8 +421,7 @@ std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string&
 
 TInstaller::TInstaller(const std::string& setupPath)
     : TInstaller(std::make_unique<TCompressionManager>(setupPath, false, true, true))
-{
-}
+{}
 
 TInstaller::TInstaller(std::unique_ptr<TCompressionManager> package) : FPackage(std::move(package))
 {
@@ -421,11 +434,11 @@ void TInstaller::ReadSettings()
     if (HasSection("title"))
         Title = FDescription.ReadValue("title");
     if (HasSection("background start color"))
-        StartColor = static_cast<uint32_t>(ParseColor(FDescription.ReadValue("background start color"),
-                                                      static_cast<int32_t>(StartColor)));
+        StartColor = static_cast<uint32_t>(
+            ParseColor(FDescription.ReadValue("background start color"), static_cast<int32_t>(StartColor)));
     if (HasSection("background end color"))
-        EndColor = static_cast<uint32_t>(ParseColor(FDescription.ReadValue("background end color"),
-                                                    static_cast<int32_t>(EndColor)));
+        EndColor = static_cast<uint32_t>(
+            ParseColor(FDescription.ReadValue("background end color"), static_cast<int32_t>(EndColor)));
     if (HasSection("image"))
         ImageName = FDescription.ReadValue("image");
 }
@@ -503,6 +516,9 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     int32_t count = static_cast<int32_t>(files.size());
     view.SetTotalProgress(0, count - 1);
     view.Pump();
+    // Files come folder by folder: a folder made or found for one file is there for the next,
+    // and asking again for every level of it cost more than writing a small file.
+    std::string preparedDirectory;
     for (int32_t i = 0; i < count; ++i)
     {
         auto [entry, target] = SplitValue(files[i]);
@@ -512,7 +528,12 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
         // A Cancel confirmed while the label repainted: nothing of this file exists yet.
         if (Cancelled)
             return EndCopyCancelled(system, view);
-        CreatePath(DirectoryPart(RemoveDoubleBackslash(destination)), system);
+        std::string directory = DirectoryPart(RemoveDoubleBackslash(destination));
+        if (directory != preparedDirectory)
+        {
+            CreatePath(directory, system);
+            preparedDirectory = directory;
+        }
         FLog->AddFileEntry(destination); // before writing, so a roll-back gets a partial file too
 
         bool failed = false;
@@ -543,17 +564,15 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     return TCopyResult::Completed;
 }
 
-void TInstaller::CreateIcons(const std::vector<std::string>& lines, const std::string& folder,
-                             IInstallSystem& system)
+void TInstaller::CreateIcons(const std::vector<std::string>& lines, const std::string& folder, IInstallSystem& system)
 {
     for (const std::string& line : lines)
     {
         auto [caption, target] = SplitValue(line);
         std::string base = AddBackslash(folder) + caption;
-        std::string created = IsURL(target)
-                                  ? system.CreateShortcut(base, target, std::string())
-                                  : system.CreateShortcut(base, AddBackslash(InstallDir) + target,
-                                                          AddBackslash(InstallDir));
+        std::string created =
+            IsURL(target) ? system.CreateShortcut(base, target, std::string())
+                          : system.CreateShortcut(base, AddBackslash(InstallDir) + target, AddBackslash(InstallDir));
         if (!created.empty() && FLog)
             FLog->AddFileEntry(created);
     }
@@ -616,8 +635,7 @@ bool TInstaller::AbortInstall(IInstallSystem& system, IInstallView& view)
         RollBack(system, view);
     }
     catch (const std::exception&)
-    {
-    }
+    {}
     return true;
 }
 

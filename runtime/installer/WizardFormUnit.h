@@ -145,6 +145,8 @@ private:
     static constexpr DWORD kMaxShowIntervalMs = 500;
     DWORD FShowInterval = kMinShowIntervalMs;
     DWORD FLastShown = 0;
+    static constexpr DWORD kMessageIntervalMs = 10;
+    DWORD FLastPumped = 0;
     bool FShownOnce = false;
     TPendingBar FFileBar{prgFile};
     TPendingBar FTotalBar{prgTotal};

@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ using namespace kfdriver;
 namespace {
 
 constexpr int kDefaultTimeoutMs = 10000;
+constexpr int kClickWaitMs = 5000;
 
 int Usage()
 {
@@ -64,6 +66,20 @@ int main(int argc, char** argv)
     }
     if (command == "wait")
         return 0;
+    // A program may show several windows with one caption (a setup's background and its
+    // wizard): the commands on controls look in each of them.
+    auto windowWith = [&](const std::function<bool(HWND)>& has) -> HWND {
+        for (HWND window : FindTopWindows(caption, prefix))
+            if (has(window))
+                return window;
+        return nullptr;
+    };
+    if (command != "close")
+    {
+        HWND withControls = windowWith([](HWND window) { return GetWindow(window, GW_CHILD) != nullptr; });
+        if (withControls)
+            top = withControls;
+    }
     if (command == "list")
     {
         for (const TControl& control : Controls(top))
@@ -83,7 +99,15 @@ int main(int argc, char** argv)
         return RequestClose(top) ? 0 : 1;
     if (command == "click" && args.size() >= 3)
     {
-        HWND button = FindControl(top, args[2], "Button");
+        // A button a page change is about to show is waited for, briefly.
+        HWND button = nullptr;
+        WaitUntil(
+            [&] {
+                HWND window = windowWith([&](HWND w) { return IsUsable(FindControl(w, args[2], "Button")); });
+                button = window ? FindControl(window, args[2], "Button") : nullptr;
+                return button != nullptr;
+            },
+            kClickWaitMs);
         if (!Click(button))
         {
             std::fprintf(stderr, "kfdriver: no usable button \"%s\"\n", args[2].c_str());
@@ -95,8 +119,10 @@ int main(int argc, char** argv)
     {
         bool found = WaitUntil(
             [&] {
-                HWND control = FindControlByPrefix(top, args[2]);
-                return control && IsWindowVisible(control);
+                return windowWith([&](HWND w) {
+                           HWND control = FindControlByPrefix(w, args[2]);
+                           return control && IsWindowVisible(control);
+                       }) != nullptr;
             },
             Timeout(args, 3));
         return found ? 0 : 1;

@@ -5,6 +5,7 @@
 # `make demo`) under Wine on a private Xvfb display, in a Wine prefix of its own, and
 # drives it with kfdriver.exe of BUILD_DIR (default build/win).
 set -euo pipefail
+[ -n "${KF_SHOTS_TRACE:-}" ] && set -x
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 setup="$(realpath "${1:-$root/out/DemoToolSetup.exe}")"
 build="$(cd "${2:-$root/build/win}" && pwd)"
@@ -59,6 +60,9 @@ wait
 stage="$root/build/demo"
 kftool="${KFTOOL:-$root/build/native/bin/kftool}"
 if [ -d "$stage/app" ] && [ -x "$kftool" ]; then
+    # From a clean prefix: the Demo Tool launched by Finish above holds its program open.
+    kf_wine_prefix_reset
+    wineserver -p
     slow="$root/build/shots-slow"
     rm -rf "$slow"
     cp -R "$stage" "$slow"
@@ -70,13 +74,27 @@ if [ -d "$stage/app" ] && [ -x "$kftool" ]; then
     driver wait-control "$title" "If you agree" 10000
     driver click "$title" "&Yes"
     driver wait-control "$title" "Please select the location" 10000
+    read -r -a rect < <(driver rect "$title" | tr -d '\r')
     driver click "$title" "&Next >>"
-    driver wait-control "$title" "Extracting samples\\large" 30000
-    sleep 0.5
-    shot installer-4-installing.png
-    driver click "$title" "&Cancel"
-    driver wait "Cancel Installation" 10000
-    driver click "Cancel Installation" "&Yes"
+    # Its label and bars are drawn a few times a second; the program is stopped for the
+    # picture once the large file is well under way, so that the page holds still.
+    target="$WINEPREFIX/drive_c/Program Files/Demo Tool/samples/large-sample.dat"
+    for _ in $(seq 1 300); do
+        [ "$(stat -c %s "$target" 2>/dev/null || echo 0)" -gt 200000000 ] && break
+        sleep 0.02
+    done
+    sleep 0.3
+    pid=$(pgrep -f "shots-slow/Setup.exe" | tail -1)
+    kill -STOP "$pid"
+    import -window root -crop "${rect[2]}x${rect[3]}+${rect[0]}+${rect[1]}" +repage "$root/docs/installer-4-installing.png"
+    kill -CONT "$pid"
+    echo "screenshots-installer: docs/installer-4-installing.png"
+    # Cancelled when the copy is still running, else finished; the prefix is reset anyway.
+    if driver click "$title" "&Cancel" 2>/dev/null && driver wait "Cancel Installation" 10000; then
+        driver click "Cancel Installation" "&Yes" || true
+    else
+        driver click "$title" "&Finish" || true
+    fi
     driver gone "$title" 60000 || true
     wait
     rm -rf "$slow"

@@ -371,7 +371,7 @@ void TWizardForm::Pump()
     // Under Wine a themed progress bar repaints synchronously on every PBM_SETPOS, stretching
     // its images pixel by pixel, so a copy of many small files spent more time drawing than
     // writing. The copy's progress is shown a few times a second, and the pause grows with
-    // what showing it costs, so that drawing never takes more than a fifth of the time.
+    // what showing it costs, so that drawing never takes more than a tenth of the time.
     DWORD now = GetTickCount();
     if (!FShownOnce || now - FLastShown >= FShowInterval)
     {
@@ -380,7 +380,7 @@ void TWizardForm::Pump()
         FMain.Pump();
         DWORD spent = GetTickCount() - now;
         // Capped: a question answered inside the pump must not freeze the bars for long.
-        FShowInterval = std::min(kMaxShowIntervalMs, std::max(kMinShowIntervalMs, 4 * spent));
+        FShowInterval = std::min(kMaxShowIntervalMs, std::max(kMinShowIntervalMs, 9 * spent));
         FLastShown = FLastPumped = GetTickCount();
         return;
     }

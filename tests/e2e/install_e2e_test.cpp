@@ -4,6 +4,7 @@
 // Also the roads that end early: cancel during the copy, a file that cannot be
 // written, too little space on the drive, and damaged setup files.
 #include "Driver.h"
+#include "Process.h"
 #include "archive/ArchiveFormat.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
@@ -26,6 +27,8 @@
 
 using namespace kf;
 using namespace kf::installer;
+using kfdriver::StartWithTemp;
+using kfdriver::TProcess;
 using kftest::ReadFileBytes;
 using kftest::WriteFileBytes;
 
@@ -46,72 +49,11 @@ std::string Lower(std::string text)
     return text;
 }
 
-// A process the test started or found; ended when the test ends, whatever happened.
-class TProcess
-{
-public:
-    ~TProcess() { Kill(); }
-    void Reset(HANDLE handle, HANDLE thread = nullptr)
-    {
-        FHandle.Reset(handle);
-        FThread.Reset(thread);
-    }
-    HANDLE MainThread() const { return FThread.Get(); }
-    void Kill()
-    {
-        if (FHandle.Valid() && WaitForSingleObject(FHandle.Get(), 0) == WAIT_TIMEOUT)
-        {
-            TerminateProcess(FHandle.Get(), 99);
-            WaitForSingleObject(FHandle.Get(), 10000);
-        }
-    }
-    // The exit code, or -1 when it did not end in time.
-    long WaitForExit(int timeoutMs)
-    {
-        if (!FHandle.Valid() || WaitForSingleObject(FHandle.Get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(FHandle.Get(), &code);
-        return static_cast<long>(code);
-    }
-
-private:
-    THandle FHandle;
-    THandle FThread;
-};
-
-// Starts a command line with TMP and TEMP pointing at temp, so each run's temporary
-// copies (readme, uninst.exe) are private to the test.
-bool Start(const std::string& commandLine, const std::string& temp, TProcess& process)
-{
-    std::vector<char> block;
-    char* strings = GetEnvironmentStringsA();
-    for (const char* entry = strings; *entry; entry += lstrlenA(entry) + 1)
-    {
-        std::string text = entry;
-        if (Lower(text.substr(0, 4)) == "tmp=" || Lower(text.substr(0, 5)) == "temp=")
-            continue;
-        block.insert(block.end(), text.begin(), text.end() + 1);
-    }
-    FreeEnvironmentStringsA(strings);
-    for (std::string text : {"TMP=" + temp, "TEMP=" + temp})
-        block.insert(block.end(), text.begin(), text.end() + 1);
-    block.push_back('\0');
-    std::vector<char> line(commandLine.begin(), commandLine.end() + 1);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, block.data(), temp.c_str(), &startup, &info))
-        return false;
-    process.Reset(info.hProcess, info.hThread);
-    return true;
-}
-
 // Runs a command to its end; its exit code, or -1.
 long RunToEnd(const std::string& commandLine, const std::string& temp)
 {
     TProcess process;
-    if (!Start(commandLine, temp, process))
+    if (!StartWithTemp(commandLine, temp, process))
         return -1;
     return process.WaitForExit(120000);
 }
@@ -351,7 +293,7 @@ protected:
     // Starts the setup and waits for its wizard.
     HWND StartSetup(const std::string& setup = "")
     {
-        if (!Start("\"" + (setup.empty() ? f.Setup : setup) + "\"", f.Temp, FSetup))
+        if (!StartWithTemp("\"" + (setup.empty() ? f.Setup : setup) + "\"", f.Temp, FSetup))
         {
             ADD_FAILURE() << "the setup did not start";
             return nullptr;
@@ -473,8 +415,7 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     if (viewer)
     {
         TProcess viewerProcess;
-        viewerProcess.Reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                        kfdriver::ProcessOf(viewer)));
+        viewerProcess.AttachToWindow(viewer);
     }
     if (lentAssociation)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
@@ -521,12 +462,11 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
 
     // The uninstaller, as the registration starts it.
     TProcess first, dialog;
-    ASSERT_TRUE(Start("\"" + f.Target + "\\uninstall.exe\"", f.Temp, first));
+    ASSERT_TRUE(StartWithTemp("\"" + f.Target + "\\uninstall.exe\"", f.Temp, first));
     EXPECT_EQ(first.WaitForExit(kStartMs), 0);
     HWND uninstall = kfdriver::WaitForTopWindow("Uninstall " + f.Title, kStartMs);
     ASSERT_TRUE(uninstall);
-    dialog.Reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                             kfdriver::ProcessOf(uninstall)));
+    dialog.AttachToWindow(uninstall);
     ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(uninstall, "&Next >>", "Button")));
     HWND finish = nullptr;
     ASSERT_TRUE(kfdriver::WaitUntil(
@@ -584,7 +524,7 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
     std::string huge = f.Target + "\\huge.bin";
     for (bool abort : {false, true})
     {
-        ASSERT_TRUE(Start("\"" + setup + "\"", f.Temp, FSetup));
+        ASSERT_TRUE(StartWithTemp("\"" + setup + "\"", f.Temp, FSetup));
         HWND wizard = kfdriver::WaitForTopWindow(title, kStartMs, false, kWizardClass);
         ASSERT_TRUE(wizard);
         ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
@@ -796,7 +736,7 @@ TEST_F(Install, DamagedSetupFilesSayThatAndChangeNothing)
     {
         std::string setup = f.Root + "\\damaged-" + name + ".exe";
         WriteFileBytes(setup, bytes);
-        ASSERT_TRUE(Start("\"" + setup + "\"", f.Temp, FSetup)) << name;
+        ASSERT_TRUE(StartWithTemp("\"" + setup + "\"", f.Temp, FSetup)) << name;
         EXPECT_EQ(AnswerBox(kDamagedSetupCaption, "OK"), kDamagedSetupText) << name;
         EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2) << name;
         ExpectNothingInstalled();

@@ -3,6 +3,7 @@
 // uninstall.exe started from the target folder without arguments, its restart from
 // the temporary folder followed, and the dialog driven as a user would.
 #include "Driver.h"
+#include "Process.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
@@ -18,15 +19,20 @@
 #include <vector>
 
 using namespace kf;
+using kfdriver::StartWithTemp;
+using kfdriver::TProcess;
 using kftest::TTempDir;
 using kftest::WriteFileBytes;
 
 namespace {
 
-constexpr int kStartMs = 30000;  // a Wine process start can be slow on a cold server
+constexpr int kStartMs = 30000; // a Wine process start can be slow on a cold server
 constexpr int kActionMs = 30000;
 
-std::string StubPath() { return std::string(KF_BINARY_DIR) + "\\bin\\uninstall.exe"; }
+std::string StubPath()
+{
+    return std::string(KF_BINARY_DIR) + "\\bin\\uninstall.exe";
+}
 
 std::string Lower(std::string text)
 {
@@ -48,84 +54,10 @@ void CreateKey(HKEY root, const std::string& key)
     RegSetValueExA(handle.Get(), "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
 }
 
-// The environment of this process with TMP and TEMP pointing to a folder of the test,
-// so each run's "uninst.exe" copy is private and easy to check.
-std::vector<char> EnvironmentWithTemp(const std::string& temp)
-{
-    std::vector<char> block;
-    char* strings = GetEnvironmentStringsA();
-    for (const char* entry = strings; *entry; entry += lstrlenA(entry) + 1)
-    {
-        std::string text = entry;
-        if (Lower(text.substr(0, 4)) == "tmp=" || Lower(text.substr(0, 5)) == "temp=")
-            continue;
-        block.insert(block.end(), text.begin(), text.end());
-        block.push_back('\0');
-    }
-    FreeEnvironmentStringsA(strings);
-    for (std::string text : {"TMP=" + temp, "TEMP=" + temp})
-    {
-        block.insert(block.end(), text.begin(), text.end());
-        block.push_back('\0');
-    }
-    block.push_back('\0');
-    return block;
-}
-
-// A process the test started or found; ended when the test ends, whatever happened.
-class TProcess
-{
-public:
-    TProcess() = default;
-    explicit TProcess(HANDLE handle) : FHandle(handle) {}
-    ~TProcess()
-    {
-        if (FHandle.Valid() && WaitForSingleObject(FHandle.Get(), 0) == WAIT_TIMEOUT)
-        {
-            TerminateProcess(FHandle.Get(), 99);
-            WaitForSingleObject(FHandle.Get(), 10000);
-        }
-    }
-    void Reset(HANDLE handle) { FHandle.Reset(handle); }
-    bool Valid() const { return FHandle.Valid(); }
-    // The exit code, or -1 when it did not end in time.
-    long WaitForExit(int timeoutMs)
-    {
-        if (WaitForSingleObject(FHandle.Get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(FHandle.Get(), &code);
-        return static_cast<long>(code);
-    }
-
-private:
-    THandle FHandle;
-};
-
 // Starts program without arguments, from its own folder, with TMP/TEMP set.
 bool StartProgram(const std::string& program, const std::string& temp, TProcess& process)
 {
-    std::vector<char> environment = EnvironmentWithTemp(temp);
-    std::string commandLine = "\"" + program + "\"";
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    std::string directory = uninstall::ExtractFileDir(program);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, environment.data(),
-                        directory.c_str(), &startup, &info))
-        return false;
-    CloseHandle(info.hThread);
-    process.Reset(info.hProcess);
-    return true;
-}
-
-// Opens the process behind a window, to wait for its end (and end it if need be).
-void AttachToWindow(HWND window, TProcess& process)
-{
-    process.Reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                              kfdriver::ProcessOf(window)));
+    return StartWithTemp("\"" + program + "\"", temp, process, uninstall::ExtractFileDir(program));
 }
 
 std::string Text(HWND top, const std::string& prefix)
@@ -134,7 +66,10 @@ std::string Text(HWND top, const std::string& prefix)
     return control ? kfdriver::TextOf(control) : "<none>";
 }
 
-bool Visible(HWND control) { return control && IsWindowVisible(control); }
+bool Visible(HWND control)
+{
+    return control && IsWindowVisible(control);
+}
 
 // One installation, made by hand the way the installer would leave it.
 class Installation : public ::testing::Test
@@ -229,7 +164,7 @@ protected:
             ADD_FAILURE() << "no window \"" << uninstall::WindowCaption(FTitle) << "\"";
             return nullptr;
         }
-        AttachToWindow(window, FDialog);
+        FDialog.AttachToWindow(window);
         EXPECT_TRUE(FileExists(FTemp + "\\uninst.exe"));
         EXPECT_EQ(Lower(kfdriver::ProcessImage(kfdriver::ProcessOf(window))), Lower(FTemp + "\\uninst.exe"));
         return window;
@@ -406,7 +341,7 @@ TEST_F(Installation, MissingLogIsReportedAndNothingChanges)
     EXPECT_EQ(first.WaitForExit(kStartMs), 0);
     HWND box = kfdriver::WaitForTopWindowOf(FTemp + "\\uninst.exe", uninstall::kOpenErrorCaption, kStartMs, "#32770");
     ASSERT_TRUE(box);
-    AttachToWindow(box, FDialog);
+    FDialog.AttachToWindow(box);
     std::string message = uninstall::CannotOpenLogMessage(FTarget + "\\uninstall.log");
     HWND text = kfdriver::FindControl(box, message, "Static");
     EXPECT_TRUE(Visible(text)) << "message box says: " << kfdriver::TextOf(GetDlgItem(box, 0xFFFF));
@@ -429,7 +364,7 @@ TEST_F(Installation, RunningFromTheTemporaryFolderCopiesToCTemp)
     EXPECT_EQ(first.WaitForExit(kStartMs), 0);
     HWND window = kfdriver::WaitForTopWindow(uninstall::WindowCaption(FTitle), kStartMs);
     ASSERT_TRUE(window);
-    AttachToWindow(window, FDialog);
+    FDialog.AttachToWindow(window);
     EXPECT_EQ(Lower(kfdriver::ProcessImage(kfdriver::ProcessOf(window))), "c:\\temp\\uninst.exe");
     EXPECT_FALSE(FileExists(FTarget + "\\uninst.exe"));
 
@@ -453,8 +388,8 @@ TEST_F(Installation, UnwritableCopyIsReportedAndTheStartGoesOn)
 
     TProcess first;
     ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", FTemp, first));
-    HWND box = kfdriver::WaitForTopWindowOf(FTarget + "\\uninstall.exe", uninstall::kInitFailedCaption, kStartMs,
-                                            "#32770");
+    HWND box =
+        kfdriver::WaitForTopWindowOf(FTarget + "\\uninstall.exe", uninstall::kInitFailedCaption, kStartMs, "#32770");
     ASSERT_TRUE(box);
     EXPECT_TRUE(Visible(kfdriver::FindControl(box, uninstall::kInitFailedText, "Static")));
     ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(box, "OK", "Button")));
@@ -462,7 +397,7 @@ TEST_F(Installation, UnwritableCopyIsReportedAndTheStartGoesOn)
 
     HWND window = kfdriver::WaitForTopWindowOf(copy, uninstall::WindowCaption(FTitle), kStartMs);
     ASSERT_TRUE(window);
-    AttachToWindow(window, FDialog);
+    FDialog.AttachToWindow(window);
     ASSERT_TRUE(kfdriver::PressKey(window, VK_ESCAPE));
     EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
     EXPECT_TRUE(FileExists(FTarget + "\\uninstall.log"));

@@ -30,6 +30,11 @@ shot() {
     import -window root -crop "${rect[2]}x${rect[3]}+${rect[0]}+${rect[1]}" +repage "$root/docs/$1"
     echo "screenshots-installer: docs/$1"
 }
+# Presses a wizard button and waits for the page that shows a text.
+step() {
+    driver click "$title" "$1"
+    driver wait-control "$title" "$2" "${3:-10000}"
+}
 
 (timeout 120 wine "$setup" || true) &
 driver wait "$title" 60000
@@ -38,16 +43,13 @@ sleep 1
 import -window root "$root/docs/installer-0-background.png"
 echo "screenshots-installer: docs/installer-0-background.png"
 shot installer-1-welcome.png
-driver click "$title" "&Next >>"
-driver wait-control "$title" "If you agree" 10000
+step "&Next >>" "If you agree"
 sleep 0.5
 shot installer-2-licence.png
-driver click "$title" "&Yes"
-driver wait-control "$title" "Please select the location" 10000
+step "&Yes" "Please select the location"
 sleep 0.5
 shot installer-3-location.png
-driver click "$title" "&Next >>"
-driver wait-control "$title" "Installation of" 30000
+step "&Next >>" "Installation of" 30000
 sleep 0.5
 shot installer-5-complete.png
 driver click "$title" "&Finish"
@@ -55,8 +57,7 @@ driver gone "$title" 20000 || true
 wait
 
 # The demo's copy is over in a blink. The same package with one large sparse file (zeros
-# that pack to almost nothing) stays on the installing page long enough to be seen; it is
-# cancelled there, so nothing stays installed.
+# that pack to almost nothing) stays on the installing page long enough to be seen.
 stage="$root/build/demo"
 kftool="${KFTOOL:-$root/build/native/bin/kftool}"
 if [ -d "$stage/app" ] && [ -x "$kftool" ]; then
@@ -70,10 +71,8 @@ if [ -d "$stage/app" ] && [ -x "$kftool" ]; then
     "$kftool" build -C "$slow" "$root/examples/demo/DemoTool.kfs" "$slow/Setup.exe" >/dev/null
     (timeout 120 wine "$slow/Setup.exe" || true) &
     driver wait "$title" 60000
-    driver click "$title" "&Next >>"
-    driver wait-control "$title" "If you agree" 10000
-    driver click "$title" "&Yes"
-    driver wait-control "$title" "Please select the location" 10000
+    step "&Next >>" "If you agree"
+    step "&Yes" "Please select the location"
     read -r -a rect < <(driver rect "$title" | tr -d '\r')
     driver click "$title" "&Next >>"
     # Its label and bars are drawn a few times a second; the program is stopped for the

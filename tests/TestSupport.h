@@ -72,6 +72,15 @@ inline std::string ReadFileBytes(const std::string& path)
     return bytes;
 }
 
+// A file of `size` zero bytes, made without writing them (sparse where the file system can).
+inline void MakeSparseFile(const std::string& path, int64_t size)
+{
+    kf::TFile file(path, kf::TFileMode::Create);
+    file.Seek(size - 1);
+    file.WriteExact("", 1);
+    file.Close();
+}
+
 // Deterministic pseudo-random bytes (incompressible enough for chunking tests).
 inline std::string NoiseBytes(size_t count, uint32_t seed = 12345)
 {

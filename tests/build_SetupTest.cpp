@@ -1,7 +1,7 @@
 #include "archive/ArchiveFormat.h"
+#include "build_Support.h"
 #include "builder/build/InstallDescription.h"
 #include "builder/build/SetupBuilder.h"
-#include "build_Support.h"
 #include "platform/Error.h"
 #include "platform/File.h"
 
@@ -76,9 +76,9 @@ TEST_F(WorkedExample, PackageHoldsTheEntriesInBuildOrder)
 {
     std::string package = Temp / "package.dat";
     ASSERT_TRUE(BuildPackage(Settings, package, Stubs, &Observer)) << testing::PrintToString(Observer.Failures);
-    EXPECT_EQ(EntryNames(package, false), (Names{"install.inf", "uninstall.exe", "data\\demo.exe", "data\\help.txt",
-                                                 "data\\lang\\de.ini", "data\\lang\\fr.ini", "lic\\licence.rtf",
-                                                 "wizard.bmp"}));
+    EXPECT_EQ(EntryNames(package, false),
+              (Names{"install.inf", "uninstall.exe", "data\\demo.exe", "data\\help.txt", "data\\lang\\de.ini",
+                     "data\\lang\\fr.ini", "lic\\licence.rtf", "wizard.bmp"}));
     EXPECT_EQ(EntryText(package, false, "install.inf"), BuildInstallDescription(Settings));
     EXPECT_EQ(EntryText(package, false, "uninstall.exe"), std::string(Stubs.Stub(TStubKind::Uninstaller)));
     EXPECT_EQ(EntryText(package, false, "data\\lang\\fr.ini"), "content of lang/fr.ini");
@@ -163,8 +163,7 @@ TEST_F(WorkedExample, MissingAddedFileFailsLeavingThePackageAndNoOutput)
     EXPECT_EQ(Observer.WaitsBegun, 1);
     EXPECT_EQ(Observer.WaitsEnded, 1) << "the wait window goes on failure too";
     // What was written before the error is still there.
-    EXPECT_EQ(EntryNames(Temp / "DemoToolSetup.dat", false),
-              (Names{"install.inf", "uninstall.exe", "data\\help.txt"}));
+    EXPECT_EQ(EntryNames(Temp / "DemoToolSetup.dat", false), (Names{"install.inf", "uninstall.exe", "data\\help.txt"}));
 }
 
 TEST_F(WorkedExample, MissingDocumentsAndABlankImageDirectoryFailThePackage)
@@ -215,13 +214,6 @@ TEST_F(WorkedExample, MissingInstallerStubFailsWithoutTouchingAnEarlierOutput)
 }
 
 // Offsets are signed 32-bit. Sparse files make the sizes without writing them.
-void MakeSparse(const std::string& path, int64_t size)
-{
-    TFile file(path, TFileMode::Create);
-    file.Seek(size - 1);
-    file.WriteExact("", 1);
-    file.Close();
-}
 
 TEST(SetupLimits, PackageOrSetupReachingTwoGibibytesFailsCleanly)
 {
@@ -232,14 +224,14 @@ TEST(SetupLimits, PackageOrSetupReachingTwoGibibytesFailsCleanly)
     // Stub + package + trailer of exactly 2 GiB: the trailer could still hold N, but the
     // stub's own reads of the file could not...
     std::string package = temp / "large.dat";
-    MakeSparse(package, kArchiveSizeLimit - 4 - static_cast<int64_t>(stub.size()));
+    kftest::MakeSparseFile(package, kArchiveSizeLimit - 4 - static_cast<int64_t>(stub.size()));
     EXPECT_THROW(AssembleSetup(stub, package, temp / "toobig.exe"), TError);
     EXPECT_FALSE(FileExists(temp / "toobig.exe")) << "refused before the output was created";
     kf::RemoveFile(package);
 
     // ...and a source file of 2 GiB cannot become an entry.
     std::string source = temp / "huge.bin";
-    MakeSparse(source, kArchiveSizeLimit);
+    kftest::MakeSparseFile(source, kArchiveSizeLimit);
     TInstallSettings s;
     s.Main = source;
     TRecordingObserver observer;

@@ -63,23 +63,6 @@ bool Visible(HWND control)
     return control && IsWindowVisible(control);
 }
 
-// A file of size zero bytes made in no time: the end set past nothing written.
-bool WriteZeros(const std::string& path, int64_t size)
-{
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    return file.Valid() && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
-}
-
-int64_t SizeOnDisk(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return -1;
-    return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 LRESULT Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
     DWORD_PTR result = 0;
@@ -510,7 +493,7 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
     {
         std::string stage = f.Root + "\\huge-stage";
         ASSERT_TRUE(ForceDirectories(stage + "\\app"));
-        ASSERT_TRUE(WriteZeros(stage + "\\app\\huge.bin", hugeSize));
+        kftest::MakeSparseFile(stage + "\\app\\huge.bin", hugeSize);
         std::string script = f.Root + "\\huge.kfs";
         std::string kftool = "\"" + Bin("kftool.exe") + "\"";
         ASSERT_EQ(RunToEnd(kftool + " script set \"" + script + "\" \"TITLE=" + title + "\" BASEDIR=3 \"DIR=" +
@@ -543,11 +526,11 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
         HWND box = kfdriver::WaitForTopWindow(kCancelCaption, kActionMs, false, "#32770");
         ASSERT_TRUE(box);
         // The question came inside the file, and the copy waits for the answer.
-        int64_t written = SizeOnDisk(huge);
+        int64_t written = FileSizeAt(huge);
         EXPECT_GT(written, 0) << abort;
         EXPECT_LT(written, hugeSize) << abort;
         Sleep(300);
-        EXPECT_EQ(SizeOnDisk(huge), written) << abort;
+        EXPECT_EQ(FileSizeAt(huge), written) << abort;
         EXPECT_EQ(AnswerBox(kCancelCaption, abort ? "&Yes" : "&No"), AbortQuestion(title));
         if (abort)
         {
@@ -559,7 +542,7 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
         {
             // No: the same file goes on to its end and the installation completes.
             ASSERT_TRUE(WaitForText(wizard, "Installation of", 120000));
-            EXPECT_EQ(SizeOnDisk(huge), hugeSize);
+            EXPECT_EQ(FileSizeAt(huge), hugeSize);
             EXPECT_EQ(RegistryString(std::string(kUninstallKeyPath) + title, "DisplayName"), title + " (remove only)");
             ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
             EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);

@@ -4,6 +4,7 @@
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "runtime/common/ShellInstallLib.h"
 
 namespace kf {
 
@@ -46,14 +47,22 @@ const std::vector<std::string>& LogHeader()
     return header;
 }
 
-std::string TrimText(const std::string& text)
+std::vector<std::string> DirectoryUndoLevels(const std::string& value)
 {
-    size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.substr(first, last - first);
+    std::vector<std::string> levels;
+    size_t split = value.find(';');
+    if (split == std::string::npos)
+        return levels;
+    std::string relative = value.substr(0, split);
+    std::string full = value.substr(split + 1);
+    // ParentDir always shortens, so this ends after at most one pass per character.
+    while (!relative.empty())
+    {
+        levels.push_back(full);
+        relative = ParentDir(relative);
+        full = ParentDir(full);
+    }
+    return levels;
 }
 
 bool ParseLogLine(const std::string& line, std::string& kind, std::string& value)

@@ -10,11 +10,16 @@
 // Readers skip lines that are empty after trimming or that begin with "#", anywhere.
 #pragma once
 
+#include "platform/Text.h" // TrimText, for the readers of log lines
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace kf {
+
+// The log's file name in the target directory; the uninstaller finds it there too.
+constexpr const char* kLogName = "uninstall.log";
 
 constexpr int kLogHeaderLines = 13;
 constexpr size_t kLogHeaderWidth = 55;
@@ -22,8 +27,10 @@ constexpr size_t kLogHeaderWidth = 55;
 // The 13 header lines a writer starts the file with.
 const std::vector<std::string>& LogHeader();
 
-// Text with the characters up to and including blank (code 32) removed from both ends.
-std::string TrimText(const std::string& text);
+// The directories that undoing a "Directory" entry removes, in order: the value is the
+// relative part, ";", the full path; the full path goes first, then one parent per
+// further level of the relative part. Empty without ";" (no level was recorded).
+std::vector<std::string> DirectoryUndoLevels(const std::string& value);
 
 // Splits one log line. Returns false for a line that is empty after trimming or begins
 // with "#". Otherwise kind is the trimmed text before the first ":" and value the

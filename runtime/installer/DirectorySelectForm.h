@@ -5,6 +5,8 @@
 
 #include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerSteps.h"
+#include "runtime/installer/InstallerTexts.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "runtime/installer/FormBase.h"
 
 #include "platform/Error.h"
-#include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerTexts.h"
 
 #include <exception>
 #include <vector>

@@ -3,6 +3,7 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/Win32Handles.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerTexts.h"
 #include "runtime/installer/MainFormUnit.h"
 
 #include <commctrl.h>

@@ -1,21 +1,16 @@
 // TMainForm: the installer's full-screen background window (the banded gradient and
-// the shadowed title) and the owner of the run: the package, the description, the
-// wizard and the installing. Next and Previous of the wizard land in NextStep and
-// PreviousStep, which follow the step table of InstallerCore.
+// the shadowed title) and the owner of the run: the package and description
+// (TInstaller), the installer model, and the wizard that renders it.
 #pragma once
 
 #include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallSystemWin32.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerModel.h"
 #include "runtime/installer/WizardFormUnit.h"
 
 #include <memory>
 #include <string>
-
-// winbase.h keeps a 16-bit era GetFreeSpace macro that would swallow the member's name.
-#ifdef GetFreeSpace
-#undef GetFreeSpace
-#endif
 
 namespace kf {
 namespace installer {
@@ -34,19 +29,14 @@ public:
     // Runs the message loop until the program ends; the exit code.
     int Run();
 
-    void NextStep();
-    void PreviousStep();
-    int64_t EstimateSpace() const;
-    int64_t GetFreeSpace(const std::string& path) const;
     void ViewReadme();
-    // Cancel confirmed: the buttons go, then the abort (which may end the program).
-    void AbortInstall();
     // Ends the program: no question, the windows go and the message loop ends.
     void EndProgram();
 
     // Dispatches waiting messages with the dialog keys of the window they are for.
     void Pump();
     TInstaller& Installer() { return *FInstaller; }
+    TInstallerModel& Model() { return *FModel; }
     TWin32InstallSystem& System() { return FSystem; }
     TWizardForm& Wizard() { return *FWizard; }
     const std::string& Title() const { return FInstaller->Title; }
@@ -56,14 +46,11 @@ protected:
 
 private:
     void FormPaint(HDC dc);
-    bool FormCloseQuery();
-    void RunCopy();
-    void RunGroupStep();
-    void RunFinish();
 
     std::unique_ptr<TInstaller> FInstaller;
     TWin32InstallSystem FSystem;
     std::unique_ptr<TWizardForm> FWizard;
+    std::unique_ptr<TInstallerModel> FModel;
     TGdiObject<HFONT> FTitleFont;
     bool FEnded = false;
 };

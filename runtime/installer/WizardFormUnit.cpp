@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "runtime/installer/DirectorySelectForm.h"
+#include "runtime/installer/InstallerAppearance.h"
 #include "runtime/installer/MainFormUnit.h"
 
 #include <commctrl.h>
@@ -213,11 +214,7 @@ void TWizardForm::ApplyVisibility()
     }
 }
 
-void TWizardForm::ShowPage(int page)
-{
-    FPage = page;
-    ApplyVisibility();
-}
+
 
 void TWizardForm::SetVisible(HWND control, bool visible)
 {
@@ -238,28 +235,29 @@ bool TWizardForm::Checked(HWND checkBox) const
     return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TWizardForm::ApplyStep(const TStepChange& change)
+void TWizardForm::Render(const TWizardState& state)
 {
-    if (change.NextCaption)
-        SetWindowTextA(btnNext, change.NextCaption);
-    if (change.PreviousCaption)
-        SetWindowTextA(btnPrevious, change.PreviousCaption);
-    auto apply = [](int value, HWND control, TWizardForm& form) {
-        if (value >= 0)
-            if (TPlaced* placed = form.Find(control))
-                placed->Visible = value != 0;
-    };
-    apply(change.PreviousVisible, btnPrevious, *this);
-    apply(change.PrintVisible, btnPrint, *this);
-    apply(change.NextVisible, btnNext, *this);
-    apply(change.FinishVisible, btnFinish, *this);
-    apply(change.CancelVisible, btnCancel, *this);
-    if (change.SpaceTimer >= 0)
-        EnableSpaceTimer(change.SpaceTimer != 0);
-    if (change.Page >= 0)
-        FPage = change.Page;
+    if (WindowText(btnNext) != state.NextCaption)
+        SetWindowTextA(btnNext, state.NextCaption);
+    if (WindowText(btnPrevious) != state.PreviousCaption)
+        SetWindowTextA(btnPrevious, state.PreviousCaption);
+    bool finishAppears = state.FinishVisible && !Find(btnFinish)->Visible;
+    bool installingAppears = state.Page == tabInstalling && FPage != tabInstalling;
+    Find(btnPrevious)->Visible = state.PreviousVisible;
+    Find(btnPrint)->Visible = state.PrintVisible;
+    Find(btnNext)->Visible = state.NextVisible;
+    Find(btnFinish)->Visible = state.FinishVisible;
+    Find(btnCancel)->Visible = state.CancelVisible;
+    EnableWindow(btnPrevious, state.PreviousEnabled);
+    EnableWindow(btnNext, state.NextEnabled);
+    EnableWindow(btnFinish, state.FinishEnabled);
+    EnableWindow(btnCancel, state.CancelEnabled);
+    EnableSpaceTimer(state.SpaceTimer);
+    FPage = state.Page;
     ApplyVisibility();
-    if (change.FinishVisible == 1)
+    if (installingAppears)
+        SetFocus(btnCancel);
+    if (finishAppears)
     {
         // The default button moves with the step: Enter finishes on the last page.
         SendMessageA(btnNext, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
@@ -267,6 +265,7 @@ void TWizardForm::ApplyStep(const TStepChange& change)
         SetFocus(btnFinish);
     }
 }
+
 
 void TWizardForm::EnableSpaceTimer(bool enabled)
 {
@@ -306,13 +305,38 @@ void TWizardForm::LoadLicense(const std::string& text)
     SendMessageA(rchLicense, EM_STREAMIN, rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
 }
 
-void TWizardForm::UpdateSpace()
+void TWizardForm::SetUpPages(const TPageSetup& setup)
 {
-    TInstaller& installer = FMain.Installer();
-    installer.FreeSpace = FMain.GetFreeSpace(WindowText(edtLocation));
-    SetWindowTextA(lblSpaceAvailable, KilobytesText(installer.FreeSpace).c_str());
-    SetVisible(lblInsufficientDiskSpace, installer.SpaceRequired > installer.FreeSpace);
+    SetWindowTextA(lblInfo, setup.Welcome.c_str());
+    if (setup.HasLicense)
+    {
+        LoadLicense(setup.License);
+        SetWindowTextA(lblLicenseAgree, setup.LicenseAgree.c_str());
+    }
+    SetWindowTextA(lblWhereToInstall, setup.WhereToInstall.c_str());
+    SetWindowTextA(edtLocation, setup.Location.c_str());
+    SetWindowTextA(lblSpaceRequired, setup.SpaceRequired.c_str());
+    if (!setup.BrowseEnabled)
+        EnableWindow(btnBrowse, FALSE);
+    SetWindowTextA(lblInstallingFile, kInstallingFilesText);
+    SetWindowTextA(lblTotalProgress, kInstallingFilesText);
+    SetWindowTextA(lblCompleting, kCreatingGroupsText);
+    SetVisible(chkDesktopIcon, setup.DesktopIcon);
+    SendMessageA(chkDesktopIcon, BM_SETCHECK, setup.DesktopIcon ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetVisible(chkLaunchNow, setup.LaunchNow);
+    SendMessageA(chkLaunchNow, BM_SETCHECK, setup.LaunchNow ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetVisible(btnReadme, setup.Readme);
+    SetWindowTextA(lblComplete, setup.Complete.c_str());
+    if (!setup.Image.empty())
+        LoadPictures(setup.Image);
 }
+
+void TWizardForm::ShowSpace(const std::string& available, bool insufficient)
+{
+    SetWindowTextA(lblSpaceAvailable, available.c_str());
+    SetVisible(lblInsufficientDiskSpace, insufficient);
+}
+
 
 bool TWizardForm::CheckPrinter()
 {
@@ -366,107 +390,64 @@ void TWizardForm::CheckPrinterAndPrint()
     EndDoc(printer);
 }
 
-void TWizardForm::Pump()
+void TWizardForm::ShowProgress(const TProgressState& progress)
 {
-    // Under Wine a themed progress bar repaints synchronously on every PBM_SETPOS, stretching
-    // its images pixel by pixel, so a copy of many small files spent more time drawing than
-    // writing. The copy's progress is shown a few times a second, and the pause grows with
-    // what showing it costs, so that drawing never takes more than a tenth of the time.
-    DWORD now = GetTickCount();
-    if (!FShownOnce || now - FLastShown >= FShowInterval)
+    struct TBar
     {
-        FShownOnce = true;
-        ShowPendingProgress();
-        FMain.Pump();
-        DWORD spent = GetTickCount() - now;
-        // Capped: a question answered inside the pump must not freeze the bars for long.
-        FShowInterval = std::min(kMaxShowIntervalMs, std::max(kMinShowIntervalMs, 9 * spent));
-        FLastShown = FLastPumped = GetTickCount();
-        return;
-    }
-    // Looking at the queue is a server round trip under Wine, dearer than writing a small
-    // file; a hundredth of a second is still at once for a click or another program's query.
-    if (now - FLastPumped >= kMessageIntervalMs)
+        HWND Bar;
+        int32_t Position, Maximum, ShownPosition, ShownMaximum;
+    };
+    for (const TBar& bar : {TBar{prgFile, progress.FilePosition, progress.FileMaximum, FShown.FilePosition,
+                                 FShown.FileMaximum},
+                            TBar{prgTotal, progress.TotalPosition, progress.TotalMaximum, FShown.TotalPosition,
+                                 FShown.TotalMaximum}})
     {
-        FMain.Pump();
-        FLastPumped = GetTickCount();
-    }
-}
-
-void TWizardForm::ShowPendingProgress()
-{
-    for (TPendingBar* bar : {&FFileBar, &FTotalBar})
-    {
-        bool rangeChanged = bar->Maximum != bar->ShownMaximum;
+        bool rangeChanged = !FShownBars || bar.Maximum != bar.ShownMaximum;
         if (rangeChanged)
-            SendMessageA(bar->Bar, PBM_SETRANGE32, 0, bar->Maximum);
-        if (rangeChanged || bar->Position != bar->ShownPosition)
-            SendMessageA(bar->Bar, PBM_SETPOS, static_cast<WPARAM>(bar->Position), 0);
-        bar->ShownMaximum = bar->Maximum;
-        bar->ShownPosition = bar->Position;
+            SendMessageA(bar.Bar, PBM_SETRANGE32, 0, bar.Maximum);
+        if (rangeChanged || bar.Position != bar.ShownPosition)
+            SendMessageA(bar.Bar, PBM_SETPOS, static_cast<WPARAM>(bar.Position), 0);
     }
-    for (TPendingText* label : {&FInstallingText, &FTotalText})
-    {
-        if (!label->Changed)
-            continue;
-        SetWindowTextA(label->Label, label->Text.c_str());
-        label->Changed = false;
-    }
+    if (progress.InstallingFile != FShown.InstallingFile)
+        SetWindowTextA(lblInstallingFile, progress.InstallingFile.c_str());
+    if (progress.TotalLabel != FShown.TotalLabel)
+        SetWindowTextA(lblTotalProgress, progress.TotalLabel.c_str());
+    FShown = progress;
+    FShownBars = true;
 }
 
-void TWizardForm::CopyStarted()
-{
-    Find(btnPrevious)->Visible = false;
-    Find(btnNext)->Visible = true;
-    // The copy moves on by itself; a press on Next must not start a step of its own.
-    EnableWindow(btnNext, FALSE);
-    ShowPage(tabInstalling);
-    SetFocus(btnCancel);
-    FShownOnce = false; // the new page shows its state at once
-}
-
-void TWizardForm::GroupStepStarted()
-{
-    ShowPendingProgress();
-    ShowPage(tabCompleting);
-    FShownOnce = false;
-}
-
-void TWizardForm::SetInstallingFile(const std::string& text)
-{
-    FInstallingText.Set(text);
-}
-void TWizardForm::SetTotalLabel(const std::string& text)
-{
-    FTotalText.Set(text);
-}
-// At once: the label names a program the setup is about to wait for.
-void TWizardForm::SetCompleting(const std::string& text)
+void TWizardForm::ShowCompleting(const std::string& text)
 {
     SetWindowTextA(lblCompleting, text.c_str());
 }
 
-void TWizardForm::SetFileProgress(int32_t position, int32_t maximum)
+bool TWizardForm::Ask(TQuestion question, const std::string& text)
 {
-    FFileBar.Position = position;
-    FFileBar.Maximum = maximum;
+    // The licence question is the wizard's own; the other two stop every window of
+    // the program, as a close request may come from the background too.
+    UINT flags = MB_YESNO | MB_ICONQUESTION | (question == TQuestion::RefuseLicense ? 0 : MB_TASKMODAL);
+    return MessageBoxA(Handle(), text.c_str(), kCancelCaption, flags) == IDYES;
 }
 
-void TWizardForm::SetTotalProgress(int32_t position, int32_t maximum)
+void TWizardForm::Tell(TNotice notice, const std::string& text)
 {
-    FTotalBar.Position = position;
-    FTotalBar.Maximum = maximum;
+    switch (notice)
+    {
+    case TNotice::InsufficientSpace:
+        MessageBoxA(Handle(), text.c_str(), kInsufficientCaption, MB_OK | MB_ICONINFORMATION);
+        break;
+    case TNotice::InstallError:
+        MessageBoxA(Handle(), text.c_str(), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+        break;
+    case TNotice::LogError:
+        MessageBoxA(Handle(), StandardErrorText(text).c_str(), FMain.Title().c_str(), MB_OK | MB_ICONERROR);
+        break;
+    }
 }
 
-void TWizardForm::ShowInstallError(const std::string& text)
+void TWizardForm::PumpMessages()
 {
-    ShowPendingProgress(); // the file named under the message is the one that failed
-    MessageBoxA(Handle(), text.c_str(), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
-}
-
-void TWizardForm::ShowLogError(const std::string& text)
-{
-    MessageBoxA(Handle(), StandardErrorText(text).c_str(), FMain.Title().c_str(), MB_OK | MB_ICONERROR);
+    FMain.Pump();
 }
 
 void TWizardForm::BringToFront()
@@ -474,68 +455,27 @@ void TWizardForm::BringToFront()
     SetForegroundWindow(Handle());
 }
 
-void TWizardForm::DisableButtons()
+void TWizardForm::EndProgram()
 {
-    for (HWND button : {btnCancel, btnNext, btnFinish, btnPrevious})
-        EnableWindow(button, FALSE);
-}
-
-void TWizardForm::btnNextClick()
-{
-    TInstaller& installer = FMain.Installer();
-    // Steps 3 and 4 move on by themselves at the end of the copy and the group step.
-    if (!Usable(btnNext) || installer.Busy || installer.StepIndex == 3 || installer.StepIndex == 4)
-        return;
-    FMain.NextStep();
-}
-
-void TWizardForm::btnFinishClick()
-{
-    if (Usable(btnFinish) && FMain.Installer().StepIndex == 5)
-        FMain.NextStep();
-}
-
-void TWizardForm::btnPreviousClick()
-{
-    if (Usable(btnPrevious))
-        FMain.PreviousStep();
-}
-
-void TWizardForm::btnCancelClick()
-{
-    // Esc reaches here through IsDialogMessage even while Cancel is hidden or disabled.
-    if (!Usable(btnCancel))
-        return;
-    TInstaller& installer = FMain.Installer();
-    // During the copy a cancel is an abort with roll-back, whether or not a file is
-    // being written at this instant: ending the program here would leave a partial
-    // installation nothing can remove.
-    if (installer.InProgress || installer.Busy)
-    {
-        if (MessageBoxA(Handle(), AbortQuestion(FMain.Title()).c_str(), kCancelCaption,
-                        MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES)
-            FMain.AbortInstall();
-        return;
-    }
-    if (FormCloseQuery())
-        FormClose();
+    FMain.EndProgram();
 }
 
 void TWizardForm::btnBrowseClick()
 {
-    if (!Usable(btnBrowse))
+    TInstallerModel& model = FMain.Model();
+    if (!Usable(btnBrowse) || !model.CanBrowse())
         return;
     TDirectorySelect dialog(FMain.System());
-    if (dialog.Execute(Handle(), WindowText(edtLocation), FFont.Get()))
+    if (dialog.Execute(Handle(), model.Location(), FFont.Get()))
     {
         SetWindowTextA(edtLocation, dialog.ChosenPath().c_str());
-        UpdateSpace();
+        model.Browsed(dialog.ChosenPath());
     }
 }
 
 void TWizardForm::btnPrintClick()
 {
-    if (!Usable(btnPrint))
+    if (!Usable(btnPrint) || !FMain.Model().CanPrint())
         return;
     try
     {
@@ -549,27 +489,8 @@ void TWizardForm::btnPrintClick()
 
 void TWizardForm::btnReadmeClick()
 {
-    if (Usable(btnReadme))
+    if (Usable(btnReadme) && FMain.Model().CanViewReadme())
         FMain.ViewReadme();
-}
-
-void TWizardForm::SpaceTimerTimer()
-{
-    UpdateSpace();
-}
-
-bool TWizardForm::FormCloseQuery()
-{
-    TInstaller& installer = FMain.Installer();
-    if (installer.Cancelled || installer.Finished)
-        return true;
-    return MessageBoxA(Handle(), CloseQuestion(FMain.Title()).c_str(), kCancelCaption,
-                       MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
-}
-
-void TWizardForm::FormClose()
-{
-    FMain.EndProgram();
 }
 
 LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -581,17 +502,19 @@ LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         {
             switch (LOWORD(wParam))
             {
+            // Esc reaches Cancel through IsDialogMessage even while it is hidden or
+            // disabled: the model knows whether each button is there.
             case kIdNext:
-                btnNextClick();
+                FMain.Model().Next();
                 return 0;
             case kIdFinish:
-                btnFinishClick();
+                FMain.Model().Finish(Checked(chkDesktopIcon), Checked(chkLaunchNow));
                 return 0;
             case kIdPrevious:
-                btnPreviousClick();
+                FMain.Model().Previous();
                 return 0;
             case kIdCancel:
-                btnCancelClick();
+                FMain.Model().Cancel();
                 return 0;
             case kIdBrowse:
                 btnBrowseClick();
@@ -610,7 +533,7 @@ LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return MAKELRESULT(IsWindowVisible(btnFinish) ? kIdFinish : kIdNext, DC_HASDEFID);
     case WM_TIMER:
         if (wParam == kSpaceTimerId)
-            SpaceTimerTimer();
+            FMain.Model().SpaceTimer();
         return 0;
     case WM_CTLCOLORSTATIC:
     {
@@ -625,23 +548,10 @@ LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     case WM_CLOSE:
-    {
-        TInstaller& installer = FMain.Installer();
-        if (installer.InProgress || installer.Busy)
-        {
-            // The caption's close button during the copy: the same abort as Cancel.
-            if (IsWindowEnabled(btnCancel) &&
-                MessageBoxA(Handle(), AbortQuestion(FMain.Title()).c_str(), kCancelCaption,
-                            MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES)
-                FMain.AbortInstall();
-            return 0;
-        }
-        if (installer.StepIndex == 4)
-            return 0; // the group step is running and ends by itself
-        if (FormCloseQuery())
-            FormClose();
+        // Alt+F4, the caption's button, the task bar: the model decides, and during the
+        // copy, its roll-back and the group step nothing closes under them.
+        FMain.Model().Close();
         return 0;
-    }
     }
     return Default(message, wParam, lParam);
 }

@@ -21,7 +21,7 @@ using namespace kf::uninstall;
 int StartupCopy()
 {
     std::string program = kf::ModuleFileName();
-    std::string programDir = ExtractFileDir(program);
+    std::string programDir = DirectoryPart(program);
     std::string tempDir = TempCopyDirectory(kf::TempDirectoryRaw(), programDir);
     kf::ForceDirectories(tempDir);
     std::string copy = tempDir + kTempCopyName;
@@ -36,7 +36,7 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
-    SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
+    SetCurrentDirectoryA(DirectoryPart(kf::ModuleFileName()).c_str());
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     TMainForm form(instance);

@@ -57,7 +57,7 @@ void CreateKey(HKEY root, const std::string& key)
 // Starts program without arguments, from its own folder, with TMP/TEMP set.
 bool StartProgram(const std::string& program, const std::string& temp, TProcess& process)
 {
-    return StartWithTemp("\"" + program + "\"", temp, process, uninstall::ExtractFileDir(program));
+    return StartWithTemp("\"" + program + "\"", temp, process, DirectoryPart(program));
 }
 
 std::string Text(HWND top, const std::string& prefix)

@@ -19,6 +19,11 @@ using kftest::TFakeSystem;
 
 namespace {
 
+// The throttle's clock: a plain function, as GetTickCount is.
+uint32_t gNow = 0;
+uint32_t FixedClock() { return gNow; }
+uint32_t SteppingClock() { return gNow += 20; } // every look costs 20 ms
+
 // Renders nothing, records everything, answers every question with Answer.
 class TRecordingWizard : public IWizardView
 {
@@ -88,7 +93,7 @@ protected:
             }
         }
         FInstaller = std::make_unique<TInstaller>(std::make_unique<TCompressionManager>(path, false, true, false));
-        FModel = std::make_unique<TInstallerModel>(*FInstaller, FSystem, FWizard, [this] { return FNow += 20; });
+        FModel = std::make_unique<TInstallerModel>(*FInstaller, FSystem, FWizard, SteppingClock);
         FWizard.Model = FModel.get();
     }
 
@@ -97,7 +102,6 @@ protected:
     kftest::TTempDir FDir;
     TFakeSystem FSystem;
     TRecordingWizard FWizard;
-    uint32_t FNow = 0;
     std::unique_ptr<TInstaller> FInstaller;
     std::unique_ptr<TInstallerModel> FModel;
 };
@@ -106,8 +110,8 @@ protected:
 
 TEST(ProgressThrottle, ShowsFirstThenPacesByWhatShowingCost)
 {
-    uint32_t now = 0;
-    TProgressThrottle throttle([&now] { return now; });
+    uint32_t& now = gNow;
+    TProgressThrottle throttle(FixedClock);
     using TTick = TProgressThrottle::TTick;
     auto tick = [&](uint32_t at, uint32_t cost) {
         now = at;

@@ -37,7 +37,7 @@ void TProgressThrottle::End(TTick tick)
 
 TInstallerModel::TInstallerModel(TInstaller& installer, IInstallSystem& system, IWizardView& view,
                                  TProgressThrottle::TClock clock)
-    : FInstaller(installer), FSystem(system), FView(view), FThrottle(std::move(clock))
+    : FInstaller(installer), FSystem(system), FView(view), FThrottle(clock)
 {}
 
 TPageSetup TInstallerModel::SetUp(const TBaseDirectories& dirs)

@@ -16,7 +16,6 @@
 #include "runtime/installer/InstallerTexts.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace kf {
@@ -87,7 +86,7 @@ class TProgressThrottle
 {
 public:
     // Milliseconds, wrapping as GetTickCount does.
-    using TClock = std::function<uint32_t()>;
+    using TClock = uint32_t (*)();
     enum class TTick
     {
         Nothing,
@@ -99,7 +98,7 @@ public:
     static constexpr uint32_t kMaxShowIntervalMs = 500;
     static constexpr uint32_t kMessageIntervalMs = 10;
 
-    explicit TProgressThrottle(TClock clock) : FClock(std::move(clock)) {}
+    explicit TProgressThrottle(TClock clock) : FClock(clock) {}
     // What a pump should do now.
     TTick Begin();
     // Once that is done: what it cost sets the next pause.

@@ -32,19 +32,14 @@ const char* const kPreviousCaption = "<< &Previous ";
 const char* const kYesCaption = "&Yes";
 const char* const kNoCaption = "&No";
 
-namespace {
-
-const std::string CR = "\r";
-
-} // namespace
-
+// CR below is a lone carriage return: "\r" inside the literals.
 std::string WelcomeText(const std::string& title)
 {
-    return "Welcome to " + title + " setup!" + CR + CR + "This program will install " + title + " on your computer." +
-           CR + CR +
+    return "Welcome to " + title + " setup!\r\rThis program will install " + title +
+           " on your computer.\r\r"
            "We recommend that you close down all other running programs before proceeding with this "
-           "installation." +
-           CR + CR + "To proceed, press the \"Next\" button.";
+           "installation.\r\r"
+           "To proceed, press the \"Next\" button.";
 }
 
 std::string WhereToInstallText(const std::string& title)
@@ -54,9 +49,9 @@ std::string WhereToInstallText(const std::string& title)
 
 std::string CompleteText(const std::string& title, bool launchVisible, bool desktopVisible)
 {
-    std::string text = "Installation of " + title + " has successfully completed." + CR + CR;
+    std::string text = "Installation of " + title + " has successfully completed.\r\r";
     if (launchVisible)
-        text += "You may now run " + title + "." + CR + CR;
+        text += "You may now run " + title + ".\r\r";
     if (desktopVisible)
         text += "Please choose if you want a desktop shortcut created.";
     return text;
@@ -64,13 +59,13 @@ std::string CompleteText(const std::string& title, bool launchVisible, bool desk
 
 std::string LicenseRefusalQuestion(const std::string& title)
 {
-    return "If you do not agree to the license and disclaimer, you may not install " + title + "." + CR + CR +
-           "Are you sure you wish to cancel installing " + title + "?";
+    return "If you do not agree to the license and disclaimer, you may not install " + title +
+           ".\r\rAre you sure you wish to cancel installing " + title + "?";
 }
 
 std::string AbortQuestion(const std::string& title)
 {
-    return "The installation is currently in progress. Cancelling now will abort the installation." + CR + CR +
+    return "The installation is currently in progress. Cancelling now will abort the installation.\r\r"
            "Are you sure you wish to abort the installation of " + title + "?";
 }
 
@@ -82,15 +77,15 @@ std::string CloseQuestion(const std::string& title)
 
 std::string InsufficientSpaceText(const std::string& title)
 {
-    return "There is insufficient disk space free on the selected drive to install " + title + "." + CR + CR +
-           "Please select a different drive, or cancel the installation, free up disk space, and restart this "
+    return "There is insufficient disk space free on the selected drive to install " + title +
+           ".\r\rPlease select a different drive, or cancel the installation, free up disk space, and restart this "
            "installation program.";
 }
 
 std::string InstallErrorText(const std::string& destination)
 {
-    return "An error occurred while installing the file: \"" + destination + "\"." + CR + CR +
-           "The installation cannot proceed.";
+    return "An error occurred while installing the file: \"" + destination +
+           "\".\r\rThe installation cannot proceed.";
 }
 
 std::string ExtractingText(const std::string& target)

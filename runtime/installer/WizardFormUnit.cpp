@@ -237,12 +237,13 @@ bool TWizardForm::Checked(HWND checkBox) const
 
 void TWizardForm::Render(const TWizardState& state)
 {
-    if (WindowText(btnNext) != state.NextCaption)
+    // The captions are the model's constants: a changed pointer is a changed caption.
+    if (state.NextCaption != FShownState.NextCaption)
         SetWindowTextA(btnNext, state.NextCaption);
-    if (WindowText(btnPrevious) != state.PreviousCaption)
+    if (state.PreviousCaption != FShownState.PreviousCaption)
         SetWindowTextA(btnPrevious, state.PreviousCaption);
-    bool finishAppears = state.FinishVisible && !Find(btnFinish)->Visible;
-    bool installingAppears = state.Page == tabInstalling && FPage != tabInstalling;
+    bool finishAppears = state.FinishVisible && !FShownState.FinishVisible;
+    bool installingAppears = state.Page == tabInstalling && FShownState.Page != tabInstalling;
     Find(btnPrevious)->Visible = state.PreviousVisible;
     Find(btnPrint)->Visible = state.PrintVisible;
     Find(btnNext)->Visible = state.NextVisible;
@@ -254,6 +255,7 @@ void TWizardForm::Render(const TWizardState& state)
     EnableWindow(btnCancel, state.CancelEnabled);
     EnableSpaceTimer(state.SpaceTimer);
     FPage = state.Page;
+    FShownState = state;
     ApplyVisibility();
     if (installingAppears)
         SetFocus(btnCancel);

@@ -100,6 +100,7 @@ private:
     // themed progress bar repaints synchronously on every PBM_SETPOS.
     TProgressState FShown;
     bool FShownBars = false;
+    TWizardState FShownState;
 };
 
 } // namespace installer

@@ -41,9 +41,9 @@ public:
         Calls.push_back("link " + base + " -> " + target + " in " + dir);
         return base + ".LNK";
     }
-    void RegisterUninstall(const std::string& key, const std::string& name, const std::string& command) override
+    void RegisterUninstall(const std::string& key, const kf::TRegistration& r) override
     {
-        Calls.push_back("register " + key + "|" + name + "|" + command);
+        Calls.push_back("register " + key + "|" + r.InstallDir + "|" + r.MainExecutable + "|" + r.Website);
     }
     int32_t RunAndWait(const std::string& commandLine) override { return Record("run " + commandLine), 0; }
     void Launch(const std::string& file, const std::string& dir) override { Record("launch " + file + " in " + dir); }

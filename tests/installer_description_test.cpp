@@ -27,7 +27,7 @@ public:
     void Tell(TNotice, const std::string&) override {}
     void PumpMessages() override {}
     void BringToFront() override {}
-    void EndProgram() override {}
+    void EndProgram(int) override {}
 };
 
 struct TReadBack

@@ -2,6 +2,7 @@
 // close request means on each step, the progress pacing, a whole installation driven
 // silently, and a cancel during the copy with close requests during its roll-back.
 #include "installer_Fakes.h"
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/installer/InstallerModel.h"
 #include "TestSupport.h"
@@ -38,6 +39,7 @@ public:
     int Shown = 0;
     TProgressState LastShown;
     int EndCalls = 0;
+    int ExitCode = -1;
     bool EndedWhileBusy = false;
     std::function<void()> OnPump; // what the user does while the copy pumps
 
@@ -65,8 +67,9 @@ public:
             OnPump();
     }
     void BringToFront() override {}
-    void EndProgram() override
+    void EndProgram(int exitCode) override
     {
+        ExitCode = exitCode;
         ++EndCalls;
         EndedWhileBusy = EndedWhileBusy || (Model && Model->Busy());
     }
@@ -192,6 +195,7 @@ TEST_F(Model, LicenceRefusalCloseAndCancelAskBeforeEnding)
     EXPECT_TRUE(FModel->Ended());
     EXPECT_TRUE(FInstaller->Finished);
     EXPECT_EQ(FWizard.EndCalls, 1);
+    EXPECT_EQ(FWizard.ExitCode, kExitCancelled);
     FModel->Close(); // ended: nothing more is asked
     FModel->Next();
     EXPECT_EQ(FWizard.Questions.size(), 4u);
@@ -238,9 +242,10 @@ TEST_F(Model, ASilentDriverInstallsWithNoWindow)
     FModel->Finish(setup.DesktopIcon, setup.LaunchNow);
     EXPECT_TRUE(FModel->Ended());
     EXPECT_TRUE(FInstaller->Finished);
+    EXPECT_EQ(FWizard.ExitCode, kExitSuccess);
     EXPECT_TRUE(FWizard.Questions.empty());
     EXPECT_EQ(kftest::ReadFileBytes(AddBackslash(Target()) + "a.txt"), "installed");
-    EXPECT_THAT(FSystem.Calls, ::testing::Contains("register Demo|Demo (remove only)|" + Target() + "\\uninstall.exe"));
+    EXPECT_THAT(FSystem.Calls, ::testing::Contains("register Demo|" + Target() + "||"));
     EXPECT_THAT(FSystem.Calls, ::testing::Contains("link C:\\Desktop\\Demo -> " + AddBackslash(Target()) + "a.txt in " +
                                                    AddBackslash(Target())));
     // The progress went through the pacing: shown at least once per page, not per chunk.
@@ -282,6 +287,7 @@ TEST_F(Model, CancelDuringTheCopyIsARequestAndClosingDuringTheRollBackIsIgnored)
     EXPECT_THAT(FWizard.Questions, ElementsAre(TQuestion::AbortInstall)); // asked once, only
     EXPECT_TRUE(FModel->Ended());
     EXPECT_EQ(FWizard.EndCalls, 1);
+    EXPECT_EQ(FWizard.ExitCode, kExitCancelled);
     EXPECT_FALSE(FWizard.EndedWhileBusy);
     // The roll-back ran to its end: both files and the log are gone.
     std::string dir = AddBackslash(Target());

@@ -35,6 +35,8 @@ constexpr const char* kBrowseButton = "browse button"; // kBrowseDisabled
 // Sections the stub reads but the builder never writes.
 constexpr const char* kDirectories = "directories"; // parent ";" name, made and logged before the copy
 constexpr const char* kRunAndWait = "run and wait"; // command lines run after the group step
+constexpr const char* kDisplayVersion = "display version"; // the registration's DisplayVersion
+constexpr const char* kPublisher = "publisher";             // the registration's Publisher
 
 constexpr char kFieldSeparator = ';';
 // A list line that stands for an empty value, after trimming.

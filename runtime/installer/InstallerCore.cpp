@@ -8,6 +8,7 @@
 #include "runtime/common/ShortcutsLib.h"
 #include "runtime/installer/InstallerAppearance.h"
 #include "runtime/installer/InstallerTexts.h"
+#include "runtime/installer/UninstallEntry.h"
 
 #include <exception>
 
@@ -215,6 +216,7 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
         if (failed)
         {
             view.ShowInstallError(InstallErrorText(destination));
+            Failed = true;
             return AbortInstall(system, view);
         }
         if (cancelInFile)
@@ -248,7 +250,7 @@ void TInstaller::GroupStep(IInstallSystem& system, IInstallView& view)
     if (FLog)
         FLog->AddDirectoryEntry(groupDir, group);
     CreateIcons(FDescription.ReadSection(inf::kGroupIcons), groupDir, system);
-    system.RegisterUninstall(Title, Title + " (remove only)", InstallDir + "\\" + inf::kUninstallerName);
+    system.RegisterUninstall(Title, RegistrationFor(Title, InstallDir, FDescription, FPackage.get()));
     for (const std::string& line : FDescription.ReadSection(inf::kRunAndWait))
     {
         view.SetCompleting(RunningText(line));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "archive/CompressionManager.h"
+#include "runtime/common/Registration.h"
 #include "runtime/common/UninstallLog.h"
 #include "runtime/installer/infreader.h"
 
@@ -38,8 +39,8 @@ public:
     virtual std::string CommonDesktopDir() = 0;                 // GetDesktopDir(0)
     virtual std::string CreateShortcut(const std::string& linkBase, const std::string& target,
                                        const std::string& workingDirectory) = 0;
-    virtual void RegisterUninstall(const std::string& keyName, const std::string& displayName,
-                                   const std::string& command) = 0;
+    // The uninstall registration under keyName; the system adds the date.
+    virtual void RegisterUninstall(const std::string& keyName, const TRegistration& registration) = 0;
     virtual int32_t RunAndWait(const std::string& commandLine) = 0;
     virtual void Launch(const std::string& file, const std::string& directory) = 0;
 };
@@ -142,6 +143,9 @@ public:
     bool Finished = false;
     bool InProgress = false;
     bool Cancelled = false;
+    // A file could not be installed (the roll-back followed): the run ends as failed,
+    // not as cancelled.
+    bool Failed = false;
 
     // The uninstall log as a writer with the title, the created levels (relative part)
     // and itself; raises the I/O error when it cannot be created.

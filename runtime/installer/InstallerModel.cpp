@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "runtime/common/InstallDescriptionFormat.h"
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/installer/InstallerAppearance.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ void TInstallerModel::Previous()
         if (Ask(TQuestion::RefuseLicense, LicenseRefusalQuestion(Title())))
         {
             FInstaller.Finished = true;
-            End();
+            End(kExitCancelled);
         }
         return;
     }
@@ -132,7 +133,7 @@ void TInstallerModel::Cancel()
         return; // it ends by itself
     case TPhase::Idle:
         if (CloseQuery())
-            End();
+            End(ClosedExitCode());
         return;
     }
 }
@@ -153,7 +154,7 @@ void TInstallerModel::Close()
         return;
     case TPhase::Idle:
         if (CloseQuery())
-            End();
+            End(ClosedExitCode());
         return;
     }
 }
@@ -206,7 +207,7 @@ void TInstallerModel::NextStep()
         break;
     case TStepAction::Finish:
         FInstaller.Finish(FDesktopIcon, FLaunchNow, FSystem);
-        End();
+        End(kExitSuccess);
         break;
     default:
         break;
@@ -248,7 +249,7 @@ void TInstallerModel::RunCopy()
         NextStep(); // step 3: the group step
         break;
     case TCopyResult::EndProgram:
-        End();
+        End(FInstaller.Failed ? kExitFailed : kExitCancelled);
         break;
     case TCopyResult::LogFailed:
         break; // stays on the location page
@@ -296,12 +297,18 @@ bool TInstallerModel::Ask(TQuestion question, const std::string& text)
     return yes;
 }
 
-void TInstallerModel::End()
+int TInstallerModel::ClosedExitCode() const
+{
+    // Closed on the complete page, the installation is in place all the same.
+    return FStep == 5 ? kExitSuccess : kExitCancelled;
+}
+
+void TInstallerModel::End(int exitCode)
 {
     if (FEnded)
         return;
     FEnded = true;
-    FView.EndProgram();
+    FView.EndProgram(exitCode);
     // The log goes with the background window; never while the installing still uses it.
     if (!Busy())
         FInstaller.FreeLog();

@@ -146,8 +146,9 @@ public:
     // Let waiting window messages through; events may come back into the model.
     virtual void PumpMessages() = 0;
     virtual void BringToFront() = 0;
-    // Hide the windows and end the message loop.
-    virtual void EndProgram() = 0;
+    // Hide the windows and end the message loop; the program returns exitCode
+    // (kExitSuccess, kExitCancelled or kExitFailed).
+    virtual void EndProgram(int exitCode) = 0;
 };
 
 class TInstallerModel : private IInstallView
@@ -203,8 +204,9 @@ private:
     void UpdateSpace();
     void AskAbort();
     bool CloseQuery();
+    int ClosedExitCode() const;
     bool Ask(TQuestion question, const std::string& text);
-    void End();
+    void End(int exitCode);
 
     // IInstallView: the installing reports here.
     bool Pump() override;

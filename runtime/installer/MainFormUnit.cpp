@@ -1,5 +1,6 @@
 #include "runtime/installer/MainFormUnit.h"
 
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/installer/InstallerAppearance.h"
 
@@ -94,7 +95,13 @@ void TMainForm::ViewReadme()
         ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void TMainForm::EndProgram()
+void TMainForm::SetLocation(const std::string& location)
+{
+    SetWindowTextA(FWizard->edtLocation, location.c_str());
+    FModel->Browsed(location);
+}
+
+void TMainForm::EndProgram(int exitCode)
 {
     if (FEnded)
         return;
@@ -102,7 +109,7 @@ void TMainForm::EndProgram()
     FWizard->EnableSpaceTimer(false);
     ShowWindow(FWizard->Handle(), SW_HIDE);
     ShowWindow(Handle(), SW_HIDE);
-    PostQuitMessage(0);
+    PostQuitMessage(exitCode);
 }
 
 void TMainForm::FormPaint(HDC dc)

@@ -457,9 +457,9 @@ void TWizardForm::BringToFront()
     SetForegroundWindow(Handle());
 }
 
-void TWizardForm::EndProgram()
+void TWizardForm::EndProgram(int exitCode)
 {
-    FMain.EndProgram();
+    FMain.EndProgram(exitCode);
 }
 
 void TWizardForm::btnBrowseClick()

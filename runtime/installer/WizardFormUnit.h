@@ -48,7 +48,7 @@ public:
     void Tell(TNotice notice, const std::string& text) override;
     void PumpMessages() override;
     void BringToFront() override;
-    void EndProgram() override;
+    void EndProgram(int exitCode) override;
 
     bool Checked(HWND checkBox) const;
 

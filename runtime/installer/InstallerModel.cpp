@@ -5,8 +5,6 @@
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/installer/InstallerAppearance.h"
 
-#include <algorithm>
-
 namespace kf {
 namespace installer {
 
@@ -29,7 +27,10 @@ void TProgressThrottle::End(TTick tick)
     {
         FShownOnce = true;
         // Capped: a question answered inside the pump must not freeze the bars for long.
-        FShowInterval = std::min(kMaxShowIntervalMs, std::max(kMinShowIntervalMs, 9 * (now - FStart)));
+        uint32_t interval = 9 * (now - FStart);
+        FShowInterval = interval < kMinShowIntervalMs   ? kMinShowIntervalMs
+                        : interval > kMaxShowIntervalMs ? kMaxShowIntervalMs
+                                                        : interval;
         FLastShown = now;
     }
     if (tick != TTick::Nothing)

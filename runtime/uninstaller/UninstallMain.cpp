@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/common/SetupLog.h"
 #include "runtime/common/SetupSwitches.h"
+#include "runtime/common/TitleLock.h"
 #include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/uninstaller/UninstallMainForm.h"
@@ -105,6 +106,12 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
         log.Line(CannotOpenLogMessage(logPath) + " (" + error.what() + ")");
         return kf::kExitFailed;
     }
+    kf::TTitleLock lock;
+    if (!lock.Acquire(uninstallLog->Title()))
+    {
+        log.Line("Error: " + kf::AlreadyRunningText(uninstallLog->Title()));
+        return kf::kExitAlreadyRunning;
+    }
     log.Line("Removing " + uninstallLog->Title() + " as recorded in " + logPath);
     TWin32RemovalSystem system;
     std::string program = kf::ModuleFileName();
@@ -123,6 +130,22 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
     SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
+    // A log that cannot be read is the dialog's to report.
+    std::string title;
+    try
+    {
+        title = kf::TLogFile(logPath, false).Title();
+    }
+    catch (const std::exception&)
+    {
+    }
+    kf::TTitleLock lock;
+    if (!lock.Acquire(title))
+    {
+        MessageBoxA(nullptr, kf::AlreadyRunningText(title).c_str(), kf::kAlreadyRunningCaption,
+                    MB_OK | MB_ICONEXCLAMATION);
+        return kf::kExitAlreadyRunning;
+    }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     TMainForm form(instance);

@@ -245,3 +245,18 @@ TEST_F(Silent, TooLittleSpaceOnTheDrive)
         << ReadFileBytes(log);
     EXPECT_FALSE(DirectoryExists(std::string(drive) + "\\Big"));
 }
+
+TEST_F(Silent, OneSetupPerTitleAtATime)
+{
+    // An interactive setup of the title waits at its welcome page.
+    TProcess first;
+    ASSERT_TRUE(StartWithTemp("\"" + FSetup + "\"", FTemp, first));
+    ASSERT_TRUE(kfdriver::WaitForTopWindow(FTitle, 30000, false, "KitforgeSetupWizard"));
+    std::string log = FRoot + "\\second.log";
+    std::string window;
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + FPlace + "\\App", FTemp, window), 1618);
+    EXPECT_EQ(window, "");
+    EXPECT_NE(ReadFileBytes(log).find("is already running"), std::string::npos) << ReadFileBytes(log);
+    first.Kill();
+    ExpectNothingInstalled();
+}

@@ -5,6 +5,7 @@
 #include "build_Support.h"
 #include "installer_Fakes.h"
 #include "runtime/installer/InstallerModel.h"
+#include "runtime/installer/UninstallEntry.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -115,6 +116,11 @@ TEST(DescriptionRoundTrip, EverySettingComesBackAsTheStubReadsIt)
     EXPECT_EQ(installer.StartColor, 16711680u); // index 12: blue
     EXPECT_EQ(installer.EndColor, 16777215u);   // index 15: white
     EXPECT_FALSE(back.Pages.BrowseEnabled);
+    TRegistration registration = RegistrationFor(installer.Title, "C:\\Apps", description, nullptr);
+    EXPECT_EQ(registration.Version, s.DisplayVersion);
+    EXPECT_EQ(registration.Publisher, s.Publisher);
+    EXPECT_EQ(registration.MainExecutable, "demo.exe");
+    EXPECT_EQ(registration.Website, "http://example.com/demo");
 }
 
 TEST(DescriptionRoundTrip, WhatIsLeftOutReadsAsAbsent)

@@ -134,6 +134,18 @@ std::string BuildInstallDescription(const TInstallSettings& s, const std::vector
         out.Line(inf::kBrowseDisabled);
         out.End();
     }
+    if (!s.DisplayVersion.empty())
+    {
+        out.Section(inf::kDisplayVersion);
+        out.Line(s.DisplayVersion);
+        out.End();
+    }
+    if (!s.Publisher.empty())
+    {
+        out.Section(inf::kPublisher);
+        out.Line(s.Publisher);
+        out.End();
+    }
     return std::move(out.Text());
 }
 

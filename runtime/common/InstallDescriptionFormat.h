@@ -31,12 +31,12 @@ constexpr const char* kImage = "image";             // entry name of the wizard 
 constexpr const char* kStartColor = "background start color"; // decimal, red + 256 * green + 65536 * blue
 constexpr const char* kEndColor = "background end color";
 constexpr const char* kBrowseButton = "browse button"; // kBrowseDisabled
+constexpr const char* kDisplayVersion = "display version"; // the registration's DisplayVersion; only when given
+constexpr const char* kPublisher = "publisher";             // the registration's Publisher; only when given
 
 // Sections the stub reads but the builder never writes.
 constexpr const char* kDirectories = "directories"; // parent ";" name, made and logged before the copy
 constexpr const char* kRunAndWait = "run and wait"; // command lines run after the group step
-constexpr const char* kDisplayVersion = "display version"; // the registration's DisplayVersion
-constexpr const char* kPublisher = "publisher";             // the registration's Publisher
 
 constexpr char kFieldSeparator = ';';
 // A list line that stands for an empty value, after trimming.

@@ -4,6 +4,7 @@
 #include "runtime/common/SetupLog.h"
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
+#include "runtime/common/TitleLock.h"
 #include "runtime/common/Win32Handles.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/InstallerTexts.h"
@@ -19,6 +20,14 @@
 namespace {
 
 using namespace kf::installer;
+
+// The title the description gives, read before any window shows.
+std::string SetupTitle(const std::string& setup)
+{
+    TInstaller installer(setup);
+    installer.ReadSettings();
+    return installer.Title;
+}
 
 int RunSilent(const std::string& setup, const kf::TSwitches& switches, kf::TSetupLog& log)
 {
@@ -63,6 +72,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             if (!switches.Silent)
                 MessageBoxA(nullptr, kDamagedSetupText, kDamagedSetupCaption, MB_OK | MB_ICONERROR);
             return kf::kExitFailed;
+        }
+        kf::TTitleLock lock;
+        std::string lockTitle = SetupTitle(setup);
+        if (!lock.Acquire(lockTitle))
+        {
+            std::string text = kf::AlreadyRunningText(lockTitle);
+            log.Line("Error: " + text);
+            if (!switches.Silent)
+                MessageBoxA(nullptr, text.c_str(), kf::kAlreadyRunningCaption, MB_OK | MB_ICONEXCLAMATION);
+            return kf::kExitAlreadyRunning;
         }
         if (switches.Silent)
             return RunSilent(setup, switches, log);

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/common/SetupLog.h"
 #include "runtime/common/SetupSwitches.h"
+#include "runtime/common/TitleLock.h"
 #include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/uninstaller/UninstallMainForm.h"
@@ -37,7 +38,7 @@ std::string FullPath(const std::string& path)
 int StartupCopy(const kf::TSwitches& switches, kf::TSetupLog& log)
 {
     std::string program = kf::ModuleFileName();
-    std::string programDir = DirectoryPart(program);
+    std::string programDir = kf::DirectoryPart(program);
     std::string tempDir = TempCopyDirectory(kf::TempDirectoryRaw(), programDir);
     kf::ForceDirectories(tempDir);
     std::string copy = tempDir + kTempCopyName;
@@ -94,7 +95,7 @@ public:
 // (each failure in the log, in the words of the "More Information" list).
 int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
 {
-    SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
+    SetCurrentDirectoryA(kf::DirectoryPart(kf::ModuleFileName()).c_str());
     std::unique_ptr<kf::TLogFile> uninstallLog;
     try
     {
@@ -105,10 +106,16 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
         log.Line(CannotOpenLogMessage(logPath) + " (" + error.what() + ")");
         return kf::kExitFailed;
     }
+    kf::TTitleLock lock;
+    if (!lock.Acquire(uninstallLog->Title()))
+    {
+        log.Line("Error: " + kf::AlreadyRunningText(uninstallLog->Title()));
+        return kf::kExitAlreadyRunning;
+    }
     log.Line("Removing " + uninstallLog->Title() + " as recorded in " + logPath);
     TWin32RemovalSystem system;
     std::string program = kf::ModuleFileName();
-    system.SetLauncher(ExtractFileDir(logPath) + "uninstall.exe", ExtractFileDir(program) + "uninst.old");
+    system.SetLauncher(kf::DirectoryPart(logPath) + "uninstall.exe", kf::DirectoryPart(program) + "uninst.old");
     TSilentProgress progress;
     std::vector<std::string> errors;
     RunUninstall(*uninstallLog, system, progress, errors);
@@ -122,7 +129,23 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
-    SetCurrentDirectoryA(DirectoryPart(kf::ModuleFileName()).c_str());
+    SetCurrentDirectoryA(kf::DirectoryPart(kf::ModuleFileName()).c_str());
+    // A log that cannot be read is the dialog's to report.
+    std::string title;
+    try
+    {
+        title = kf::TLogFile(logPath, false).Title();
+    }
+    catch (const std::exception&)
+    {
+    }
+    kf::TTitleLock lock;
+    if (!lock.Acquire(title))
+    {
+        MessageBoxA(nullptr, kf::AlreadyRunningText(title).c_str(), kf::kAlreadyRunningCaption,
+                    MB_OK | MB_ICONEXCLAMATION);
+        return kf::kExitAlreadyRunning;
+    }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     TMainForm form(instance);

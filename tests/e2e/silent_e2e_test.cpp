@@ -110,7 +110,8 @@ protected:
         FSetup = FRoot + "\\Setup.exe";
         std::string none;
         ASSERT_EQ(RunWatched(set, FTemp, none), 0) << set;
-        std::string build = kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + FSetup + "\"";
+        std::string build = kftool + " build -C \"" + stage + "\" --version 1.2.3 --publisher \"Kitforge Tests\" \"" +
+                            script + "\" \"" + FSetup + "\"";
         ASSERT_EQ(RunWatched(build, FTemp, none), 0) << build;
     }
 
@@ -175,7 +176,8 @@ TEST_F(Silent, InstallAndUninstallWithNoWindow)
     EXPECT_EQ(Value(key, "NoModify"), "dword:1");
     EXPECT_EQ(Value(key, "NoRepair"), "dword:1");
     EXPECT_EQ(Value(key, "URLInfoAbout"), "http://www.example.com");
-    EXPECT_EQ(Value(key, "DisplayVersion"), "<missing>");
+    EXPECT_EQ(Value(key, "DisplayVersion"), "1.2.3");
+    EXPECT_EQ(Value(key, "Publisher"), "Kitforge Tests");
 
     // The quiet uninstall string as a package manager runs it: the process returns
     // only when everything is gone.
@@ -242,4 +244,19 @@ TEST_F(Silent, TooLittleSpaceOnTheDrive)
     EXPECT_NE(ReadFileBytes(log).find("There is insufficient disk space on this drive."), std::string::npos)
         << ReadFileBytes(log);
     EXPECT_FALSE(DirectoryExists(std::string(drive) + "\\Big"));
+}
+
+TEST_F(Silent, OneSetupPerTitleAtATime)
+{
+    // An interactive setup of the title waits at its welcome page.
+    TProcess first;
+    ASSERT_TRUE(StartWithTemp("\"" + FSetup + "\"", FTemp, first));
+    ASSERT_TRUE(kfdriver::WaitForTopWindow(FTitle, 30000, false, "KitforgeSetupWizard"));
+    std::string log = FRoot + "\\second.log";
+    std::string window;
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + FPlace + "\\App", FTemp, window), 1618);
+    EXPECT_EQ(window, "");
+    EXPECT_NE(ReadFileBytes(log).find("is already running"), std::string::npos) << ReadFileBytes(log);
+    first.Kill();
+    ExpectNothingInstalled();
 }

@@ -1,9 +1,10 @@
 // Entry of the installer stub, the head of every setup executable: checks that the
 // package behind it is whole, then shows the background and the wizard.
 #include "runtime/common/ShellInstallLib.h"
-#include "runtime/common/Win32Handles.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/MainFormUnit.h"
+#include "win32ui/Com.h"
+#include "win32ui/ErrorBox.h"
 
 #include <commctrl.h>
 
@@ -15,6 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     using namespace kf::installer;
     std::string title = kApplicationTitle;
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
         std::string setup = kf::ModuleFileName();
@@ -26,7 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         }
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
-        kf::TComApartment com; // the shell link object of the shortcuts
+        kf::ui::TComApartment com; // the shell link object of the shortcuts
         TMainForm form;
         form.FormCreate(setup);
         title = form.Title();
@@ -35,7 +37,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     catch (const std::exception& error)
     {
-        MessageBoxA(nullptr, StandardErrorText(error.what()).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+        kf::ui::ShowErrorBox(nullptr, error.what(), title.c_str());
         return 1;
     }
 }

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/uninstaller/UninstallMainForm.h"
+#include "win32ui/ErrorBox.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -32,14 +33,14 @@ int StartupCopy()
     return reinterpret_cast<INT_PTR>(started) > 32 ? 0 : 1;
 }
 
-int ShowDialog(HINSTANCE instance, const std::string& logPath)
+int ShowDialog(const std::string& logPath)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
     SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    TMainForm form(instance);
+    TMainForm form;
     if (!form.FormCreate(logPath))
         return 1;
     return form.Run();
@@ -47,18 +48,19 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
         std::vector<std::string> arguments = SplitCommandLine(GetCommandLineA());
         if (arguments.size() < 2)
             return StartupCopy();
-        return ShowDialog(instance, arguments[1]);
+        return ShowDialog(arguments[1]);
     }
     catch (const std::exception& error)
     {
-        MessageBoxA(nullptr, ErrorBoxText(error.what()).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+        kf::ui::ShowErrorBox(nullptr, error.what(), kApplicationTitle);
         return 1;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
+#include "win32ui/MessageLoop.h"
 
 #include <shellapi.h>
 
@@ -29,8 +30,9 @@ void TMainForm::FormCreate(const std::string& setupPath)
     installer.ReadSettings();
     const TINFReader& description = installer.Description();
 
-    CreateForm(kBackgroundClass, 0, installer.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr);
+    RegisterWindowClass(kBackgroundClass, nullptr);
+    CreateHandle(kBackgroundClass, 0, installer.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
     // Maximised before the wizard is placed, so that the wizard centres on the screen.
     ShowWindow(Handle(), SW_SHOWMAXIMIZED);
     HDC screen = GetDC(nullptr);
@@ -100,40 +102,9 @@ void TMainForm::Show()
     FWizard->Show();
 }
 
-int TMainForm::Run()
-{
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-    {
-        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        // IsDialogMessage gives the wizard its dialog keys: Tab, Enter, Esc, access keys.
-        if (!root || !IsDialogMessageA(root, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-    return static_cast<int>(message.wParam);
-}
+int TMainForm::Run() { return ui::RunMessageLoop(); }
 
-void TMainForm::Pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (message.message == WM_QUIT)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam)); // for the main loop
-            return;
-        }
-        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        if (!root || !IsDialogMessageA(root, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
+void TMainForm::Pump() { ui::PumpMessages(); }
 
 void TMainForm::NextStep()
 {
@@ -181,7 +152,7 @@ void TMainForm::PreviousStep()
 void TMainForm::RunCopy()
 {
     TInstaller& installer = *FInstaller;
-    std::string location = WindowText(FWizard->edtLocation);
+    std::string location = ui::WindowText(FWizard->edtLocation);
     switch (installer.Copy(location, FSystem, *FWizard))
     {
     case TCopyResult::Completed: NextStep(); break; // step 3: the group step
@@ -256,7 +227,7 @@ void TMainForm::FormPaint(HDC dc)
                                            client.bottom))
     {
         RECT rect = {0, band.Top, client.right, band.Bottom};
-        TGdiObject<HBRUSH> brush(CreateSolidBrush(band.Color & 0xFFFFFF));
+        ui::TBrush brush(CreateSolidBrush(band.Color & 0xFFFFFF));
         FillRect(dc, &rect, brush.Get());
     }
     HGDIOBJ oldFont = SelectObject(dc, FTitleFont.Get());

@@ -4,10 +4,11 @@
 // PreviousStep, which follow the step table of InstallerCore.
 #pragma once
 
-#include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallSystemWin32.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/WizardFormUnit.h"
+#include "win32ui/Gdi.h"
+#include "win32ui/Window.h"
 
 #include <memory>
 #include <string>
@@ -20,7 +21,7 @@
 namespace kf {
 namespace installer {
 
-class TMainForm : public TForm
+class TMainForm : public ui::TWindow
 {
 public:
     TMainForm();
@@ -67,7 +68,7 @@ private:
     std::unique_ptr<TInstaller> FInstaller;
     TWin32InstallSystem FSystem;
     std::unique_ptr<TWizardForm> FWizard;
-    TGdiObject<HFONT> FTitleFont;
+    ui::TFont FTitleFont;
     bool FEnded = false;
 };
 

@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/UninstallLog.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Com.h"
 #include "runtime/installer/InstallerCore.h"
 #include "tests/TestSupport.h"
 
@@ -26,6 +26,7 @@
 #include <vector>
 
 using namespace kf;
+using namespace kf::ui;
 using namespace kf::installer;
 using kfdriver::StartWithTemp;
 using kfdriver::TProcess;

@@ -12,7 +12,7 @@ if [ ! -x "$win_kftool" ]; then
     exit 77
 fi
 work="$(mktemp -d)"
-trap "[ -n \"${KEEP:-}\" ] || rm -rf \"$work\"" EXIT
+trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir -p tree/app/lang tree/app/docs/empty
 head -c 200000 /dev/urandom >tree/app/Tool.exe

@@ -16,7 +16,6 @@ namespace {
 
 #ifndef _WIN32
 std::unique_ptr<TCodePage> GCodePage;
-#endif
 
 bool ParseNumber(const std::string& text, int32_t& number)
 {
@@ -31,6 +30,7 @@ bool ParseNumber(const std::string& text, int32_t& number)
     }
     return true;
 }
+#endif
 
 } // namespace
 

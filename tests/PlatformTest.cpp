@@ -198,8 +198,9 @@ TEST(PosixCodePage, FileLayerSpellsNamesInTheCodePageAndListsThemInWindowsOrder)
     ASSERT_EQ(unlink((unicodeDir + "/\u4e2d.txt").c_str()), 0);
     for (const std::string& name : Names(sub))
     {
-        if (name != "." && name != "..")
-            EXPECT_TRUE(RemoveFile(sub + "/" + name)) << name;
+        if (name == "." || name == "..")
+            continue;
+        EXPECT_TRUE(RemoveFile(sub + "/" + name)) << name;
     }
     EXPECT_TRUE(RemoveEmptyDirectory(sub));
     EXPECT_FALSE(DirectoryExists(unicodeDir));

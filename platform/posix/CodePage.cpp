@@ -96,32 +96,39 @@ std::string Convert(const TIconv& cd, const std::string& text, const TInvalidHan
     }
 }
 
-// The character at the start of host text, as "U+4E2D" when it is valid UTF-8, or the
-// byte as "0xE9"; and its length in bytes.
-std::pair<std::string, size_t> DescribeHostChar(const char* at, size_t left)
+// The UTF-8 sequence at the start of text: its length, or 0 when it is not valid.
+size_t DecodeUtf8(const char* at, size_t left, char32_t& code)
 {
     unsigned char lead = static_cast<unsigned char>(at[0]);
     size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
                                                                    : lead >= 0xF0 && lead < 0xF5    ? 4
                                                                                                     : 0;
-    char text[16];
-    if (HostIsUtf8() && length > 1 && length <= left)
+    if (length == 0 || length > left)
+        return 0;
+    code = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i)
     {
-        uint32_t code = lead & (0x7F >> length);
-        bool valid = true;
-        for (size_t i = 1; i < length; ++i)
-        {
-            unsigned char next = static_cast<unsigned char>(at[i]);
-            valid = valid && (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (valid)
-        {
-            std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
-            return {text, length};
-        }
+        unsigned char next = static_cast<unsigned char>(at[i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (next & 0x3F);
     }
-    std::snprintf(text, sizeof text, "the byte 0x%02X", static_cast<unsigned>(lead));
+    return length;
+}
+
+// The character at the start of host text, as "U+4E2D" when it is valid UTF-8, or the
+// byte as "0xE9"; and its length in bytes.
+std::pair<std::string, size_t> DescribeHostChar(const char* at, size_t left)
+{
+    char text[24];
+    char32_t code = 0;
+    size_t length = HostIsUtf8() ? DecodeUtf8(at, left, code) : 0;
+    if (length > 1)
+    {
+        std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
+        return {text, length};
+    }
+    std::snprintf(text, sizeof text, "the byte 0x%02X", static_cast<unsigned>(static_cast<unsigned char>(at[0])));
     return {text, 1};
 }
 
@@ -202,17 +209,12 @@ std::u32string HostNameOrderKey(const std::string& hostName)
     std::u32string key;
     for (size_t i = 0; i < hostName.size();)
     {
-        unsigned char lead = static_cast<unsigned char>(hostName[i]);
-        char32_t code = lead;
-        size_t length = 1;
-        if (lead >= 0x80 && HostIsUtf8())
+        char32_t code = static_cast<unsigned char>(hostName[i]);
+        size_t length = HostIsUtf8() ? DecodeUtf8(hostName.data() + i, hostName.size() - i, code) : 1;
+        if (length == 0)
         {
-            std::pair<std::string, size_t> character = DescribeHostChar(hostName.data() + i, hostName.size() - i);
-            if (character.first.compare(0, 2, "U+") == 0)
-            {
-                length = character.second;
-                code = static_cast<char32_t>(std::stoul(character.first.substr(2), nullptr, 16));
-            }
+            code = static_cast<unsigned char>(hostName[i]); // not UTF-8: the byte itself
+            length = 1;
         }
         if (code >= 'a' && code <= 'z')
             code -= 'a' - 'A';

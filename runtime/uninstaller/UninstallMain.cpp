@@ -60,6 +60,8 @@ int StartupCopy(const kf::TSwitches& switches, kf::TSetupLog& log)
     if (!switches.LogPath.empty())
         commandLine += " \"/LOG=" + FullPath(switches.LogPath) + "\"";
     log.Close(); // the copy writes the log from now on
+    // A process's current directory cannot be removed: often the target folder itself.
+    SetCurrentDirectoryA(tempDir.c_str());
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

@@ -1,7 +1,7 @@
 // The Windows half of ShellInstallLib: special folders from the registry and the
 // uninstall registration.
 #include "runtime/common/ShellInstallLib.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Handle.h"
 
 #include <vector>
 
@@ -20,7 +20,7 @@ HKEY RootKey(TRegRoot root)
 
 std::string ReadRegistryString(TRegRoot root, const std::string& key, const std::string& value)
 {
-    TRegKey handle;
+    ui::TRegKey handle;
     if (RegOpenKeyExA(RootKey(root), key.c_str(), 0, KEY_READ, handle.Receive()) != ERROR_SUCCESS)
         return std::string();
     // Ask for the size first: a value may change between the two calls, so retry on
@@ -102,7 +102,7 @@ void RegisterUninstall(const std::string& keyName, const std::vector<TRegistryVa
 {
     if (!IsUsableUninstallKeyName(keyName))
         return;
-    TRegKey key;
+    ui::TRegKey key;
     std::string path = std::string(kUninstallKeyPath) + keyName;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)

@@ -3,10 +3,10 @@
 // missing levels; a folder made here exists before the copy and is not logged.
 #pragma once
 
-#include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/InstallerSteps.h"
 #include "runtime/installer/InstallerTexts.h"
+#include "win32ui/Window.h"
 
 #include <string>
 #include <vector>
@@ -14,7 +14,7 @@
 namespace kf {
 namespace installer {
 
-class TDirectorySelect : public TForm
+class TDirectorySelect : public ui::TWindow
 {
 public:
     explicit TDirectorySelect(IInstallSystem& system) : FSystem(system) {}

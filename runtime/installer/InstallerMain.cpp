@@ -5,11 +5,12 @@
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/TitleLock.h"
-#include "runtime/common/Win32Handles.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/InstallerTexts.h"
 #include "runtime/installer/MainFormUnit.h"
 #include "runtime/installer/SilentInstall.h"
+#include "win32ui/Com.h"
+#include "win32ui/ErrorBox.h"
 
 #include <commctrl.h>
 
@@ -35,7 +36,7 @@ int RunSilent(const std::string& setup, const kf::TSwitches& switches, kf::TSetu
     installer.ReadSettings();
     std::string location =
         switches.HasDirectory ? switches.Directory : DefaultLocation(installer.Description(), ReadBaseDirectories());
-    kf::TComApartment com; // the shell link object of the shortcuts
+    kf::ui::TComApartment com; // the shell link object of the shortcuts
     TWin32InstallSystem system;
     return RunSilentInstall(installer, location, system.DriveFreeSpace(DriveNumberFor(location)), system, log);
 }
@@ -49,6 +50,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     kf::TSetupLog log;
     if (!switches.LogPath.empty())
         log.Open(switches.LogPath);
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
         if (!switches.Error.empty())
@@ -87,7 +89,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             return RunSilent(setup, switches, log);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
-        kf::TComApartment com; // the shell link object of the shortcuts
+        kf::ui::TComApartment com; // the shell link object of the shortcuts
         TMainForm form;
         form.FormCreate(setup);
         title = form.Title();
@@ -100,7 +102,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     {
         log.Line(std::string("Error: ") + error.what());
         if (!switches.Silent)
-            MessageBoxA(nullptr, StandardErrorText(error.what()).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+            kf::ui::ShowErrorBox(nullptr, error.what(), title.c_str());
         return kf::kExitFailed;
     }
 }

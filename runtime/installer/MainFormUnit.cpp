@@ -3,6 +3,7 @@
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/installer/InstallerAppearance.h"
+#include "win32ui/MessageLoop.h"
 
 #include <shellapi.h>
 
@@ -31,8 +32,9 @@ void TMainForm::FormCreate(const std::string& setupPath)
                                                [] { return static_cast<uint32_t>(GetTickCount()); });
     TPageSetup setup = FModel->SetUp(ReadBaseDirectories());
 
-    CreateForm(kBackgroundClass, 0, setup.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr);
+    RegisterWindowClass(kBackgroundClass, nullptr);
+    CreateHandle(kBackgroundClass, 0, setup.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
     // Maximised before the wizard is placed, so that the wizard centres on the screen.
     ShowWindow(Handle(), SW_SHOWMAXIMIZED);
     HDC screen = GetDC(nullptr);
@@ -53,40 +55,9 @@ void TMainForm::Show()
     FWizard->Show();
 }
 
-int TMainForm::Run()
-{
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-    {
-        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        // IsDialogMessage gives the wizard its dialog keys: Tab, Enter, Esc, access keys.
-        if (!root || !IsDialogMessageA(root, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-    return static_cast<int>(message.wParam);
-}
+int TMainForm::Run() { return ui::RunMessageLoop(); }
 
-void TMainForm::Pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (message.message == WM_QUIT)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam)); // for the main loop
-            return;
-        }
-        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        if (!root || !IsDialogMessageA(root, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
+void TMainForm::Pump() { ui::PumpMessages(); }
 
 void TMainForm::ViewReadme()
 {
@@ -121,7 +92,7 @@ void TMainForm::FormPaint(HDC dc)
                                            client.bottom))
     {
         RECT rect = {0, band.Top, client.right, band.Bottom};
-        TGdiObject<HBRUSH> brush(CreateSolidBrush(band.Color & 0xFFFFFF));
+        ui::TBrush brush(CreateSolidBrush(band.Color & 0xFFFFFF));
         FillRect(dc, &rect, brush.Get());
     }
     HGDIOBJ oldFont = SelectObject(dc, FTitleFont.Get());

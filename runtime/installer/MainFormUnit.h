@@ -3,11 +3,12 @@
 // (TInstaller), the installer model, and the wizard that renders it.
 #pragma once
 
-#include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallSystemWin32.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/InstallerModel.h"
 #include "runtime/installer/WizardFormUnit.h"
+#include "win32ui/Gdi.h"
+#include "win32ui/Window.h"
 
 #include <memory>
 #include <string>
@@ -15,7 +16,7 @@
 namespace kf {
 namespace installer {
 
-class TMainForm : public TForm
+class TMainForm : public ui::TWindow
 {
 public:
     TMainForm();
@@ -54,7 +55,7 @@ private:
     TWin32InstallSystem FSystem;
     std::unique_ptr<TWizardForm> FWizard;
     std::unique_ptr<TInstallerModel> FModel;
-    TGdiObject<HFONT> FTitleFont;
+    ui::TFont FTitleFont;
     bool FEnded = false;
 };
 

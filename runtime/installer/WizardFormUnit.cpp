@@ -3,14 +3,15 @@
 #include "platform/Error.h"
 #include "runtime/installer/DirectorySelectForm.h"
 #include "runtime/installer/InstallerAppearance.h"
+#include "runtime/installer/LicensePrint.h"
+#include "runtime/installer/RichTextStream.h"
 #include "runtime/installer/MainFormUnit.h"
+#include "win32ui/Control.h"
+#include "win32ui/ErrorBox.h"
+#include "win32ui/Font.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <richedit.h>
-#include <winspool.h>
-
-#include <algorithm>
 
 namespace kf {
 namespace installer {
@@ -41,44 +42,11 @@ enum : int
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 
-// The rich-text box takes its document through EM_STREAMIN, piece by piece.
-struct TStreamSource
-{
-    const std::string* Text;
-    size_t Position;
-};
-
-DWORD CALLBACK StreamIn(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* got)
-{
-    auto* source = reinterpret_cast<TStreamSource*>(cookie);
-    size_t left = source->Text->size() - source->Position;
-    size_t count = left < static_cast<size_t>(size) ? left : static_cast<size_t>(size);
-    memcpy(buffer, source->Text->data() + source->Position, count);
-    source->Position += count;
-    *got = static_cast<LONG>(count);
-    return 0;
-}
-
-// A printer DC, its job and the dialog's global memory, released on every path.
-struct TPrintJob
-{
-    PRINTDLGA Dialog = {};
-    ~TPrintJob()
-    {
-        if (Dialog.hDC)
-            DeleteDC(Dialog.hDC);
-        if (Dialog.hDevMode)
-            GlobalFree(Dialog.hDevMode);
-        if (Dialog.hDevNames)
-            GlobalFree(Dialog.hDevNames);
-    }
-};
-
 } // namespace
 
 TWizardForm::TWizardForm(TMainForm& main) : FMain(main)
 {
-    FFont.Reset(CreateMessageFont());
+    FFont = ui::CreateMessageFont();
     FFaceBrush.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 }
 
@@ -94,9 +62,8 @@ TWizardForm::~TWizardForm()
 HWND TWizardForm::Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width,
                       int height, int id, DWORD exStyle)
 {
-    HWND control = CreateChild(Handle(), className, text, style, exStyle, x, y, width, height, id, FFont.Get());
-    if (FPlacedCount < static_cast<int>(sizeof(FPlaced) / sizeof(FPlaced[0])))
-        FPlaced[FPlacedCount++] = {control, page, true};
+    HWND control = ui::CreateControl(Handle(), className, text, style, exStyle, x, y, width, height, id, FFont.Get());
+    FPages.Add(control, page);
     return control;
 }
 
@@ -111,8 +78,8 @@ void TWizardForm::Create(HWND owner, const std::string& caption, bool hasImage)
     GetWindowRect(owner, &area);
     int x = area.left + (area.right - area.left - width) / 2;
     int y = area.top + (area.bottom - area.top - height) / 2;
-    CreateForm(kWizardClass, exStyle, caption.c_str(), style, x, y, width, height, owner,
-               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RegisterWindowClass(kWizardClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    CreateHandle(kWizardClass, exStyle, caption.c_str(), style, x, y, width, height, owner);
     // The rich-text box's window class lives in this library.
     FRichEdit = LoadLibraryA("riched20.dll");
 
@@ -162,17 +129,18 @@ void TWizardForm::Create(HWND owner, const std::string& caption, bool hasImage)
         Add(tabComplete, "BUTTON", "&Launch Program Now", WS_TABSTOP | BS_AUTOCHECKBOX, tx, 174, tw, 20, kIdLaunchNow);
     btnReadme = Add(tabComplete, "BUTTON", "&View Readme", kButton, tx, 206, 110, 25, kIdReadme);
 
-    bvlButtons = Add(-1, "STATIC", "", SS_ETCHEDHORZ, 8, 322, 468, 2, id++);
-    btnPrint = Add(-1, "BUTTON", "&Print", kButton, 8, 336, 80, 25, kIdPrint);
-    btnPrevious = Add(-1, "BUTTON", kPreviousCaption, kButton, 214, 336, 86, 25, kIdPrevious);
-    btnNext = Add(-1, "BUTTON", kNextCaption, kButton | BS_DEFPUSHBUTTON, 302, 336, 86, 25, kIdNext);
-    btnFinish = Add(-1, "BUTTON", "&Finish", kButton, 302, 336, 86, 25, kIdFinish);
-    btnCancel = Add(-1, "BUTTON", "&Cancel", kButton, 396, 336, 80, 25, kIdCancel);
+    const int row = ui::TPageControls::kEveryPage; // the button row, on every page
+    bvlButtons = Add(row, "STATIC", "", SS_ETCHEDHORZ, 8, 322, 468, 2, id++);
+    btnPrint = Add(row, "BUTTON", "&Print", kButton, 8, 336, 80, 25, kIdPrint);
+    btnPrevious = Add(row, "BUTTON", kPreviousCaption, kButton, 214, 336, 86, 25, kIdPrevious);
+    btnNext = Add(row, "BUTTON", kNextCaption, kButton | BS_DEFPUSHBUTTON, 302, 336, 86, 25, kIdNext);
+    btnFinish = Add(row, "BUTTON", "&Finish", kButton, 302, 336, 86, 25, kIdFinish);
+    btnCancel = Add(row, "BUTTON", "&Cancel", kButton, 396, 336, 80, 25, kIdCancel);
 
     if (!hasImage)
         for (HWND panel : {pnlImgInfo, imgInfo, pnlImgLocation, imgLocation, pnlImgInstalling, imgInstalling,
                            pnlImgCompleting, imgCompleting, pnlImgComplete, imgComplete})
-            Find(panel)->Visible = false;
+            FPages.SetOwnVisible(panel, false);
     SendMessageA(prgFile, PBM_SETRANGE32, 0, 1);
     SendMessageA(prgTotal, PBM_SETRANGE32, 0, 1);
 }
@@ -184,23 +152,10 @@ void TWizardForm::Show()
     SetFocus(btnNext);
 }
 
-TWizardForm::TPlaced* TWizardForm::Find(HWND control)
-{
-    for (int i = 0; i < FPlacedCount; ++i)
-        if (FPlaced[i].Handle == control)
-            return &FPlaced[i];
-    return nullptr;
-}
-
 void TWizardForm::ApplyVisibility()
 {
     HWND focus = GetFocus();
-    for (int i = 0; i < FPlacedCount; ++i)
-    {
-        const TPlaced& placed = FPlaced[i];
-        bool shown = placed.Visible && (placed.Page < 0 || placed.Page == FPage);
-        ShowWindow(placed.Handle, shown ? SW_SHOWNA : SW_HIDE);
-    }
+    FPages.Apply();
     // A focused control that went away leaves the keyboard with nowhere to go.
     if (focus && IsChild(Handle(), focus) && !IsWindowVisible(focus))
     {
@@ -214,15 +169,10 @@ void TWizardForm::ApplyVisibility()
     }
 }
 
-
-
 void TWizardForm::SetVisible(HWND control, bool visible)
 {
-    if (TPlaced* placed = Find(control))
-    {
-        placed->Visible = visible;
-        ApplyVisibility();
-    }
+    FPages.SetOwnVisible(control, visible);
+    ApplyVisibility();
 }
 
 bool TWizardForm::Usable(HWND control) const
@@ -244,17 +194,17 @@ void TWizardForm::Render(const TWizardState& state)
         SetWindowTextA(btnPrevious, state.PreviousCaption);
     bool finishAppears = state.FinishVisible && !FShownState.FinishVisible;
     bool installingAppears = state.Page == tabInstalling && FShownState.Page != tabInstalling;
-    Find(btnPrevious)->Visible = state.PreviousVisible;
-    Find(btnPrint)->Visible = state.PrintVisible;
-    Find(btnNext)->Visible = state.NextVisible;
-    Find(btnFinish)->Visible = state.FinishVisible;
-    Find(btnCancel)->Visible = state.CancelVisible;
+    FPages.SetOwnVisible(btnPrevious, state.PreviousVisible);
+    FPages.SetOwnVisible(btnPrint, state.PrintVisible);
+    FPages.SetOwnVisible(btnNext, state.NextVisible);
+    FPages.SetOwnVisible(btnFinish, state.FinishVisible);
+    FPages.SetOwnVisible(btnCancel, state.CancelVisible);
     EnableWindow(btnPrevious, state.PreviousEnabled);
     EnableWindow(btnNext, state.NextEnabled);
     EnableWindow(btnFinish, state.FinishEnabled);
     EnableWindow(btnCancel, state.CancelEnabled);
     EnableSpaceTimer(state.SpaceTimer);
-    FPage = state.Page;
+    FPages.SetPage(state.Page);
     FShownState = state;
     ApplyVisibility();
     if (installingAppears)
@@ -297,22 +247,12 @@ bool TWizardForm::LoadPictures(const std::string& bitmap)
     return true;
 }
 
-void TWizardForm::LoadLicense(const std::string& text)
-{
-    TStreamSource source = {&text, 0};
-    EDITSTREAM stream = {};
-    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-    stream.pfnCallback = StreamIn;
-    bool rtf = text.compare(0, 5, "{\\rtf") == 0;
-    SendMessageA(rchLicense, EM_STREAMIN, rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-}
-
 void TWizardForm::SetUpPages(const TPageSetup& setup)
 {
     SetWindowTextA(lblInfo, setup.Welcome.c_str());
     if (setup.HasLicense)
     {
-        LoadLicense(setup.License);
+        StreamRichText(rchLicense, setup.License);
         SetWindowTextA(lblLicenseAgree, setup.LicenseAgree.c_str());
     }
     SetWindowTextA(lblWhereToInstall, setup.WhereToInstall.c_str());
@@ -339,58 +279,6 @@ void TWizardForm::ShowSpace(const std::string& available, bool insufficient)
     SetVisible(lblInsufficientDiskSpace, insufficient);
 }
 
-
-bool TWizardForm::CheckPrinter()
-{
-    char name[512];
-    DWORD size = sizeof(name);
-    if (GetDefaultPrinterA(name, &size))
-        return true;
-    if (MessageBoxA(Handle(), kNoPrinterText, kNoPrinterCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        WinExec(kAddPrinterCommand, SW_SHOW);
-    return false;
-}
-
-void TWizardForm::CheckPrinterAndPrint()
-{
-    if (!CheckPrinter())
-        return;
-    TPrintJob job;
-    job.Dialog.lStructSize = sizeof(job.Dialog);
-    job.Dialog.hwndOwner = Handle();
-    job.Dialog.Flags = PD_PRINTSETUP | PD_RETURNDC;
-    if (!PrintDlgA(&job.Dialog) || !job.Dialog.hDC)
-        return;
-    HDC printer = job.Dialog.hDC;
-    std::string title = PrintJobTitle(FMain.Title());
-    DOCINFOA document = {};
-    document.cbSize = sizeof(document);
-    document.lpszDocName = title.c_str();
-    if (StartDocA(printer, &document) <= 0)
-        return;
-    // EM_FORMATRANGE works in twips.
-    int dpiX = GetDeviceCaps(printer, LOGPIXELSX), dpiY = GetDeviceCaps(printer, LOGPIXELSY);
-    FORMATRANGE range = {};
-    range.hdc = range.hdcTarget = printer;
-    range.rcPage = {0, 0, MulDiv(GetDeviceCaps(printer, PHYSICALWIDTH), 1440, dpiX),
-                    MulDiv(GetDeviceCaps(printer, PHYSICALHEIGHT), 1440, dpiY)};
-    range.rc = {720, 720, range.rcPage.right - 720, range.rcPage.bottom - 720};
-    LONG length = static_cast<LONG>(SendMessageA(rchLicense, WM_GETTEXTLENGTH, 0, 0));
-    range.chrg = {0, -1};
-    while (range.chrg.cpMin < length)
-    {
-        if (StartPage(printer) <= 0)
-            break;
-        range.rc = {720, 720, range.rcPage.right - 720, range.rcPage.bottom - 720};
-        LONG next = static_cast<LONG>(SendMessageA(rchLicense, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&range)));
-        EndPage(printer);
-        if (next <= range.chrg.cpMin)
-            break; // nothing fitted: stop rather than print blank pages forever
-        range.chrg.cpMin = next;
-    }
-    SendMessageA(rchLicense, EM_FORMATRANGE, FALSE, 0);
-    EndDoc(printer);
-}
 
 void TWizardForm::ShowProgress(const TProgressState& progress)
 {
@@ -442,7 +330,7 @@ void TWizardForm::Tell(TNotice notice, const std::string& text)
         MessageBoxA(Handle(), text.c_str(), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         break;
     case TNotice::LogError:
-        MessageBoxA(Handle(), StandardErrorText(text).c_str(), FMain.Title().c_str(), MB_OK | MB_ICONERROR);
+        ui::ShowErrorBox(Handle(), text, FMain.Title().c_str());
         break;
     }
 }
@@ -481,7 +369,8 @@ void TWizardForm::btnPrintClick()
         return;
     try
     {
-        CheckPrinterAndPrint();
+        if (CheckPrinter(Handle()))
+            PrintRichText(Handle(), rchLicense, PrintJobTitle(FMain.Title()));
     }
     catch (const std::exception&)
     {

@@ -4,8 +4,10 @@
 // forwards its events to the model; it decides nothing itself.
 #pragma once
 
-#include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallerModel.h"
+#include "win32ui/Gdi.h"
+#include "win32ui/PageControls.h"
+#include "win32ui/Window.h"
 
 #include <string>
 
@@ -14,7 +16,7 @@ namespace installer {
 
 class TMainForm;
 
-class TWizardForm : public TForm, public IWizardView
+class TWizardForm : public ui::TWindow, public IWizardView
 {
 public:
     explicit TWizardForm(TMainForm& main);
@@ -32,12 +34,6 @@ public:
     // Fills the five picture boxes from one bitmap file's bytes; false when it is no
     // usable bitmap.
     bool LoadPictures(const std::string& bitmap);
-    // RTF shown formatted, anything else as plain text.
-    void LoadLicense(const std::string& text);
-
-    void CheckPrinterAndPrint();
-    // False when there is no printer; the "No Printer" question has been asked then.
-    bool CheckPrinter();
 
     // IWizardView
     void Render(const TWizardState& state) override;
@@ -70,17 +66,9 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct TPlaced
-    {
-        HWND Handle;
-        int Page;     // -1: the button row, on every page
-        bool Visible; // the control's own visibility, as on a hidden tab sheet
-    };
-
     HWND Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width, int height,
              int id, DWORD exStyle = 0);
     void ApplyVisibility();
-    TPlaced* Find(HWND control);
     bool Usable(HWND control) const;
 
     void btnBrowseClick();
@@ -88,14 +76,12 @@ private:
     void btnReadmeClick();
 
     TMainForm& FMain;
-    TGdiObject<HFONT> FFont;
-    TGdiObject<HBRUSH> FFaceBrush;
-    TGdiObject<HBITMAP> FPictures[5];
+    ui::TFont FFont;
+    ui::TBrush FFaceBrush;
+    ui::TBitmap FPictures[5];
     HMODULE FRichEdit = nullptr; // riched20.dll, freed with the form
-    int FPage = tabInfo;
     bool FTimerOn = false;
-    TPlaced FPlaced[48] = {};
-    int FPlacedCount = 0;
+    ui::TPageControls FPages; // the page's controls, then the button row (every page)
     // What the installing page shows, so that only changes are drawn: under Wine a
     // themed progress bar repaints synchronously on every PBM_SETPOS.
     TProgressState FShown;

@@ -10,6 +10,7 @@
 #include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/uninstaller/UninstallMainForm.h"
+#include "win32ui/ErrorBox.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -125,7 +126,7 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
     return errors.empty() ? kf::kExitSuccess : kf::kExitFailed;
 }
 
-int ShowDialog(HINSTANCE instance, const std::string& logPath)
+int ShowDialog(const std::string& logPath)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
@@ -148,7 +149,7 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
     }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    TMainForm form(instance);
+    TMainForm form;
     if (!form.FormCreate(logPath))
         return 1;
     return form.Run();
@@ -156,12 +157,13 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     kf::TSwitches switches = kf::ParseUninstallSwitches(kf::CommandTail(GetCommandLineA()));
     kf::TSetupLog log;
     if (!switches.LogPath.empty())
         log.Open(switches.LogPath);
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
         if (!switches.Error.empty())
@@ -181,13 +183,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             return StartupCopy(switches, log);
         if (switches.Silent)
             return SilentRemoval(switches.Plain[0], log);
-        return ShowDialog(instance, switches.Plain[0]);
+        return ShowDialog(switches.Plain[0]);
     }
     catch (const std::exception& error)
     {
         log.Line(error.what());
         if (!switches.Silent)
-            MessageBoxA(nullptr, ErrorBoxText(error.what()).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+            kf::ui::ShowErrorBox(nullptr, error.what(), kApplicationTitle);
         return kf::kExitFailed;
     }
 }

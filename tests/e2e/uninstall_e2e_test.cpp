@@ -7,7 +7,7 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
 #include "runtime/common/UninstallLog.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Com.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "tests/TestSupport.h"
 
@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace kf;
+using namespace kf::ui;
 using namespace kfe2e;
 using kfdriver::StartWithTemp;
 using kfdriver::TProcess;

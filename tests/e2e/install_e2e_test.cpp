@@ -566,6 +566,8 @@ TEST_F(Install, ClosingEveryWindowDuringTheRollBackNeitherCrashesNorStopsIt)
     EXPECT_EQ(FSetup.WaitForExit(120000), 1); // cancelled, not a page fault
     EXPECT_FALSE(kfdriver::FindTopWindow(kCancelCaption, false, "#32770"));
     ExpectNothingInstalled();
+}
+
 namespace {
 
 // The wide name of an ANSI (code page 1252) text: what Explorer and the registry show.

@@ -267,10 +267,6 @@ TEST(Paths, ExistingAncestorEndsAtAnExistingFolderOrTheEmptyPath)
     system.Existing.insert("C:\\Apps\\");
     EXPECT_EQ(BrowseStartFolder("C:\\Apps\\Vendor\\Demo", system), "C:\\Apps\\");
     EXPECT_EQ(BrowseStartFolder("relative", system), "");
-
-    EXPECT_EQ(DirectoryPart("C:\\Apps\\lang\\de.ini"), "C:\\Apps\\lang\\");
-    EXPECT_EQ(DirectoryPart("C:file"), "C:");
-    EXPECT_EQ(DirectoryPart("file"), "");
 }
 
 TEST(Undo, DirectoryEntriesClimbOncePerCreatedLevel)

@@ -111,9 +111,6 @@ TEST(UninstallStartup, CopyGoesToTheTemporaryDirectoryUnlessRunningFromIt)
 
     EXPECT_EQ(RestartParameter("C:\\Program Files\\Demo\\"), "\"C:\\Program Files\\Demo\\uninstall.log\"");
     EXPECT_EQ(RestartParameter("C:\\Demo"), "\"C:\\Demo\\uninstall.log\"");
-    EXPECT_EQ(DirectoryPart("C:\\Program Files\\Demo\\uninstall.exe"), "C:\\Program Files\\Demo\\");
-    EXPECT_EQ(DirectoryPart("C:uninstall.exe"), "C:");
-    EXPECT_EQ(DirectoryPart("uninstall.exe"), "");
 }
 
 TEST(UninstallRemoval, FileFailureGivesTheLinePairWithTheReason)

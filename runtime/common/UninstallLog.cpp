@@ -4,7 +4,6 @@
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "runtime/common/ShellInstallLib.h"
 
 namespace kf {
 
@@ -45,24 +44,6 @@ const std::vector<std::string>& LogHeader()
         std::string(kLogHeaderWidth, '#'),
     };
     return header;
-}
-
-std::vector<std::string> DirectoryUndoLevels(const std::string& value)
-{
-    std::vector<std::string> levels;
-    size_t split = value.find(';');
-    if (split == std::string::npos)
-        return levels;
-    std::string relative = value.substr(0, split);
-    std::string full = value.substr(split + 1);
-    // ParentDir always shortens, so this ends after at most one pass per character.
-    while (!relative.empty())
-    {
-        levels.push_back(full);
-        relative = ParentDir(relative);
-        full = ParentDir(full);
-    }
-    return levels;
 }
 
 bool ParseLogLine(const std::string& line, std::string& kind, std::string& value)

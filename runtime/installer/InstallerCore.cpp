@@ -76,8 +76,7 @@ std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string&
     if (kind == "File")
         actions.push_back({true, value});
     else if (kind == "Directory")
-        for (const std::string& level : DirectoryUndoLevels(value))
-            actions.push_back({false, level});
+        ForEachDirectoryUndoLevel(value, [&actions](const std::string& level) { actions.push_back({false, level}); });
     return actions;
 }
 

@@ -77,7 +77,7 @@ struct TUndoAction
 };
 
 // What UndoEntry does for a log entry: "File" deletes it; "Directory" removes the
-// levels of DirectoryUndoLevels; any other kind nothing.
+// levels of ForEachDirectoryUndoLevel; any other kind nothing.
 std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string& value);
 
 // Deepest existing ancestor of installDir (the installDir itself when it exists), found

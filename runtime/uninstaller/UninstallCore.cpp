@@ -30,12 +30,13 @@ std::string ReasonLine(IRemovalSystem& system, uint32_t code) { return "       "
 
 void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, std::vector<std::string>& errors)
 {
-    for (const std::string& level : DirectoryUndoLevels(value))
+    ForEachDirectoryUndoLevel(value, [&](const std::string& level) {
         if (uint32_t code = system.RemoveDirectoryAt(level))
         {
             errors.push_back("Cannot remove directory: " + Quoted(level));
             errors.push_back(ReasonLine(system, code));
         }
+    });
 }
 
 void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, std::vector<std::string>& errors)

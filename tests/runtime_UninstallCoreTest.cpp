@@ -184,7 +184,8 @@ TEST(UninstallRemoval, OtherKindsChangeNothing)
 {
     TFakeSystem system;
     std::vector<std::string> errors;
-    for (const char* kind : {"Title", "Source", "file", "FILE", "directory", "registry key", "Shortcut", ""})
+    // "Backup" too: the kept copy it names is gone once the installation completed.
+    for (const char* kind : {"Title", "Source", "Backup", "file", "FILE", "directory", "registry key", "Shortcut", ""})
         RemoveEntry(kind, "C:\\Demo\\a.txt", system, errors);
     EXPECT_THAT(system.Calls, IsEmpty());
     EXPECT_THAT(errors, IsEmpty());

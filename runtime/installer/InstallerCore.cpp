@@ -80,6 +80,26 @@ std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string&
     return actions;
 }
 
+std::string KeptCopyPath(const std::string& original, int attempt)
+{
+    std::string path = original + ".~kfkept";
+    return attempt > 1 ? path + std::to_string(attempt) : path;
+}
+
+void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system)
+{
+    if (system.AttributesAt(copy.Kept) == kNoFile)
+        return;
+    uint32_t there = system.AttributesAt(copy.Original);
+    if (there != kNoFile && !(there & kAttrDirectory))
+    {
+        system.SetAttributesAt(copy.Original, kAttrNormal); // a read-only file would not go
+        system.DeleteFileAt(copy.Original);
+    }
+    if (system.MoveFileAt(copy.Kept, copy.Original))
+        system.SetAttributesAt(copy.Original, copy.Attributes);
+}
+
 TInstaller::TInstaller(const std::string& setupPath)
     : TInstaller(std::make_unique<TCompressionManager>(setupPath, false, true, true))
 {}
@@ -104,14 +124,74 @@ void TInstaller::ReadSettings()
         ImageName = FDescription.ReadValue(inf::kImage);
 }
 
-void TInstaller::StartLog(const std::string& relative)
+void TInstaller::StartLog(const std::string& relative, const TKeptCopy* earlierLog)
 {
     std::string logPath = AddBackslash(InstallDir) + kLogName;
     FLog = std::make_unique<TLogFile>(logPath, true);
     FLog->AddTitleEntry(Title);
     if (!relative.empty())
         FLog->AddDirectoryEntry(InstallDir, relative);
+    if (earlierLog)
+    {
+        FLog->AddBackupEntry(*earlierLog);
+        FKept.push_back(earlierLog->Kept);
+    }
     FLog->AddFileEntry(logPath);
+}
+
+bool TInstaller::PlanKeptCopy(const std::string& path, IInstallSystem& system, TKeptCopy& copy)
+{
+    uint32_t attributes = system.AttributesAt(path);
+    if (attributes == kNoFile || (attributes & kAttrDirectory))
+        return false;
+    copy.Original = path;
+    copy.Attributes = attributes;
+    copy.Kept.clear();
+    // A name taken by anything, even a kept copy of an earlier run, is never reused.
+    for (int attempt = 1; attempt <= 100; ++attempt)
+    {
+        std::string kept = KeptCopyPath(path, attempt);
+        if (system.AttributesAt(kept) == kNoFile)
+        {
+            copy.Kept = kept;
+            break;
+        }
+    }
+    return true;
+}
+
+bool TInstaller::MoveAside(const TKeptCopy& copy, IInstallSystem& system)
+{
+    if (copy.Kept.empty() || !system.MoveFileAt(copy.Original, copy.Kept))
+        return false;
+    system.SetAttributesAt(copy.Kept, copy.Attributes | kAttrHidden);
+    return true;
+}
+
+bool TInstaller::KeepAside(const std::string& path, IInstallSystem& system)
+{
+    TKeptCopy copy;
+    if (!PlanKeptCopy(path, system, copy))
+        return true;
+    if (copy.Kept.empty())
+        return false;
+    // Logged before the rename: a setup that dies right after it still has the record.
+    if (FLog)
+        FLog->AddBackupEntry(copy);
+    if (!MoveAside(copy, system))
+        return false;
+    FKept.push_back(copy.Kept);
+    return true;
+}
+
+void TInstaller::DiscardKeptCopies(IInstallSystem& system)
+{
+    for (const std::string& kept : FKept)
+    {
+        system.SetAttributesAt(kept, kAttrNormal);
+        system.DeleteFileAt(kept);
+    }
+    FKept.clear();
 }
 
 void TInstaller::CreatePath(const std::string& directory, IInstallSystem& system)
@@ -138,13 +218,21 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     InstallDir = location;
     TAncestor ancestor = FindExistingAncestor(InstallDir, system);
     system.ForceDirectories(InstallDir);
+    // An earlier installation's log goes aside rather than being truncated, so that a
+    // roll-back leaves that installation able to uninstall.
+    TKeptCopy earlierLog;
+    bool keptLog = PlanKeptCopy(AddBackslash(InstallDir) + kLogName, system, earlierLog) &&
+                   MoveAside(earlierLog, system);
     try
     {
-        StartLog(ancestor.Relative);
+        StartLog(ancestor.Relative, keptLog ? &earlierLog : nullptr);
     }
     catch (const std::exception& error)
     {
         FLog.reset();
+        FKept.clear();
+        if (keptLog)
+            RestoreKeptCopy(earlierLog, system);
         // What this step made for the log is taken away again; nothing else exists yet.
         if (!ancestor.Relative.empty())
             UndoEntry("Directory", ancestor.Relative + ";" + InstallDir, system);
@@ -199,17 +287,20 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
             CreatePath(directory, system);
             preparedDirectory = directory;
         }
-        FLog->AddFileEntry(destination); // before writing, so a roll-back gets a partial file too
-
-        bool failed = false;
-        InProgress = true;
-        try
+        // A missing entry writes nothing, so what stands there stays where it is.
+        bool failed = FPackage->GetEntrySize(entry) >= 0 && !KeepAside(destination, system);
+        if (!failed)
         {
-            FPackage->ExtractFile(entry, destination);
-        }
-        catch (const std::exception&)
-        {
-            failed = true;
+            FLog->AddFileEntry(destination); // before writing, so a roll-back gets a partial file too
+            InProgress = true;
+            try
+            {
+                FPackage->ExtractFile(entry, destination);
+            }
+            catch (const std::exception&)
+            {
+                failed = true;
+            }
         }
         InProgress = false;
         if (failed)
@@ -224,6 +315,7 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
         if (view.Pump())
             return AbortInstall(system, view);
     }
+    DiscardKeptCopies(system);
     return TCopyResult::Completed;
 }
 
@@ -310,6 +402,10 @@ void TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
 
 void TInstaller::UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system)
 {
+    TKeptCopy kept;
+    // A damaged "Backup" value restores nothing: a guessed path could replace a good file.
+    if (kind == kBackupKind && ParseKeptCopy(value, kept))
+        RestoreKeptCopy(kept, system);
     for (const TUndoAction& action : UndoActions(kind, value))
     {
         if (action.IsFile)

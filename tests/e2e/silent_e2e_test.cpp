@@ -6,10 +6,12 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "tests/TestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
+#include <vector>
 
 using namespace kf;
 using kfdriver::StartWithTemp;
@@ -259,4 +261,66 @@ TEST_F(Silent, OneSetupPerTitleAtATime)
     EXPECT_NE(ReadFileBytes(log).find("is already running"), std::string::npos) << ReadFileBytes(log);
     first.Kill();
     ExpectNothingInstalled();
+}
+
+namespace {
+
+// Every name under folder, folders included, as relative paths.
+void CollectNames(const std::string& folder, const std::string& prefix, std::vector<std::string>& names)
+{
+    for (const TDirEntry& entry : ListDirectory(folder))
+    {
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        names.push_back(prefix + entry.Name);
+        if (entry.Attributes & FILE_ATTRIBUTE_DIRECTORY)
+            CollectNames(folder + "\\" + entry.Name, prefix + entry.Name + "\\", names);
+    }
+}
+
+FILETIME WriteTime(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+} // namespace
+
+TEST_F(Silent, AFailedInstallationPutsBackWhatItWroteOver)
+{
+    std::string target = FPlace + "\\App";
+    std::string mine = target + "\\Help.txt";
+    std::string log = FRoot + "\\kept.log";
+    std::string window;
+    // The user's own file where the package writes one, and a folder where the last file
+    // (uninstall.exe) must go: the copy fails after it wrote over the user's file.
+    ASSERT_TRUE(ForceDirectories(target + "\\uninstall.exe"));
+    WriteFileBytes(mine, "the user's own notes");
+    FILETIME old = {0xEEB60000, 0x01CF461B}; // a whole second in 2014: any file system keeps it exactly
+    HANDLE file = CreateFileA(mine.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &old);
+    CloseHandle(file);
+    SetFileAttributesA(mine.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 2) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(mine), "the user's own notes");
+    FILETIME time = WriteTime(mine);
+    EXPECT_EQ(time.dwLowDateTime, old.dwLowDateTime);
+    EXPECT_EQ(time.dwHighDateTime, old.dwHighDateTime);
+    EXPECT_EQ(GetFileAttributesA(mine.c_str()), DWORD(FILE_ATTRIBUTE_READONLY));
+    std::vector<std::string> names;
+    CollectNames(target, "", names);
+    EXPECT_THAT(names, ::testing::UnorderedElementsAre("Help.txt", "uninstall.exe")); // nothing kept aside
+    EXPECT_EQ(Value(std::string(kUninstallKeyPath) + FTitle, "DisplayName"), "<no key>");
+
+    // Completed over it: the package's file replaces it and no kept copy remains.
+    ASSERT_TRUE(RemoveEmptyDirectory(target + "\\uninstall.exe"));
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(mine), FFiles["Help.txt"]);
+    names.clear();
+    CollectNames(target, "", names);
+    for (const std::string& name : names)
+        EXPECT_EQ(name.find(".~kfkept"), std::string::npos) << name;
+    EXPECT_EQ(window, "");
 }

@@ -682,6 +682,7 @@ TEST(Copy, EveryFileInPlaceAndTheLogInOrder)
     // Over a file of that name: replaced, and no kept copy stays behind.
     ASSERT_TRUE(ForceDirectories(target));
     WriteOldFile(target + "\\big.bin", "older", FILE_ATTRIBUTE_READONLY);
+    std::string attributes = std::to_string(GetFileAttributesA((target + "\\big.bin").c_str())); // Wine adds ARCHIVE
     EXPECT_EQ(installer.Copy(target, system, view), TCopyResult::Completed);
     EXPECT_EQ(kftest::ReadFileBytes(target + "\\big.bin"), big);
     EXPECT_FALSE(FileExists(KeptCopyPath(target + "\\big.bin", 1)));
@@ -690,7 +691,7 @@ TEST(Copy, EveryFileInPlaceAndTheLogInOrder)
     EXPECT_EQ(log.substr(log.find("Title:")), "Title: Demo\r\nFile: " + target +
                                                   "\\uninstall.log\r\nDirectory: lang\\;" + target +
                                                   "\\lang\\\r\nFile: " + target + "\\lang\\small.txt\r\nBackup: " +
-                                                  target + "\\big.bin|" + target + "\\big.bin.~kfkept|1\r\nFile: " +
+                                                  target + "\\big.bin|" + target + "\\big.bin.~kfkept|" + attributes + "\r\nFile: " +
                                                   target + "\\big.bin\r\n");
     EXPECT_EQ(view.TotalPosition, 2);
     EXPECT_EQ(view.TotalMaximum, 1);

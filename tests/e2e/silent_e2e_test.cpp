@@ -302,13 +302,14 @@ TEST_F(Silent, AFailedInstallationPutsBackWhatItWroteOver)
     SetFileTime(file, nullptr, nullptr, &old);
     CloseHandle(file);
     SetFileAttributesA(mine.c_str(), FILE_ATTRIBUTE_READONLY);
+    DWORD attributes = GetFileAttributesA(mine.c_str());
 
     EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 2) << ReadFileBytes(log);
     EXPECT_EQ(ReadFileBytes(mine), "the user's own notes");
     FILETIME time = WriteTime(mine);
     EXPECT_EQ(time.dwLowDateTime, old.dwLowDateTime);
     EXPECT_EQ(time.dwHighDateTime, old.dwHighDateTime);
-    EXPECT_EQ(GetFileAttributesA(mine.c_str()), DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(GetFileAttributesA(mine.c_str()), attributes);
     std::vector<std::string> names;
     CollectNames(target, "", names);
     EXPECT_THAT(names, ::testing::UnorderedElementsAre("Help.txt", "uninstall.exe")); // nothing kept aside

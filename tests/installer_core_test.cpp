@@ -365,6 +365,8 @@ TEST_F(Installing, WhatItWritesOverIsKeptAsideAndRestoredOrDiscarded)
     EXPECT_EQ(FSystem.Files[mine].Attributes, kAttrReadOnly | kAttrArchive);
     EXPECT_EQ(FSystem.Files.count(kept + "2"), 0u);
     EXPECT_EQ(FSystem.Files[kept].Bytes, "a copy an earlier run left"); // not this run's
+    // The restore shows the file's path, as its removal just before did.
+    EXPECT_EQ(std::count(FView.Labels.begin(), FView.Labels.end(), "Removing " + mine + "..."), 2);
 
     // Completed: the kept copy goes, read-only or not; the original's place is the new file's.
     FSystem.Files.erase(kept);

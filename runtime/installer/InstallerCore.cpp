@@ -390,7 +390,8 @@ void TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
     while (FLog->ReadPrevious(kind, value))
     {
         view.SetTotalLabel(kCancellingText);
-        view.SetInstallingFile(RemovingText(value));
+        // A "Backup" value shows its original path; no other value holds a "|".
+        view.SetInstallingFile(RemovingText(value.substr(0, value.find('|'))));
         view.SetFileProgress(1, 1);
         view.Pump();
         UndoEntry(kind, value, system);

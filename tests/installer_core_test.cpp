@@ -287,6 +287,24 @@ TEST(Undo, DirectoryEntriesClimbOncePerCreatedLevel)
     EXPECT_THAT(UndoActions("Directory", "C:\\no relative part"), IsEmpty());
 }
 
+// v1 made C:\A and C:\A\old; v2 ships a.txt again, drops old\o.txt, adds new\n.txt.
+TEST(Reinstall, AReinstallTakesOverTheEarlierEntriesOnceAndUndoesItsOwnFirst)
+{
+    std::vector<std::string> earlier = LogHeader();
+    for (const char* line : {"Title: Demo", "Directory: A;C:\\A", "File: C:\\A\\uninstall.log", "File: C:\\A\\a.txt",
+                             "Directory: old\\;C:\\A\\old\\", "File: C:\\A\\old\\o.txt", "", "Title: Demo 1"})
+        earlier.push_back(line);
+    std::vector<std::string> current = {"Title: Demo", "Backup: C:\\A\\uninstall.log|C:\\A\\uninstall.log.~kfkept|32",
+                                        "File: C:\\A\\uninstall.log", "Backup: C:\\A\\a.txt|C:\\A\\a.txt.~kfkept|32",
+                                        "File:  C:\\A\\a.txt", "Directory: new\\;C:\\A\\new\\", "File: C:\\A\\new\\n.txt"};
+    std::vector<std::string> merged = MergeLogEntries(earlier, current);
+    EXPECT_EQ(merged, (std::vector<std::string>{"Title: Demo", "Directory: A;C:\\A", "File: C:\\A\\uninstall.log",
+                                                "File: C:\\A\\a.txt", "Directory: old\\;C:\\A\\old\\",
+                                                "File: C:\\A\\old\\o.txt", "Directory: new\\;C:\\A\\new\\",
+                                                "File: C:\\A\\new\\n.txt"}));
+
+}
+
 // The log goes to a real file; on POSIX "<dir>/" + "\uninstall.log" is a file of that
 // odd name inside the scratch folder, which is all these checks need.
 class Installing : public ::testing::Test

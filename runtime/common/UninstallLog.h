@@ -109,6 +109,7 @@ public:
 
     // Lines held: a reader's whole file, header included; a writer's entries so far.
     int32_t Count() const { return static_cast<int32_t>(FLines.size()); }
+    const std::vector<std::string>& Lines() const { return FLines; }
     const std::string& Title() const { return FTitle; }
     const std::string& Source() const { return FSource; }
     const std::string& FileName() const { return FFileName; }

@@ -100,6 +100,31 @@ void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system)
         system.SetAttributesAt(copy.Original, copy.Attributes);
 }
 
+std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
+                                         const std::vector<std::string>& current)
+{
+    std::vector<std::string> merged, keys; // keys: kind ": " value, blanks around either trimmed
+    std::string kind, value;
+    if (!current.empty())
+        merged.push_back(current.front());
+    for (const std::vector<std::string>* lines : {&earlier, &current})
+        for (const std::string& line : *lines)
+        {
+            if (&line == &current.front() || !ParseLogLine(line, kind, value) || kind == "Title" ||
+                kind == kBackupKind)
+                continue;
+            std::string key = kind + ": " + value;
+            bool known = false;
+            for (const std::string& seen : keys)
+                known = known || seen == key;
+            if (known)
+                continue;
+            keys.push_back(key);
+            merged.push_back(line);
+        }
+    return merged;
+}
+
 TInstaller::TInstaller(const std::string& setupPath)
     : TInstaller(std::make_unique<TCompressionManager>(setupPath, false, true, true))
 {}
@@ -194,6 +219,24 @@ void TInstaller::DiscardKeptCopies(IInstallSystem& system)
     FKept.clear();
 }
 
+void TInstaller::CarryOverEarlierLog()
+{
+    if (!FLog || FEarlierLog.empty())
+        return;
+    std::vector<std::string> merged = MergeLogEntries(FEarlierLog, FLog->Lines());
+    FEarlierLog.clear();
+    try
+    {
+        // A new writer: the header, then every entry appended and closed in turn, so the
+        // file is complete up to each line written.
+        FLog = std::make_unique<TLogFile>(FLog->FileName(), true);
+        for (const std::string& line : merged)
+            FLog->WriteLine(line);
+    }
+    catch (const std::exception&)
+    {}
+}
+
 void TInstaller::CreatePath(const std::string& directory, IInstallSystem& system)
 {
     std::string rest = RemoveDoubleBackslash(directory);
@@ -238,6 +281,27 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
             UndoEntry("Directory", ancestor.Relative + ";" + InstallDir, system);
         view.ShowLogError(error.what());
         return TCopyResult::LogFailed;
+    }
+    if (keptLog)
+    {
+        // Read as the uninstaller reads it: the last "Title" entry names the installation.
+        std::string kind, value, title;
+        std::vector<std::string> lines;
+        try
+        {
+            TFile file(earlierLog.Kept, TFileMode::OpenRead);
+            std::string bytes(static_cast<size_t>(file.Size()), '\0');
+            if (!bytes.empty())
+                file.ReadExact(&bytes[0], static_cast<int32_t>(bytes.size()));
+            lines = SplitLines(bytes);
+        }
+        catch (const std::exception&)
+        {} // unreadable: this run's log alone, as before
+        for (const std::string& line : lines)
+            if (ParseLogLine(line, kind, value) && kind == "Title")
+                title = value;
+        if (title == Title)
+            FEarlierLog = std::move(lines);
     }
 
     for (const std::string& line : FDescription.ReadSection(inf::kDirectories))

@@ -120,6 +120,16 @@ enum class TCopyResult
     EndProgram,   // rolled back after a failure or a confirmed cancel
 };
 
+// The entries of a log that replaces an earlier installation's log of the same title:
+// the first line of current (this run's entries, in order: its title), then the entries of earlier
+// (a whole log file's lines) in their order, then current's other entries but those
+// earlier already holds. Undone newest first, everything this run added goes before
+// what the earlier installation left (files before the folders that hold them) and no
+// entry is undone twice. Titles but the first and "Backup" entries, whose copies are gone
+// once an installation completed, are left out, and so are comment and empty lines.
+std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
+                                         const std::vector<std::string>& current);
+
 // The run-time state of the stub and its installing operations.
 class TInstaller
 {
@@ -159,6 +169,10 @@ public:
     bool KeepAside(const std::string& path, IInstallSystem& system);
     // The copy completed: no roll-back can come any more, the kept copies are deleted.
     void DiscardKeptCopies(IInstallSystem& system);
+    // The installation completed over an earlier one of the same title: the log takes
+    // over the earlier log's entries (MergeLogEntries), so one uninstall removes what
+    // every version installed. Errors are ignored: the log of this run stays.
+    void CarryOverEarlierLog();
 
     // State of the run.
     std::string Title = "product";
@@ -194,6 +208,7 @@ private:
     TINFReader FDescription;
     std::unique_ptr<TLogFile> FLog;
     std::vector<std::string> FKept; // the copies moved aside in this run
+    std::vector<std::string> FEarlierLog; // lines of the earlier log of this title
 };
 
 } // namespace installer

@@ -325,3 +325,33 @@ TEST_F(Silent, AFailedInstallationPutsBackWhatItWroteOver)
         EXPECT_EQ(name.find(".~kfkept"), std::string::npos) << name;
     EXPECT_EQ(window, "");
 }
+
+TEST_F(Silent, AReinstallCarriesTheEarlierEntriesSoOneUninstallRemovesBoth)
+{
+    // v2: the same title without docs\guide.txt, with a file of its own.
+    std::string stage = FRoot + "\\stage2", script = FRoot + "\\v2.kfs", setup = FRoot + "\\Setup2.exe";
+    ForceDirectories(stage + "\\app");
+    WriteFileBytes(stage + "\\app\\Help.txt", "Help for version 2\r\n");
+    WriteFileBytes(stage + "\\app\\new.txt", "new in version 2\r\n");
+    std::string kftool = "\"" + Bin("kftool.exe") + "\"", window;
+    ASSERT_EQ(RunWatched(kftool + " script set \"" + script + "\" \"TITLE=" + FTitle + "\" BASEDIR=3 DIR=v2 " +
+                             "ADDFILES=0 ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 \"STARTMENU=" + FGroup + "\"",
+                         FTemp, window),
+              0);
+    ASSERT_EQ(RunWatched(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", FTemp, window), 0);
+
+    std::string target = FPlace + "\\App", log = FRoot + "\\v2.log";
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_EQ(RunWatched("\"" + setup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(target + "\\Help.txt"), "Help for version 2\r\n");
+    EXPECT_EQ(ReadFileBytes(target + "\\docs\\guide.txt"), FFiles["docs\\guide.txt"]);
+    std::string entries = ReadFileBytes(target + "\\uninstall.log");
+    EXPECT_EQ(entries.find("Backup:"), std::string::npos) << entries;
+    EXPECT_EQ(entries.find("File: " + target + "\\Help.txt"), entries.rfind("File: " + target + "\\Help.txt"));
+
+    std::string removal = FRoot + "\\v2-removal.log";
+    EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S /LOG=" + removal, FTemp, window, target), 0)
+        << ReadFileBytes(removal);
+    ExpectNothingInstalled();
+    EXPECT_FALSE(DirectoryExists(FPlace));
+}

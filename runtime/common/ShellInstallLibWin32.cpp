@@ -98,8 +98,7 @@ std::string GetGroupDir(const std::string& group, int scope)
     return path;
 }
 
-void RegisterUninstall(const std::string& keyName, const std::string& displayName,
-                       const std::string& uninstallCommand)
+void RegisterUninstall(const std::string& keyName, const std::vector<TRegistryValue>& values)
 {
     if (!IsUsableUninstallKeyName(keyName))
         return;
@@ -108,11 +107,29 @@ void RegisterUninstall(const std::string& keyName, const std::string& displayNam
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key.Get(), "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(displayName.c_str()),
-                   static_cast<DWORD>(displayName.size() + 1));
-    RegSetValueExA(key.Get(), "UninstallString", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(uninstallCommand.c_str()),
-                   static_cast<DWORD>(uninstallCommand.size() + 1));
+    for (const TRegistryValue& value : values)
+    {
+        if (value.IsNumber)
+        {
+            DWORD number = value.Number;
+            RegSetValueExA(key.Get(), value.Name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                           sizeof(number));
+        }
+        else
+            RegSetValueExA(key.Get(), value.Name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.Text.c_str()),
+                           static_cast<DWORD>(value.Text.size() + 1));
+    }
+}
+
+void RegisterUninstall(const std::string& keyName, const std::string& displayName,
+                       const std::string& uninstallCommand)
+{
+    TRegistryValue name, command;
+    name.Name = "DisplayName";
+    name.Text = displayName;
+    command.Name = "UninstallString";
+    command.Text = uninstallCommand;
+    RegisterUninstall(keyName, {name, command});
 }
 
 void UnregisterUninstall(const std::string& keyName)

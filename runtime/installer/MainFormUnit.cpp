@@ -1,5 +1,6 @@
 #include "runtime/installer/MainFormUnit.h"
 
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "win32ui/MessageLoop.h"
 
@@ -139,7 +140,7 @@ void TMainForm::PreviousStep()
                         MB_YESNO | MB_ICONQUESTION) == IDYES)
         {
             installer.Finished = true;
-            EndProgram();
+            EndProgram(kExitCancelled);
         }
         return;
     }
@@ -155,7 +156,7 @@ void TMainForm::RunCopy()
     switch (installer.Copy(location, FSystem, *FWizard))
     {
     case TCopyResult::Completed: NextStep(); break; // step 3: the group step
-    case TCopyResult::EndProgram: EndProgram(); break;
+    case TCopyResult::EndProgram: EndProgram(installer.Failed ? kExitFailed : kExitCancelled); break;
     case TCopyResult::LogFailed: break;             // stays on the location page
     }
 }
@@ -170,7 +171,7 @@ void TMainForm::RunFinish()
 {
     TWizardForm& wizard = *FWizard;
     FInstaller->Finish(wizard.Checked(wizard.chkDesktopIcon), wizard.Checked(wizard.chkLaunchNow), FSystem);
-    EndProgram();
+    EndProgram(kExitSuccess);
 }
 
 int64_t TMainForm::EstimateSpace() const
@@ -195,10 +196,16 @@ void TMainForm::AbortInstall()
 {
     FWizard->DisableButtons();
     if (FInstaller->AbortInstall(FSystem, *FWizard))
-        EndProgram();
+        EndProgram(kExitCancelled);
 }
 
-void TMainForm::EndProgram()
+void TMainForm::SetLocation(const std::string& location)
+{
+    SetWindowTextA(FWizard->edtLocation, location.c_str());
+    FWizard->UpdateSpace();
+}
+
+void TMainForm::EndProgram(int exitCode)
 {
     if (FEnded)
         return;
@@ -208,7 +215,7 @@ void TMainForm::EndProgram()
     ShowWindow(Handle(), SW_HIDE);
     // The log is freed with the background window (FormClose).
     FInstaller->FreeLog();
-    PostQuitMessage(0);
+    PostQuitMessage(exitCode);
 }
 
 void TMainForm::FormPaint(HDC dc)
@@ -268,7 +275,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (FInstaller->Busy || FInstaller->InProgress || FInstaller->StepIndex == 4)
             PostMessageA(FWizard->Handle(), WM_CLOSE, 0, 0); // the wizard's abort question
         else if (FormCloseQuery())
-            EndProgram();
+            EndProgram(kExitCancelled);
         return 0;
     }
     return Default(message, wParam, lParam);

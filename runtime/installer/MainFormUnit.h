@@ -42,8 +42,11 @@ public:
     void ViewReadme();
     // Cancel confirmed: the buttons go, then the abort (which may end the program).
     void AbortInstall();
-    // Ends the program: no question, the windows go and the message loop ends.
-    void EndProgram();
+    // Ends the program: no question, the windows go and the message loop ends; Run
+    // returns exitCode (kExitSuccess, kExitCancelled or kExitFailed).
+    void EndProgram(int exitCode);
+    // /D=: the location the wizard proposes.
+    void SetLocation(const std::string& location);
 
     // Dispatches waiting messages with the dialog keys of the window they are for.
     void Pump();

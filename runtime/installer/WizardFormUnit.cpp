@@ -1,5 +1,7 @@
 #include "runtime/installer/WizardFormUnit.h"
 
+#include "runtime/common/SetupSwitches.h"
+
 #include "platform/Error.h"
 #include "runtime/installer/DirectorySelectForm.h"
 #include "runtime/installer/MainFormUnit.h"
@@ -555,7 +557,8 @@ bool TWizardForm::FormCloseQuery()
 
 void TWizardForm::FormClose()
 {
-    FMain.EndProgram();
+    // Closed on the complete page, the installation is in place all the same.
+    FMain.EndProgram(FMain.Installer().StepIndex == tabComplete ? kExitSuccess : kExitCancelled);
 }
 
 LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

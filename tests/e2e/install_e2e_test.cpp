@@ -437,7 +437,7 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_TRUE(FileExists(desktopLink));
     std::string key = std::string(kUninstallKeyPath) + f.Title;
     EXPECT_EQ(RegistryString(key, "DisplayName"), f.Title + " (remove only)");
-    EXPECT_EQ(RegistryString(key, "UninstallString"), f.Target + "\\uninstall.exe");
+    EXPECT_EQ(RegistryString(key, "UninstallString"), "\"" + f.Target + "\\uninstall.exe\"");
 
     std::set<std::string> during;
     Walk("C:\\", during, skip);
@@ -478,7 +478,7 @@ TEST_F(Install, CancelDuringTheCopyLeavesNothingBehind)
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
     ASSERT_TRUE(kfdriver::Click(cancel));
     EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), AbortQuestion(f.Title));
-    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 1); // cancelled
     ExpectNothingInstalled();
     EXPECT_FALSE(FileExists(GetDesktopDir(0) + "\\Demo Tool.LNK"));
 }
@@ -535,7 +535,7 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
         EXPECT_EQ(AnswerBox(kCancelCaption, abort ? "&Yes" : "&No"), AbortQuestion(title));
         if (abort)
         {
-            EXPECT_EQ(FSetup.WaitForExit(120000), 0);
+            EXPECT_EQ(FSetup.WaitForExit(120000), 1); // cancelled
             ExpectNothingInstalled();
             EXPECT_EQ(RegistryString(std::string(kUninstallKeyPath) + title, "DisplayName"), "");
         }
@@ -625,7 +625,7 @@ TEST_F(Install, BrowseWalksTheFolderListAndCreatesTheChosenPath)
 
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Cancel")));
     EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), CloseQuestion(f.Title));
-    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 1); // cancelled
     EXPECT_TRUE(DirectoryExists(chosen)); // made by Browse before any copy: not the setup's to undo
 }
 
@@ -651,7 +651,7 @@ TEST_F(Install, AFileThatCannotBeWrittenIsReportedAndRolledBack)
         ToLocationPage(wizard);
         ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
         EXPECT_EQ(AnswerBox(kErrorCaption, "OK"), InstallErrorText(blocked)) << folder;
-        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2); // failed, after the roll-back
         held.Reset();
         // The target existed before this run: it stays with what blocked the copy.
         EXPECT_TRUE(folder ? DirectoryExists(blocked) : ReadFileBytes(blocked) == "old");
@@ -697,7 +697,7 @@ TEST_F(Install, TooLittleSpaceKeepsTheLocationPage)
 
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Cancel")));
     EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), CloseQuestion(f.Title));
-    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 1); // cancelled
     RemoveEmptyDirectory(small);
 }
 

@@ -26,7 +26,8 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-const char kBuildUsage[] = "usage: kftool build [-C DIR] SCRIPT.kfs [OUTPUT.exe]\n";
+const char kBuildUsage[] =
+    "usage: kftool build [-C DIR] [--version X] [--publisher Y] SCRIPT.kfs [OUTPUT.exe]\n";
 
 bool IsAbsolute(const std::string& path)
 {
@@ -113,18 +114,24 @@ private:
 
 int RunBuildCommand(const std::vector<std::string>& args)
 {
-    std::string base;
+    std::string base, version, publisher;
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i)
     {
-        if (args[i] == "-C")
+        std::string* value = args[i] == "-C"            ? &base
+                             : args[i] == "--version"   ? &version
+                             : args[i] == "--publisher" ? &publisher
+                                                        : nullptr;
+        if (value)
         {
-            if (i + 1 >= args.size() || args[i + 1].empty())
+            // A line break would end the description's section early.
+            if (i + 1 >= args.size() || args[i + 1].empty() ||
+                args[i + 1].find_first_of("\r\n") != std::string::npos)
             {
                 std::fputs(kBuildUsage, stderr);
                 return kExitUsage;
             }
-            base = args[++i];
+            *value = args[++i];
         }
         else if (args[i].size() > 1 && args[i][0] == '-')
         {
@@ -160,6 +167,8 @@ int RunBuildCommand(const std::vector<std::string>& args)
     }
     if (!base.empty())
         ResolvePaths(settings, base);
+    settings.DisplayVersion = version;
+    settings.Publisher = publisher;
     std::string output = positional.size() > 1 ? positional[1] : DefaultSetupFileName(settings.Title);
 
     TCommandObserver observer(KF_ISATTY(stderr) != 0);

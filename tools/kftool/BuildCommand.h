@@ -7,7 +7,8 @@
 
 namespace kftool {
 
-// args: [-C DIR] SCRIPT.kfs [OUTPUT.exe] (the words after "build"). Relative paths in
+// args: [-C DIR] [--version X] [--publisher Y] SCRIPT.kfs [OUTPUT.exe] (the words after
+// "build"); version and publisher go into the uninstall registration. Relative paths in
 // the script resolve from DIR (default: the current directory); OUTPUT defaults to the
 // title's proposed file name in the current directory. Prints a summary on success;
 // on failure "Error creating installation." and the reason, exit status 1; 2 for

@@ -45,11 +45,11 @@ int RunSilent(const std::string& setup, const kf::TSwitches& switches, kf::TSetu
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     std::string title = kApplicationTitle;
-    kf::ui::SetErrorCaption(kApplicationTitle);
     kf::TSwitches switches = kf::ParseInstallSwitches(kf::CommandTail(GetCommandLineA()));
     kf::TSetupLog log;
     if (!switches.LogPath.empty())
         log.Open(switches.LogPath);
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
         if (!switches.Error.empty())

@@ -159,11 +159,11 @@ int ShowDialog(const std::string& logPath)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    kf::ui::SetErrorCaption(kApplicationTitle);
     kf::TSwitches switches = kf::ParseUninstallSwitches(kf::CommandTail(GetCommandLineA()));
     kf::TSetupLog log;
     if (!switches.LogPath.empty())
         log.Open(switches.LogPath);
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
         if (!switches.Error.empty())

@@ -5,6 +5,7 @@
 #include "builder/build/SetupBuilder.h"
 #include "platform/FileSystem.h"
 #include "resources/EmbeddedStubs.h"
+#include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
 
 #include <chrono>
@@ -182,7 +183,7 @@ int RunBuildCommand(const std::vector<std::string>& args)
         PrintError(observer.FSubject, observer.FMessage);
         return kExitFailure;
     }
-    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", output.c_str(), observer.FFiles,
+    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", ForTerminal(output).c_str(), observer.FFiles,
                 static_cast<long long>(observer.FBytesIn), static_cast<long long>(FileSizeAt(output)), seconds);
     return kExitOk;
 }

@@ -17,8 +17,14 @@ struct TPeLayout
     uint32_t CertSize = 0;
 };
 
-uint32_t Le16(const uint8_t* p) { return p[0] | uint32_t(p[1]) << 8; }
-uint32_t Le32(const uint8_t* p) { return static_cast<uint32_t>(DecodeLE32(p)); }
+uint32_t Le16(const uint8_t* p)
+{
+    return p[0] | uint32_t(p[1]) << 8;
+}
+uint32_t Le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(DecodeLE32(p));
+}
 
 // Reads up to size bytes at position; fewer at the end of the file.
 std::vector<uint8_t> ReadAt(TFile& file, int64_t position, int32_t size)

@@ -20,9 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (line.find_first_of("\r\n") != std::string::npos)
             std::abort();
 
-    std::vector<std::string> names = {"title", "files", "directories", "program group", "group icons",
-                                      "desktop icons", "run and wait", "launch", "license", "readme", "image",
-                                      "basedir", "defaultdir", "browse button", "background start color",
+    std::vector<std::string> names = {"title",
+                                      "files",
+                                      "directories",
+                                      "program group",
+                                      "group icons",
+                                      "desktop icons",
+                                      "run and wait",
+                                      "launch",
+                                      "license",
+                                      "readme",
+                                      "image",
+                                      "basedir",
+                                      "defaultdir",
+                                      "browse button",
+                                      "background start color",
                                       "background end color"};
     for (const std::string& line : reader.Lines()) // and whatever the input names itself
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && names.size() < 64)

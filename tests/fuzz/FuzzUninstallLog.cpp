@@ -2,9 +2,9 @@
 // write access can edit it. Reading it and undoing every entry (against a system that
 // only counts) must end without crashing; the undo may not ask for more operations
 // than the log's bytes could describe.
+#include "FuzzSupport.h"
 #include "runtime/common/UninstallLog.h"
 #include "runtime/uninstaller/UninstallCore.h"
-#include "FuzzSupport.h"
 
 #include <cstdlib>
 
@@ -51,7 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort(); // each call needs at least a byte of the log behind it
     }
     catch (const std::exception&)
-    {
-    }
+    {}
     return 0;
 }

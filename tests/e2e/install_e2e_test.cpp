@@ -728,18 +728,18 @@ TEST_F(Install, DamagedSetupFilesSayThatAndChangeNothing)
 }
 
 // Signed setups start, install and keep their signatures: built with the author's
-// --sign command (osslsigncode through tests/sign_tool.sh, a Unix program Wine starts
-// through a link named .exe: KF_SIGN_TOOL), then dual-signed and unsigned again. One
-// package byte changed after signing makes the setup damaged.
+// --sign command (osslsigncode through tests/sign_tool.cmd: KF_SIGN_TOOL), then
+// dual-signed and unsigned again. One package byte changed after signing makes the
+// setup damaged.
 TEST_F(Install, SignedSetupsInstallWithASignedUninstaller)
 {
     const char* tool = std::getenv("KF_SIGN_TOOL");
     if (!tool || !*tool)
         GTEST_SKIP() << "no signing tool (KF_SIGN_TOOL)";
-    const std::string sign = tool;
+    const std::string sign = std::string("cmd /c ") + tool;
     std::string kftool = "\"" + Bin("kftool.exe") + "\"";
     std::string signedSetup = f.Root + "\\Signed.exe", dual = f.Root + "\\Dual.exe", removed = f.Root + "\\Removed.exe";
-    std::string build = kftool + " build --sign \"" + sign + " sign {}\" -C \"" + f.Stage + "\" \"" + f.Root +
+    std::string build = kftool + " build --sign \"" + tool + " sign {}\" -C \"" + f.Stage + "\" \"" + f.Root +
                         "\\e2e.kfs\" \"" + signedSetup + "\"";
     ASSERT_EQ(RunToEnd(build, f.Temp), 0) << build;
     ASSERT_TRUE(CopyFileA(signedSetup.c_str(), dual.c_str(), FALSE));

@@ -21,7 +21,12 @@ void TSetupLog::Line(const std::string& text)
 {
     if (!FFile.IsOpen())
         return;
-    std::string line = text + "\r\n";
+    // One line per record: the message boxes' texts break with lone CRs.
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    line += "\r\n";
     try
     {
         FFile.WriteExact(line.data(), static_cast<int32_t>(line.size()));

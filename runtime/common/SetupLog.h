@@ -16,7 +16,8 @@ public:
     // installation it records: false, and the run goes on without it.
     bool Open(const std::string& path);
     bool IsOpen() const { return FFile.IsOpen(); }
-    // The text and CR LF; nothing when the log is not open; write errors are ignored.
+    // The text, its line breaks made blanks, and CR LF; nothing when the log is not
+    // open; write errors are ignored.
     void Line(const std::string& text);
     // Hands the file over, to another process for example.
     void Close() { FFile = TFile(); }

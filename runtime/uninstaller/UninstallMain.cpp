@@ -6,9 +6,11 @@
 #include "platform/FileSystem.h"
 #include "runtime/common/SetupLog.h"
 #include "runtime/common/SetupSwitches.h"
+#include "runtime/common/TitleLock.h"
 #include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/uninstaller/UninstallMainForm.h"
+#include "win32ui/ErrorBox.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -60,6 +62,8 @@ int StartupCopy(const kf::TSwitches& switches, kf::TSetupLog& log)
     if (!switches.LogPath.empty())
         commandLine += " \"/LOG=" + FullPath(switches.LogPath) + "\"";
     log.Close(); // the copy writes the log from now on
+    // A process's current directory cannot be removed: often the target folder itself.
+    SetCurrentDirectoryA(tempDir.c_str());
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -103,6 +107,12 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
         log.Line(CannotOpenLogMessage(logPath) + " (" + error.what() + ")");
         return kf::kExitFailed;
     }
+    kf::TTitleLock lock;
+    if (!lock.Acquire(uninstallLog->Title()))
+    {
+        log.Line("Error: " + kf::AlreadyRunningText(uninstallLog->Title()));
+        return kf::kExitAlreadyRunning;
+    }
     log.Line("Removing " + uninstallLog->Title() + " as recorded in " + logPath);
     TWin32RemovalSystem system;
     std::string program = kf::ModuleFileName();
@@ -116,14 +126,30 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
     return errors.empty() ? kf::kExitSuccess : kf::kExitFailed;
 }
 
-int ShowDialog(HINSTANCE instance, const std::string& logPath)
+int ShowDialog(const std::string& logPath)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
     SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
+    // A log that cannot be read is the dialog's to report.
+    std::string title;
+    try
+    {
+        title = kf::TLogFile(logPath, false).Title();
+    }
+    catch (const std::exception&)
+    {
+    }
+    kf::TTitleLock lock;
+    if (!lock.Acquire(title))
+    {
+        MessageBoxA(nullptr, kf::AlreadyRunningText(title).c_str(), kf::kAlreadyRunningCaption,
+                    MB_OK | MB_ICONEXCLAMATION);
+        return kf::kExitAlreadyRunning;
+    }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    TMainForm form(instance);
+    TMainForm form;
     if (!form.FormCreate(logPath))
         return 1;
     return form.Run();
@@ -131,12 +157,13 @@ int ShowDialog(HINSTANCE instance, const std::string& logPath)
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     kf::TSwitches switches = kf::ParseUninstallSwitches(kf::CommandTail(GetCommandLineA()));
     kf::TSetupLog log;
     if (!switches.LogPath.empty())
         log.Open(switches.LogPath);
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
         if (!switches.Error.empty())
@@ -156,13 +183,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             return StartupCopy(switches, log);
         if (switches.Silent)
             return SilentRemoval(switches.Plain[0], log);
-        return ShowDialog(instance, switches.Plain[0]);
+        return ShowDialog(switches.Plain[0]);
     }
     catch (const std::exception& error)
     {
         log.Line(error.what());
         if (!switches.Silent)
-            MessageBoxA(nullptr, ErrorBoxText(error.what()).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+            kf::ui::ShowErrorBox(nullptr, error.what(), kApplicationTitle);
         return kf::kExitFailed;
     }
 }

@@ -5,6 +5,7 @@
 #include "builder/build/SetupBuilder.h"
 #include "platform/FileSystem.h"
 #include "resources/EmbeddedStubs.h"
+#include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
 #include "tools/kftool/Signing.h"
 
@@ -28,7 +29,8 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-const char kBuildUsage[] = "usage: kftool build [-C DIR] [--sign \"COMMAND\"] SCRIPT.kfs [OUTPUT.exe]\n";
+const char kBuildUsage[] = "usage: kftool build [-C DIR] [--version X] [--publisher Y] [--sign \"COMMAND\"]\n"
+                           "                    SCRIPT.kfs [OUTPUT.exe]\n";
 
 bool IsAbsolute(const std::string& path)
 {
@@ -115,19 +117,25 @@ private:
 
 int RunBuildCommand(const std::vector<std::string>& args)
 {
-    std::string base;
+    std::string base, version, publisher;
     std::string signCommand;
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i)
     {
-        if (args[i] == "-C")
+        std::string* value = args[i] == "-C"            ? &base
+                             : args[i] == "--version"   ? &version
+                             : args[i] == "--publisher" ? &publisher
+                                                        : nullptr;
+        if (value)
         {
-            if (i + 1 >= args.size() || args[i + 1].empty())
+            // A line break would end the description's section early.
+            if (i + 1 >= args.size() || args[i + 1].empty() ||
+                args[i + 1].find_first_of("\r\n") != std::string::npos)
             {
                 std::fputs(kBuildUsage, stderr);
                 return kExitUsage;
             }
-            base = args[++i];
+            *value = args[++i];
         }
         else if (args[i] == "--sign")
         {
@@ -173,6 +181,8 @@ int RunBuildCommand(const std::vector<std::string>& args)
     }
     if (!base.empty())
         ResolvePaths(settings, base);
+    settings.DisplayVersion = version;
+    settings.Publisher = publisher;
     std::string output = positional.size() > 1 ? positional[1] : DefaultSetupFileName(settings.Title);
 
     TCommandObserver observer(KF_ISATTY(stderr) != 0);
@@ -211,7 +221,8 @@ int RunBuildCommand(const std::vector<std::string>& args)
         }
     }
     double seconds = Seconds(TClock::now() - start);
-    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", output.c_str(), observer.FFiles,
+    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", ForTerminal(output).c_str(),
+                observer.FFiles,
                 static_cast<long long>(observer.FBytesIn), static_cast<long long>(FileSizeAt(output)), seconds);
     return kExitOk;
 }

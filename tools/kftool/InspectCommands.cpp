@@ -2,6 +2,8 @@
 // scripts and setup executables.
 #include "tools/kftool/KfTool.h"
 
+#include "tools/kftool/HostText.h"
+
 #include "platform/Error.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -82,7 +84,7 @@ int RunList(const std::vector<std::string>& input)
     return Guarded(args[0], [&] {
         TOpenedArchive opened = OpenArchive(args[0], mode);
         for (const TArchiveEntryHeader& header : opened.Archive->Entries())
-            std::printf("%s\t%d\t%d\t%d\n", header.NameString().c_str(), header.OriginalSize, header.PackedSize,
+            std::printf("%s\t%d\t%d\t%d\n", ForTerminal(header.NameString()).c_str(), header.OriginalSize, header.PackedSize,
                         header.DataOffset);
         // What was listed is no archive, or not all of one: never a silent success.
         std::string chain = opened.Archive->CheckChain();
@@ -192,7 +194,7 @@ int RunVerify(const std::vector<std::string>& input)
         for (const std::string& problem : {archive.CheckChain(), archive.CheckSignedChecksum()})
             if (!problem.empty())
             {
-                std::printf("%s: %s\n", args[0].c_str(), problem.c_str());
+                std::printf("%s: %s\n", ForTerminal(args[0]).c_str(), ForTerminal(problem).c_str());
                 ++bad;
             }
         for (int32_t i = 0; i < static_cast<int32_t>(archive.Entries().size()); ++i)
@@ -200,13 +202,13 @@ int RunVerify(const std::vector<std::string>& input)
             std::string problem = InflateProblem(archive, i, kDiscard);
             if (!problem.empty())
             {
-                std::printf("%s: %s\n", archive.Entries()[i].NameString().c_str(), problem.c_str());
+                std::printf("%s: %s\n", ForTerminal(archive.Entries()[i].NameString()).c_str(), problem.c_str());
                 ++bad;
             }
         }
         if (bad)
             return kExitFailure;
-        std::printf("%s: %zu entries, all sound%s\n", args[0].c_str(), archive.Entries().size(),
+        std::printf("%s: %zu entries, all sound%s\n", ForTerminal(args[0]).c_str(), archive.Entries().size(),
                     archive.Location().Signed ? " (signed)" : "");
         return kExitOk;
     });

@@ -389,45 +389,50 @@ TInflateOutcome TCompressionManager::InflateEntry(int32_t index, const TInflateS
     return InflateData(FArchiveFile, header.PackedSize, header.OriginalSize, sink);
 }
 
-std::string TCompressionManager::CheckChain() const
+int32_t TCompressionManager::ChainBreak() const
 {
     int64_t position = FBaseOffset;
-    for (const TArchiveEntryHeader& header : FEntries)
+    for (size_t i = 0; i < FEntries.size(); ++i)
     {
-        if (int64_t(header.DataOffset) != position - FBaseOffset + kEntryHeaderSize)
-            return "entry \"" + header.NameString() + "\": DataOffset " + std::to_string(header.DataOffset) +
-                   " does not follow its header";
-        if (header.OriginalSize < 0)
-            return "entry \"" + header.NameString() + "\": negative OriginalSize";
+        const TArchiveEntryHeader& header = FEntries[i];
+        if (int64_t(header.DataOffset) != position - FBaseOffset + kEntryHeaderSize || header.OriginalSize < 0)
+            return static_cast<int32_t>(i);
         position += kEntryHeaderSize + int64_t(header.PackedSize);
     }
-    if (position != FArchiveEnd)
-        return "the entries end at " + std::to_string(position) + ", the archive at " + std::to_string(FArchiveEnd);
-    return std::string();
+    return position == FArchiveEnd ? -1 : static_cast<int32_t>(FEntries.size());
 }
 
-std::string TCompressionManager::CheckSignedChecksum()
+std::string TCompressionManager::CheckChain() const
 {
-    if (!FLocation.Signed || PeChecksumMatches(FArchiveFile))
+    int32_t index = ChainBreak();
+    if (index < 0)
         return std::string();
-    return "the PE checksum does not match: the file changed after it was signed";
+    if (static_cast<size_t>(index) == FEntries.size())
+    {
+        int64_t position = FBaseOffset;
+        for (const TArchiveEntryHeader& header : FEntries)
+            position += kEntryHeaderSize + int64_t(header.PackedSize);
+        return "the entries end at " + std::to_string(position) + ", the archive at " + std::to_string(FArchiveEnd);
+    }
+    const TArchiveEntryHeader& header = FEntries[index];
+    if (header.OriginalSize < 0)
+        return "entry \"" + header.NameString() + "\": negative OriginalSize";
+    return "entry \"" + header.NameString() + "\": DataOffset " + std::to_string(header.DataOffset) +
+           " does not follow its header";
 }
 
-std::string CheckSetupFile(const std::string& path, const std::string& requiredEntry)
+bool TCompressionManager::SignedChecksumHolds() { return !FLocation.Signed || PeChecksumMatches(FArchiveFile); }
+
+bool IsSoundSetupFile(const std::string& path, const std::string& requiredEntry)
 {
     try
     {
         TCompressionManager archive(path, false, true, true);
-        std::string problem = archive.CheckChain();
-        if (problem.empty() && archive.FindEntry(requiredEntry) < 0)
-            problem = "no entry named \"" + requiredEntry + "\"";
-        if (problem.empty())
-            problem = archive.CheckSignedChecksum();
-        return problem;
+        return archive.ChainBreak() < 0 && archive.FindEntry(requiredEntry) >= 0 && archive.SignedChecksumHolds();
     }
-    catch (const std::exception& error)
+    catch (const std::exception&)
     {
-        return error.what();
+        return false;
     }
 }
 

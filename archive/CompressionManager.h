@@ -132,18 +132,22 @@ public:
     // archive's end, so a truncated entry is told in the system's words.
     TInflateOutcome InflateEntry(int32_t index, const TInflateSink& sink);
 
-    // Why the headers do not follow each other exactly from the base offset to the
-    // archive's end (the trailer in trailer mode, else the end of the file), or "" when
-    // they do: every DataOffset where its header ends, no negative size, no bytes left
-    // over and none missing. Only the headers are read, so damage inside an entry's
-    // data is left to InflateEntry.
+    // The chain check: -1 when the headers follow each other exactly from the base
+    // offset to the archive's end (the trailer in trailer mode, else the end of the
+    // file): every DataOffset where its header ends, no negative size, no bytes left over
+    // and none missing. Otherwise the index of the first entry whose header is wrong, or
+    // Entries().size() when the entries end elsewhere than the archive. Only the headers
+    // are read, so damage inside an entry's data is left to InflateEntry.
+    int32_t ChainBreak() const;
+    // ChainBreak for a person: "" when sound, else e.g. "entry "x": DataOffset 9 does
+    // not follow its header", "the entries end at 700, the archive at 704".
     std::string CheckChain() const;
 
-    // For a signed setup (trailer mode, Location().Signed): "" when the PE checksum the
-    // signer wrote still matches every byte of the file, else why not. Signing covers
-    // the package, so a package changed afterwards is damaged, and this tells it
-    // without verifying the signature. "" for every other file. Reads the whole file.
-    std::string CheckSignedChecksum();
+    // False only for a signed setup (trailer mode, Location().Signed) whose PE checksum,
+    // which the signer wrote over the finished file, no longer matches its bytes. Signing
+    // covers the package, so a package changed afterwards is damaged, and this tells it
+    // without verifying the signature. Reads the whole file of a signed setup.
+    bool SignedChecksumHolds();
 
     // Writes the entry to destPath, replacing any file there; a missing name creates
     // nothing. Any failure of the decompression raises TError("Cannot extract file.").
@@ -187,13 +191,13 @@ private:
     std::unordered_map<std::string, int32_t> FIndex; // upper-cased name -> last index
 };
 
-// The damaged-setup check of a setup executable, before anything is shown: why it
-// cannot be installed whole, or "" when it can. Catches a truncated download, junk
-// behind the package, a zeroed trailer and, in a signed setup, a package changed after
-// signing: the trailer found as LocatePackage says, headers that chain exactly from the
-// base to the trailer (CheckChain), an entry named requiredEntry, and for a signed file
-// the checksum (CheckSignedChecksum). Damage inside an entry's data of an unsigned setup
-// shows only when that entry is extracted. Never raises; I/O errors become the reason.
-std::string CheckSetupFile(const std::string& path, const std::string& requiredEntry);
+// The damaged-setup check of a setup executable, before anything is shown: true when
+// it can be installed whole. False for a truncated download, junk behind the package, a
+// zeroed trailer and, in a signed setup, a package changed after signing: it needs the
+// trailer found as LocatePackage says, headers that chain exactly from the base to the
+// trailer (ChainBreak), an entry named requiredEntry, and for a signed file the checksum
+// (SignedChecksumHolds). Damage inside an entry's data of an unsigned setup shows only
+// when that entry is extracted. Never raises: an I/O error makes it false.
+bool IsSoundSetupFile(const std::string& path, const std::string& requiredEntry);
 
 } // namespace kf

@@ -26,39 +26,31 @@ uint32_t Le32(const uint8_t* p)
     return static_cast<uint32_t>(DecodeLE32(p));
 }
 
-// Reads up to size bytes at position; fewer at the end of the file.
-std::vector<uint8_t> ReadAt(TFile& file, int64_t position, int32_t size)
+// Reads size bytes at position; false when the file ends first.
+bool ReadAt(TFile& file, int64_t position, uint8_t* out, int32_t size)
 {
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
     file.Seek(position);
-    bytes.resize(static_cast<size_t>(file.Read(bytes.data(), size)));
-    return bytes;
+    return file.Read(out, size) == size;
 }
 
 // The headers of the PE image at the start of file; false for anything else.
 bool ReadPeLayout(TFile& file, TPeLayout& pe)
 {
-    // Header blocks are small; the caps keep a hostile file from asking for more.
+    // Header blocks are small; the caps keep a hostile file from sending the reads far.
     constexpr uint32_t kMaxHeaderOffset = 1 << 16;
     constexpr uint32_t kMaxSections = 96;
-    std::vector<uint8_t> dos = ReadAt(file, 0, 64);
-    if (dos.size() < 64 || dos[0] != 'M' || dos[1] != 'Z')
+    uint8_t dos[64];
+    if (!ReadAt(file, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z')
         return false;
     uint32_t peOffset = Le32(&dos[0x3C]);
-    if (peOffset > kMaxHeaderOffset)
-        return false;
-    std::vector<uint8_t> head = ReadAt(file, peOffset, 24);
-    if (head.size() < 24 || head[0] != 'P' || head[1] != 'E' || head[2] != 0 || head[3] != 0)
+    // Signature, file header, and the optional header up to PE32+'s security directory.
+    uint8_t head[24 + 112 + 40];
+    if (peOffset > kMaxHeaderOffset || !ReadAt(file, peOffset, head, 24 + 2) || head[0] != 'P' || head[1] != 'E' ||
+        head[2] != 0 || head[3] != 0)
         return false;
     uint32_t sections = Le16(&head[6]);
     uint32_t optionalSize = Le16(&head[20]);
-    if (sections > kMaxSections)
-        return false;
-    int32_t tableSize = static_cast<int32_t>(optionalSize + 40 * sections);
-    std::vector<uint8_t> rest = ReadAt(file, peOffset + 24, tableSize);
-    if (rest.size() < static_cast<size_t>(tableSize) || optionalSize < 2)
-        return false;
-    const uint8_t* optional = rest.data();
+    const uint8_t* optional = head + 24;
     uint32_t directories, countAt;
     if (Le16(optional) == 0x10B) // PE32
         directories = 96, countAt = 92;
@@ -66,19 +58,23 @@ bool ReadPeLayout(TFile& file, TPeLayout& pe)
         directories = 112, countAt = 108;
     else
         return false;
-    if (optionalSize < directories)
+    if (sections > kMaxSections || optionalSize < directories || !ReadAt(file, peOffset, head, 24 + directories))
         return false;
     pe.ChecksumOffset = int64_t(peOffset) + 24 + 64;
     pe.ImageEnd = Le32(optional + 60); // SizeOfHeaders
     for (uint32_t i = 0; i < sections; ++i)
     {
-        const uint8_t* section = optional + optionalSize + 40 * i;
+        uint8_t section[40];
+        if (!ReadAt(file, int64_t(peOffset) + 24 + optionalSize + 40 * i, section, sizeof section))
+            return false;
         uint32_t rawSize = Le32(section + 16), rawStart = Le32(section + 20);
         if (rawSize > 0)
             pe.ImageEnd = std::max<int64_t>(pe.ImageEnd, int64_t(rawStart) + rawSize);
     }
     constexpr uint32_t kSecurityDirectory = 4;
-    if (Le32(optional + countAt) > kSecurityDirectory && optionalSize >= directories + 8 * (kSecurityDirectory + 1))
+    uint32_t securityEnd = directories + 8 * (kSecurityDirectory + 1);
+    if (Le32(optional + countAt) > kSecurityDirectory && optionalSize >= securityEnd &&
+        ReadAt(file, peOffset, head, static_cast<int32_t>(24 + securityEnd)))
     {
         pe.CertOffset = Le32(optional + directories + 8 * kSecurityDirectory);
         pe.CertSize = Le32(optional + directories + 8 * kSecurityDirectory + 4);
@@ -94,8 +90,8 @@ bool CertificateTableIsSound(TFile& file, const TPeLayout& pe, int64_t fileSize)
     int64_t position = start;
     while (position < end)
     {
-        std::vector<uint8_t> record = ReadAt(file, position, 8);
-        if (record.size() < 8)
+        uint8_t record[8];
+        if (!ReadAt(file, position, record, sizeof record))
             return false;
         uint32_t length = Le32(&record[0]);
         uint32_t revision = Le16(&record[4]);
@@ -121,16 +117,15 @@ TPackageLocation LocatePackage(TFile& file)
     if (isPe)
     {
         constexpr int kMaxPadding = 7;
-        int64_t tailStart = std::max<int64_t>(0, end - kMaxPadding - kTrailerSize);
-        std::vector<uint8_t> tail = ReadAt(file, tailStart, static_cast<int32_t>(end - tailStart));
-        for (int padding = 0; padding <= kMaxPadding; ++padding)
+        uint8_t tail[kMaxPadding + kTrailerSize];
+        int64_t tailStart = end - int64_t(sizeof tail);
+        bool haveTail = tailStart >= 0 && ReadAt(file, tailStart, tail, sizeof tail);
+        for (int padding = 0; haveTail && padding <= kMaxPadding; ++padding)
         {
             int64_t trailer = end - padding - kTrailerSize;
-            if (trailer < tailStart || static_cast<size_t>(end - tailStart) != tail.size())
+            if (padding > 0 && (end % 8 != 0 || tail[end - padding - tailStart] != 0))
                 break;
-            if (padding > 0 && (end % 8 != 0 || tail[static_cast<size_t>(end - padding - tailStart)] != 0))
-                break;
-            int32_t value = DecodeLE32(&tail[static_cast<size_t>(trailer - tailStart)]);
+            int32_t value = DecodeLE32(&tail[trailer - tailStart]);
             if (value >= 0 && value == pe.ImageEnd && value <= trailer)
             {
                 location.BaseOffset = value;
@@ -152,10 +147,10 @@ bool PeChecksumMatches(TFile& file)
     TPeLayout pe;
     if (!ReadPeLayout(file, pe))
         return false;
-    std::vector<uint8_t> field = ReadAt(file, pe.ChecksumOffset, 4);
-    if (field.size() < 4 || Le32(field.data()) == 0)
+    uint8_t field[4];
+    if (!ReadAt(file, pe.ChecksumOffset, field, sizeof field) || Le32(field) == 0)
         return false;
-    uint32_t stored = Le32(field.data());
+    uint32_t stored = Le32(field);
 
     int64_t size = file.Size();
     uint64_t sum = 0;

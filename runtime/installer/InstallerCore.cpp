@@ -317,7 +317,7 @@ TStepChange PreviousStepChange(int stepIndex, bool hasLicense)
 
 bool CheckSetupPackage(const std::string& path)
 {
-    return CheckSetupFile(path, "install.inf").empty();
+    return IsSoundSetupFile(path, "install.inf");
 }
 
 std::string BrowseStartFolder(const std::string& path, IInstallSystem& system)

@@ -157,7 +157,7 @@ TStepChange PreviousStepChange(int stepIndex, bool hasLicense);
 
 // --- The package -------------------------------------------------------------------
 
-// The structure check of a setup executable before anything is shown (CheckSetupFile,
+// The structure check of a setup executable before anything is shown (IsSoundSetupFile,
 // CompressionManager.h, with "install.inf" required). False for a truncated download,
 // junk appended, a zeroed trailer, or a signed setup whose package changed afterwards.
 bool CheckSetupPackage(const std::string& path);

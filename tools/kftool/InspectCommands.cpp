@@ -191,7 +191,9 @@ int RunVerify(const std::vector<std::string>& input)
         TOpenedArchive opened = OpenArchive(args[0], mode);
         int bad = 0;
         TCompressionManager& archive = *opened.Archive;
-        for (const std::string& problem : {archive.CheckChain(), archive.CheckSignedChecksum()})
+        std::string checksum =
+            archive.SignedChecksumHolds() ? "" : "the PE checksum does not match: the file changed after it was signed";
+        for (const std::string& problem : {archive.CheckChain(), checksum})
             if (!problem.empty())
             {
                 std::printf("%s: %s\n", ForTerminal(args[0]).c_str(), ForTerminal(problem).c_str());

@@ -1,7 +1,9 @@
 // Hostile installation descriptions: a setup's install.inf is a file anyone can edit.
 // Reading it, every section the installer asks for and the values it parses must end
 // without crashing, and the lines handed out never hold a line end.
-#include "runtime/installer/InstallerCore.h"
+#include "runtime/common/InstallDescriptionFormat.h"
+#include "runtime/installer/InstallerAppearance.h"
+#include "runtime/installer/InstallerSteps.h"
 #include "runtime/installer/infreader.h"
 
 #include <cstdlib>
@@ -20,22 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (line.find_first_of("\r\n") != std::string::npos)
             std::abort();
 
-    std::vector<std::string> names = {"title",
-                                      "files",
-                                      "directories",
-                                      "program group",
-                                      "group icons",
-                                      "desktop icons",
-                                      "run and wait",
-                                      "launch",
-                                      "license",
-                                      "readme",
-                                      "image",
-                                      "basedir",
-                                      "defaultdir",
-                                      "browse button",
-                                      "background start color",
-                                      "background end color"};
+    namespace inf = kf::inf;
+    std::vector<std::string> names = {inf::kTitle,        inf::kBaseDir,      inf::kDefaultDir,     inf::kLicense,
+                                      inf::kReadme,       inf::kFiles,        inf::kProgramGroup,   inf::kGroupIcons,
+                                      inf::kDesktopIcons, inf::kLaunch,       inf::kImage,          inf::kStartColor,
+                                      inf::kEndColor,     inf::kBrowseButton, inf::kDisplayVersion, inf::kPublisher,
+                                      inf::kDirectories,  inf::kRunAndWait};
     for (const std::string& line : reader.Lines()) // and whatever the input names itself
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && names.size() < 64)
             names.push_back(line.substr(1, line.size() - 2));

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace kf {
@@ -354,7 +355,7 @@ TInflateOutcome TCompressionManager::InflateData(TFile& source, int32_t packedSi
         int result = inflate(&stream, inputLeft == 0 ? Z_FINISH : Z_SYNC_FLUSH);
         if (result == Z_STREAM_END)
             streamEnded = true;
-        else if (result == Z_DATA_ERROR && stream.msg && std::string(stream.msg) == "incorrect data check")
+        else if (result == Z_DATA_ERROR && stream.msg && std::strcmp(stream.msg, "incorrect data check") == 0)
             return fault(TInflateFault::ChecksumMismatch);
         else if (result != Z_OK && result != Z_BUF_ERROR)
             return fault(TInflateFault::CorruptData);

@@ -35,8 +35,25 @@ class TCompressionManager;
 // source size) and DecompressFile (Position: bytes written, Size: OriginalSize).
 using TProgressEvent = std::function<void(TCompressionManager& sender, int32_t position, int32_t size)>;
 
-// Receives each inflated chunk in order. May raise (a failed write ends the inflate).
-using TInflateSink = std::function<void(const uint8_t* data, int32_t size)>;
+// Receives each inflated chunk in order; may raise (a failed write ends the inflate).
+// Borrows any callable taking (const uint8_t* data, int32_t size) for the length of
+// the call it is passed to: lighter than std::function in the stubs.
+class TInflateSink
+{
+public:
+    template <class F>
+    TInflateSink(const F& write)
+        : FContext(&write),
+          FCall([](const void* context, const uint8_t* data, int32_t size) {
+              (*static_cast<const F*>(context))(data, size);
+          })
+    {}
+    void operator()(const uint8_t* data, int32_t size) const { FCall(FContext, data, size); }
+
+private:
+    const void* FContext;
+    void (*FCall)(const void* context, const uint8_t* data, int32_t size);
+};
 
 // What an inflate of one entry's data found. Sound: a complete zlib stream that ends
 // exactly at PackedSize, matches its Adler-32 and yields exactly OriginalSize bytes.

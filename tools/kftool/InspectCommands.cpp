@@ -71,7 +71,7 @@ std::string InflateProblem(TCompressionManager& archive, int32_t index, const TI
     }
 }
 
-const TInflateSink kDiscard = [](const uint8_t*, int32_t) {};
+const auto kDiscard = [](const uint8_t*, int32_t) {};
 
 } // namespace
 

@@ -200,10 +200,20 @@ void TCompressionManager::AddFile(const std::string& sourcePath, const std::stri
 {
     TFile source(sourcePath, TFileMode::OpenRead);
     int64_t sourceSize = source.Size();
-    CheckBelowLimit(sourceSize);
-    int32_t index = AddEntry(name, 0, 0, 0);
+    int32_t index = BeginFileEntry(name, sourceSize);
     CompressFile(FArchiveFile, source);
+    EndFileEntry(index, sourceSize);
+    source.Close();
+}
 
+int32_t TCompressionManager::BeginFileEntry(const std::string& name, int64_t sourceSize)
+{
+    CheckBelowLimit(sourceSize);
+    return AddEntry(name, 0, 0, 0);
+}
+
+void TCompressionManager::EndFileEntry(int32_t index, int64_t sourceSize)
+{
     TArchiveEntryHeader& header = FEntries[index];
     int64_t dataStart = int64_t(FBaseOffset) + header.DataOffset;
     int64_t packedSize = FArchiveFile.Position() - dataStart;
@@ -212,7 +222,6 @@ void TCompressionManager::AddFile(const std::string& sourcePath, const std::stri
     header.PackedSize = static_cast<int32_t>(packedSize);
     FArchiveFile.Seek(dataStart - kEntryHeaderSize);
     WriteHeader(index);
-    source.Close();
 }
 
 int32_t TCompressionManager::GetEntrySize(const std::string& name) const
@@ -228,9 +237,20 @@ std::unique_ptr<TMemoryStream> TCompressionManager::ReadEntryStream(const std::s
 
 int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
 {
+    FCancelRequested = false;
+    return DeflateChunks(
+        source, [&](const uint8_t* data, int32_t count) { dest.WriteExact(data, count); },
+        [&](int64_t position, int64_t size) {
+            if (OnProgress)
+                OnProgress(*this, static_cast<int32_t>(position), static_cast<int32_t>(size));
+            return !FCancelRequested; // pending output is dropped: the entry is left short
+        });
+}
+
+int32_t TCompressionManager::DeflateChunks(TFile& source, const TDeflateSink& sink, const TDeflateStep& step)
+{
     std::vector<Bytef> output(kOutputBufferSize);
     std::vector<Bytef> input(kChunkSize);
-    FCancelRequested = false;
     const int64_t sourceSize = source.Size();
     int64_t remaining = sourceSize;
     bool started = false;
@@ -250,7 +270,7 @@ int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
         if (!started || stream.avail_out < static_cast<uInt>(kOutputBufferSize))
         {
             if (started)
-                dest.WriteExact(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
+                sink(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
             stream.next_out = output.data();
             stream.avail_out = kOutputBufferSize;
         }
@@ -264,15 +284,13 @@ int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
         int result = deflate(&stream, remaining == 0 ? Z_FINISH : Z_PARTIAL_FLUSH);
         if (result == Z_STREAM_ERROR)
             throw TError("Compression failed");
-        if (OnProgress)
-            OnProgress(*this, static_cast<int32_t>(sourceSize - remaining), static_cast<int32_t>(sourceSize));
-        if (FCancelRequested)
-            return 0; // pending output is dropped: the entry is left short
+        if (!step(sourceSize - remaining, sourceSize))
+            return 0;
         if (result == Z_STREAM_END)
             break;
     }
     if (stream.avail_out < static_cast<uInt>(kOutputBufferSize))
-        dest.WriteExact(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
+        sink(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
     return 0;
 }
 

@@ -7,8 +7,11 @@
 #include "resources/EmbeddedStubs.h"
 #include "tools/kftool/KfTool.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -26,7 +29,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-const char kBuildUsage[] = "usage: kftool build [-C DIR] SCRIPT.kfs [OUTPUT.exe]\n";
+const char kBuildUsage[] = "usage: kftool build [-C DIR] [-j N] SCRIPT.kfs [OUTPUT.exe]\n";
 
 bool IsAbsolute(const std::string& path)
 {
@@ -115,6 +118,7 @@ int RunBuildCommand(const std::vector<std::string>& args)
 {
     std::string base;
     std::vector<std::string> positional;
+    int32_t jobs = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
     for (size_t i = 0; i < args.size(); ++i)
     {
         if (args[i] == "-C")
@@ -125,6 +129,19 @@ int RunBuildCommand(const std::vector<std::string>& args)
                 return kExitUsage;
             }
             base = args[++i];
+        }
+        else if (args[i].compare(0, 2, "-j") == 0)
+        {
+            // "-j N" or "-jN"
+            std::string text = args[i].size() > 2 ? args[i].substr(2) : (i + 1 < args.size() ? args[++i] : "");
+            char* end = nullptr;
+            long value = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || value < 1 || value > 256)
+            {
+                std::fputs(kBuildUsage, stderr);
+                return kExitUsage;
+            }
+            jobs = static_cast<int32_t>(value);
         }
         else if (args[i].size() > 1 && args[i][0] == '-')
         {
@@ -164,7 +181,7 @@ int RunBuildCommand(const std::vector<std::string>& args)
 
     TCommandObserver observer(KF_ISATTY(stderr) != 0);
     TClock::time_point start = TClock::now();
-    bool built = BuildSetup(settings, output, EmbeddedStubs(), &observer);
+    bool built = BuildSetup(settings, output, EmbeddedStubs(), &observer, jobs);
     double seconds = Seconds(TClock::now() - start);
     observer.ClearProgress();
     if (!built)

@@ -7,11 +7,12 @@
 
 namespace kftool {
 
-// args: [-C DIR] SCRIPT.kfs [OUTPUT.exe] (the words after "build"). Relative paths in
-// the script resolve from DIR (default: the current directory); OUTPUT defaults to the
-// title's proposed file name in the current directory. Prints a summary on success;
-// on failure "Error creating installation." and the reason, exit status 1; 2 for
-// usage errors.
+// args: [-C DIR] [-j N] SCRIPT.kfs [OUTPUT.exe] (the words after "build"). Relative paths
+// in the script resolve from DIR (default: the current directory); N files are
+// compressed at once (default: the number of cores; every N gives the same bytes);
+// OUTPUT defaults to the title's proposed file name in the current directory. Prints a
+// summary on success; on failure "Error creating installation." and the reason, exit
+// status 1; 2 for usage errors.
 int RunBuildCommand(const std::vector<std::string>& args);
 
 } // namespace kftool

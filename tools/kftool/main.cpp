@@ -22,8 +22,9 @@ const char kUsage[] =
     "  script show FILE.kfs   print the 24 settings of a script as KEY=value lines\n"
     "  script set FILE.kfs KEY=VALUE...\n"
     "                         change settings (creating the script with the defaults)\n"
-    "  build [-C DIR] SCRIPT.kfs [OUTPUT.exe]\n"
-    "                         build a setup executable from a script\n"
+    "  build [-C DIR] [-j N] SCRIPT.kfs [OUTPUT.exe]\n"
+    "                         build a setup executable from a script, compressing\n"
+    "                         N files at once (default: one per core)\n"
     "\n"
     "list, cat, extract and verify find a setup executable's trailer by themselves;\n"
     "--trailer or --no-trailer force the mode. ADDFILESLIST values join paths with '|'.\n";

@@ -7,7 +7,10 @@
 #include "builder/wizard/Wizard.h"
 #include "builder/wizard/win32/Choosers.h"
 #include "builder/wizard/win32/ColorGrid.h"
-#include "win32ui/Controls.h"
+#include "win32ui/Control.h"
+#include "win32ui/Font.h"
+#include "win32ui/PaintBox.h"
+#include "win32ui/Panel.h"
 
 #include <array>
 #include <memory>

@@ -1,6 +1,7 @@
 #include "builder/Wait.h"
 
-#include "win32ui/Controls.h"
+#include "win32ui/Control.h"
+#include "win32ui/Font.h"
 
 namespace kf {
 

@@ -2,7 +2,7 @@
 // behaviour of its own: no progress, no way to cancel.
 #pragma once
 
-#include "win32ui/Handles.h"
+#include "win32ui/Gdi.h"
 #include "win32ui/Window.h"
 
 namespace kf {

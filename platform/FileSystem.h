@@ -38,7 +38,8 @@ struct TDirEntry
 // names compared byte by byte with a-z folded to A-Z. An unreadable or missing
 // directory lists nothing; no error is raised. Names starting with "." are hidden on
 // POSIX, as Wine shows them; symbolic links to directories are left out there, so that
-// a link loop cannot make a walk endless.
+// a link loop cannot make a walk endless. With a name code page set on POSIX
+// (posix/CodePage.h), a name that code page cannot hold raises TError.
 std::vector<TDirEntry> ListDirectory(const std::string& directory);
 
 // Orders two names the way ListDirectory sorts them; exposed for tests.

@@ -1,4 +1,5 @@
 #include "builder/build/Script.h"
+#include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
 #include "TestSupport.h"
 
@@ -189,3 +190,64 @@ TEST(KfTool, ScriptSetCreatesChangesAndRefuses)
     }
     EXPECT_EQ(ReadFileBytes(script), before) << "a refused change writes nothing";
 }
+
+#ifndef _WIN32
+namespace {
+
+// Code page 1252 for one test, as kftool's main sets it by default.
+struct TWesternCodePage
+{
+    TWesternCodePage() { kftool::UseCodePage(1252); }
+    ~TWesternCodePage() { kftool::UseRawBytes(); }
+};
+
+} // namespace
+
+TEST(KfToolCodePage, OptionsChooseTheCodePageOrRawBytes)
+{
+    std::vector<std::string> args = {"--codepage", "1250", "list", "x.exe"};
+    EXPECT_EQ(kftool::TakeTextOptions(args), "");
+    EXPECT_EQ(args, (std::vector<std::string>{"list", "x.exe"}));
+    EXPECT_EQ(kftool::FromCommandLine("\u0141\u00f3d\u017a"), "\xA3\xF3" "d\x9F");
+    args = {"list", "x.exe"};
+    EXPECT_EQ(kftool::TakeTextOptions(args), "");
+    EXPECT_EQ(kftool::FromCommandLine("Caf\u00e9"), "Caf\xE9") << "1252 by default";
+    args = {"list", "--raw", "x.exe"};
+    EXPECT_EQ(kftool::TakeTextOptions(args), "");
+    EXPECT_EQ(kftool::FromCommandLine("Caf\u00e9"), "Caf\u00e9");
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--codepage=932"}, {"--codepage", "x"},
+                                         {"--raw", "--codepage", "1250"}, {"--codepage"}})
+        EXPECT_NE(kftool::TakeTextOptions(bad), "") << bad[0];
+    kftool::UseRawBytes();
+}
+
+TEST(KfToolCodePage, TextsAndNamesAreWrittenInTheCodePageAndShownAsTyped)
+{
+    TTempDir dir;
+    TWesternCodePage western;
+    std::vector<std::string> set = {"set", dir / "s.kfs", "TITLE=Caf\u00e9"};
+    ASSERT_EQ(kftool::CommandLineToCodePage(set), "");
+    ASSERT_EQ(RunTool(kftool::RunScript, set).Status, 0);
+    TInstallSettings settings;
+    TSettingsRecord record(settings);
+    LoadScript(dir / "s.kfs", record);
+    EXPECT_EQ(settings.Title, "Caf\xE9");
+    TRun shown = RunTool(kftool::RunScript, {"show", dir / "s.kfs"});
+    EXPECT_EQ(shown.Out.substr(0, shown.Out.find('\n')), "TITLE=Caf\u00e9");
+    std::vector<std::string> chinese = {"TITLE=\u4e2d"};
+    EXPECT_EQ(kftool::CommandLineToCodePage(chinese), "TITLE=\u4e2d: U+4E2D cannot be written in code page 1252");
+
+    {
+        TCompressionManager archive(dir / "pkg.dat", true, false, false);
+        archive.WriteEntryString("data\\R\xE9sum\xE9.txt", "r");
+    }
+    TRun listed = RunTool(kftool::RunList, {dir / "pkg.dat"});
+    EXPECT_EQ(listed.Out.substr(0, listed.Out.find('\t')), "data\\R\u00e9sum\u00e9.txt");
+    ASSERT_EQ(RunTool(kftool::RunExtract, {dir / "pkg.dat", dir / "out"}).Status, 0);
+
+    kftool::UseRawBytes();
+    EXPECT_EQ(ReadFileBytes(dir / "out/data/R\u00e9sum\u00e9.txt"), "r") << "the UTF-8 name on disk";
+    shown = RunTool(kftool::RunScript, {"show", dir / "s.kfs"});
+    EXPECT_EQ(shown.Out.substr(0, shown.Out.find('\n')), "TITLE=Caf\xE9") << "raw bytes";
+}
+#endif

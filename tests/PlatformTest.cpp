@@ -8,6 +8,9 @@
 #include <algorithm>
 
 #ifndef _WIN32
+#include "platform/posix/CodePage.h"
+
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -130,5 +133,76 @@ TEST(Platform, PosixListingMarksDotFilesHiddenAndSkipsDirectoryLinks)
     ASSERT_NE(find("link.txt"), entries.end()) << "a link to a file is listed as the file";
     EXPECT_EQ(Names(dir / "real"), (std::vector<std::string>{".", ".."})) << "a loop through a link is cut";
     unlink((dir / "real/loop").c_str());
+}
+
+TEST(PosixCodePage, ConvertsBothWaysAndNeverReplacesACharacter)
+{
+    TCodePage western(1252);
+    EXPECT_EQ(western.FromHost("R\u00e9sum\u00e9 \u00c6\u00df\u00fc \u20ac"), "R\xE9sum\xE9 \xC6\xDF\xFC \x80");
+    EXPECT_EQ(western.ToHost("Caf\xE9 \x80"), "Caf\u00e9 \u20ac");
+    EXPECT_EQ(western.ToHost("\x81"), "\u0081") << "an undefined byte reads as Windows reads it";
+    EXPECT_EQ(TCodePage(1250).FromHost("\u0141\u00f3d\u017a"), "\xA3\xF3" "d\x9F");
+    EXPECT_EQ(TCodePage(1251).FromHost("\u0416"), "\xC6");
+    EXPECT_EQ(TCodePage(874).FromHost("\u0e01"), "\xA1");
+    try
+    {
+        western.FromHost("a\u4e2d.txt");
+        ADD_FAILURE() << "a character 1252 lacks was written";
+    }
+    catch (const TError& error)
+    {
+        EXPECT_STREQ(error.what(), "U+4E2D cannot be written in code page 1252");
+    }
+    EXPECT_THROW(western.FromHost("\xE9t\xE9"), TError) << "Latin-1 bytes are not UTF-8 text";
+    bool complete = true;
+    EXPECT_EQ(western.FromHostMarked("\u00e9\u4e2d", &complete), "\xE9<U+4E2D>");
+    EXPECT_FALSE(complete);
+    EXPECT_THROW(TCodePage(932), TError);
+    EXPECT_THROW(TCodePage(65001), TError);
+}
+
+TEST(PosixCodePage, FileLayerSpellsNamesInTheCodePageAndListsThemInWindowsOrder)
+{
+    TTempDir dir; // made and removed without the code page
+    std::string unicodeDir = dir / "\u00dcber";
+    ASSERT_EQ(mkdir(unicodeDir.c_str(), 0755), 0);
+    TCodePage western(1252);
+    SetNameCodePage(&western);
+    struct TReset
+    {
+        ~TReset() { SetNameCodePage(nullptr); }
+    } reset;
+
+    std::string sub = dir / "\xDC" "ber";
+    EXPECT_TRUE(DirectoryExists(sub));
+    for (const char* name : {"Zed", "\xDF" "eta", "\xE9" "clair", "Eagle", "\xFC" "ber", "\xC6" "ther"})
+        WriteFileBytes(sub + "/" + name, name);
+    struct stat info;
+    EXPECT_EQ(stat((unicodeDir + "/\u00e9clair").c_str(), &info), 0) << "stored under its UTF-8 name";
+    EXPECT_EQ(kftest::ReadFileBytes(sub + "/\xE9" "clair"), "\xE9" "clair");
+    // As Wine lists them: letters folded to upper case the Unicode way, so É before ß.
+    EXPECT_EQ(Names(sub), (std::vector<std::string>{".", "..", "Eagle", "Zed", "\xC6" "ther", "\xE9" "clair",
+                                                    "\xFC" "ber", "\xDF" "eta"}));
+
+    WriteFileBytes(sub + "/x", "");
+    ASSERT_EQ(rename((unicodeDir + "/x").c_str(), (unicodeDir + "/\u4e2d.txt").c_str()), 0);
+    try
+    {
+        ListDirectory(sub);
+        ADD_FAILURE() << "a name 1252 lacks was listed";
+    }
+    catch (const TError& error)
+    {
+        EXPECT_EQ(error.Message(), sub + "/<U+4E2D>.txt: the name cannot be written in code page 1252");
+    }
+    ASSERT_EQ(unlink((unicodeDir + "/\u4e2d.txt").c_str()), 0);
+    for (const std::string& name : Names(sub))
+    {
+        if (name == "." || name == "..")
+            continue;
+        EXPECT_TRUE(RemoveFile(sub + "/" + name)) << name;
+    }
+    EXPECT_TRUE(RemoveEmptyDirectory(sub));
+    EXPECT_FALSE(DirectoryExists(unicodeDir));
 }
 #endif

@@ -3,8 +3,11 @@
 #include "build_Support.h"
 #include "resources/EmbeddedStubs.h"
 #include "tools/kftool/BuildCommand.h"
+#include "tools/kftool/HostText.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 using namespace kf;
 using kftest::EntryNames;
@@ -95,3 +98,28 @@ TEST_F(BuildCommand, UsageErrorsAndUnreadableScripts)
 }
 
 } // namespace
+
+#ifndef _WIN32
+TEST_F(BuildCommand, NamesGoInTheCodePageAndOneItCannotHoldFailsTheBuild)
+{
+    MakeTree(Temp.Path(), {"app/R\u00e9sum\u00e9.txt"}); // UTF-8 on disk
+    kftool::UseCodePage(1252);
+    struct TReset
+    {
+        ~TReset() { kftool::UseRawBytes(); }
+    } reset;
+    ASSERT_EQ(Run({"-C", Temp.Path(), Script, Temp / "western.exe"}), 0) << Err;
+    EXPECT_EQ(EntryNames(Temp / "western.exe", true),
+              (Args{"install.inf", "uninstall.exe", "data\\R\xE9sum\xE9.txt", "data\\Tool.exe", "data\\lang\\de.ini",
+                    "readme\\readme.txt"}));
+
+    std::FILE* chinese = std::fopen((Temp / "app/lang/\u4e2d.ini").c_str(), "w");
+    ASSERT_NE(chinese, nullptr);
+    std::fclose(chinese);
+    EXPECT_EQ(Run({"-C", Temp.Path(), Script, Temp / "chinese.exe"}), 1);
+    EXPECT_EQ(Err, "Error creating installation.\nkftool: " + Temp.Path() +
+                       "/app/lang/<U+4E2D>.ini: the name cannot be written in code page 1252\n");
+    EXPECT_FALSE(FileExists(Temp / "chinese.exe"));
+    std::remove((Temp / "app/lang/\u4e2d.ini").c_str()); // the fixture's clean-up lists without a code page
+}
+#endif

@@ -3,6 +3,8 @@
 # kftool and with the Windows kftool.exe under Wine (which takes its stubs from its own
 # resources, as the builder does) and requires byte-identical setup executables, and the
 # same again from a second native run. Exit 77 (skipped) when there is no Windows build.
+# Western-European names and title: the native kftool writes them in code page 1252,
+# as kftool.exe does on a Western Windows (and under Wine in the C locale).
 set -euo pipefail
 kftool="$1" win_kftool="$2" wine_run="$3"
 if [ ! -x "$win_kftool" ]; then
@@ -22,8 +24,13 @@ seq 1 20000 >tree/app/docs/numbers.txt
 printf '{\\rtf1 licence}' >tree/licence.rtf
 printf 'read me\r\n' >tree/readme.txt
 head -c 1000 /dev/urandom >tree/wizard.bmp
+# In one folder, so that their listing order counts too.
+mkdir -p tree/app/Übersicht
+for name in Résumé.txt éclair.txt ßeta.txt Æther.txt über.txt Eagle.txt Zed.txt Übersicht/Maß.txt; do
+    printf '%s\r\n' "$name" >"tree/app/$name"
+done
 
-common=("TITLE=Cross Tool" "DIR=Cross Tool" ADDDIR=1 ADDDIRTEXT=app LICENSE=licence.rtf
+common=("TITLE=Café Tool" "DIR=Café Tool" ADDDIR=1 ADDDIRTEXT=app LICENSE=licence.rtf
         README=readme.txt IMAGE=wizard.bmp COLORTOP=9 BROWSEDISABLE=1)
 "$kftool" script set native.kfs "${common[@]}" MAIN=app/Tool.exe >/dev/null
 "$kftool" script set win.kfs "${common[@]}" 'MAIN=app\Tool.exe' >/dev/null

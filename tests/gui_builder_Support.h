@@ -9,6 +9,7 @@
 #include "builder/Main.h"
 #include "builder/wizard/Navigation.h"
 #include "win32ui/Application.h"
+#include "win32ui/MessageLoop.h"
 
 #include <gtest/gtest.h>
 

@@ -437,7 +437,7 @@ TEST_F(GuiBuilder, KeyboardAccessKeysTabOrderAndNoDefaultButton)
 {
     SetFocus(Form.StartItem(0));
     MSG alt = KeyMessage(GetFocus(), WM_SYSCHAR, 'n'); // Alt+N: "&Next >"
-    kf::ui::Application().DispatchOne(alt);
+    kf::ui::DispatchOne(alt);
     Pump();
     ASSERT_EQ(ActivePage(), kf::kInfoPage);
     ASSERT_EQ(GetFocus(), H(TCtl::FAppTitleEdit));
@@ -448,15 +448,15 @@ TEST_F(GuiBuilder, KeyboardAccessKeysTabOrderAndNoDefaultButton)
     for (HWND next : expected)
     {
         MSG tab = KeyMessage(GetFocus(), WM_KEYDOWN, VK_TAB);
-        kf::ui::Application().DispatchOne(tab);
+        kf::ui::DispatchOne(tab);
         EXPECT_EQ(GetFocus(), next) << NameOf(GetFocus()) << " instead of " << NameOf(next);
     }
     // Enter in a field is bound to no button.
     SetFocus(H(TCtl::FAppTitleEdit));
     MSG enter = KeyMessage(GetFocus(), WM_KEYDOWN, VK_RETURN);
-    kf::ui::Application().DispatchOne(enter);
+    kf::ui::DispatchOne(enter);
     MSG escape = KeyMessage(GetFocus(), WM_KEYDOWN, VK_ESCAPE);
-    kf::ui::Application().DispatchOne(escape);
+    kf::ui::DispatchOne(escape);
     Pump();
     EXPECT_EQ(ActivePage(), kf::kInfoPage);
     EXPECT_TRUE(IsWindow(Form.Handle()));
@@ -475,7 +475,7 @@ TEST_F(GuiBuilder, IconsPageTabOrder)
     for (HWND next : expected)
     {
         MSG tab = KeyMessage(GetFocus(), WM_KEYDOWN, VK_TAB);
-        kf::ui::Application().DispatchOne(tab);
+        kf::ui::DispatchOne(tab);
         EXPECT_EQ(GetFocus(), next) << NameOf(GetFocus()) << " instead of " << NameOf(next);
     }
 }

@@ -2,6 +2,9 @@
 // directories, the space estimate, the step table, the gradient, the package check,
 // the bitmap check and the roll-back, against a recording fake of the system.
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/SilentInstall.h"
+#include "runtime/installer/UninstallEntry.h"
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/installer/infreader.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "TestSupport.h"
@@ -42,9 +45,9 @@ public:
         Calls.push_back("link " + base + " -> " + target + " in " + dir);
         return base + ".LNK";
     }
-    void RegisterUninstall(const std::string& key, const std::string& name, const std::string& command) override
+    void RegisterUninstall(const std::string& key, const TRegistration& r) override
     {
-        Calls.push_back("register " + key + "|" + name + "|" + command);
+        Calls.push_back("register " + key + "|" + r.InstallDir + "|" + r.MainExecutable + "|" + r.Website);
     }
     int32_t RunAndWait(const std::string& commandLine) override { return Record("run " + commandLine), 0; }
     void Launch(const std::string& file, const std::string& dir) override { Record("launch " + file + " in " + dir); }
@@ -420,7 +423,7 @@ TEST_F(Installing, GroupStepAndFinish)
     EXPECT_THAT(FSystem.Calls,
                 ElementsAre("link C:\\Programs\\Demo Group\\Demo -> C:\\Apps\\Demo\\demo.exe in C:\\Apps\\Demo\\",
                             "link C:\\Programs\\Demo Group\\Site -> HTTP://example.com in ",
-                            "register Demo|Demo (remove only)|C:\\Apps\\Demo\\uninstall.exe",
+                            "register Demo|C:\\Apps\\Demo||HTTP://example.com",
                             "run C:\\Apps\\Demo\\setup2.exe /q"));
     EXPECT_THAT(FView.Labels, ElementsAre("group step", "Running external program setup2.exe /q..."));
 
@@ -509,6 +512,26 @@ TEST(Picture, BitmapLayoutIsCheckedBeforeUse)
     EXPECT_FALSE(FindBitmapLayout(wrong, info, bits));
     EXPECT_FALSE(FindBitmapLayout("BM", info, bits));
     EXPECT_FALSE(FindBitmapLayout("", info, bits));
+}
+
+
+TEST(Registering, MainExecutableWebsiteAndVersionFromTheDescription)
+{
+    TINFReader description;
+    description.LoadText("[files]\r\ndata\\Tool.EXE;Tool.EXE\r\ndata\\readme.txt;readme.txt\r\n"
+                         "uninstall.exe;uninstall.exe\r\n\r\n[group icons]\r\nRead me;readme.txt\r\n"
+                         "Uninstall;uninstall.exe\r\nTool;tool.exe\r\nSite;http://example.com\r\n\r\n"
+                         "[launch]\r\nmissing.exe\r\n\r\n[display version]\r\n2.1\r\n\r\n");
+    TRegistration r = RegistrationFor("Demo", "C:\\Apps\\Demo", description, nullptr);
+    // Not the launch entry (never installed), not the text file, not the uninstaller.
+    EXPECT_EQ(r.MainExecutable, "tool.exe");
+    EXPECT_EQ(r.Website, "http://example.com");
+    EXPECT_EQ(r.Version, "2.1");
+    EXPECT_EQ(r.Publisher, "");
+    EXPECT_EQ(r.InstalledBytes, 0);
+
+    description.LoadText("[group icons]\r\nUninstall;uninstall.exe\r\n\r\n");
+    EXPECT_EQ(RegistrationFor("Demo", "C:\\Apps\\Demo", description, nullptr).MainExecutable, "");
 }
 
 #ifdef _WIN32
@@ -624,5 +647,49 @@ TEST(Copy, EveryFileInPlaceAndTheLogInOrder)
                                                   target + "\\big.bin\r\n");
     EXPECT_EQ(view.TotalPosition, 2);
     EXPECT_EQ(view.TotalMaximum, 1);
+}
+// With no window: every question takes its default, the result is an exit code and the
+// log says why.
+TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
+{
+    kftest::TTempDir dir;
+    std::string big = kftest::NoiseBytes(300000);
+    {
+        TInstaller installer(MakePackage(dir / "package.dat", big, false));
+        installer.ReadSettings();
+        installer.LoadDescription(installer.Package().ReadEntryString("install.inf") +
+                                  "[desktop icons]\r\nBig;big.bin\r\n\r\n[launch]\r\nbig.bin\r\n\r\n");
+        TRealSystem system;
+        kf::TSetupLog log;
+        ASSERT_TRUE(log.Open(dir / "ok.log"));
+        std::string target = dir / "Demo";
+        EXPECT_EQ(RunSilentInstall(installer, target, int64_t(1) << 40, system, log), kf::kExitSuccess);
+        EXPECT_EQ(kftest::ReadFileBytes(target + "\\big.bin"), big);
+        // The desktop icon as its box's default (checked), no launch.
+        EXPECT_NE(std::find(system.Calls.begin(), system.Calls.end(),
+                            "link C:\\Desktop\\Big -> " + target + "\\big.bin in " + target + "\\"),
+                  system.Calls.end());
+        for (const std::string& call : system.Calls)
+            EXPECT_EQ(call.find("launch"), std::string::npos) << call;
+        EXPECT_NE(kftest::ReadFileBytes(dir / "ok.log").find("Installation of Demo has successfully completed."),
+                  std::string::npos);
+    }
+    {
+        TInstaller installer(MakePackage(dir / "damaged.dat", big, true));
+        installer.ReadSettings();
+        TRealSystem system;
+        kf::TSetupLog log;
+        ASSERT_TRUE(log.Open(dir / "damaged.log"));
+        std::string target = dir / "Damaged";
+        EXPECT_EQ(RunSilentInstall(installer, target, int64_t(1) << 40, system, log), kf::kExitFailed);
+        EXPECT_FALSE(DirectoryExists(target));
+        std::string text = kftest::ReadFileBytes(dir / "damaged.log");
+        EXPECT_NE(text.find("Error: An error occurred while installing the file: \"" + target + "\\big.bin\"."),
+                  std::string::npos)
+            << text;
+        // Too little space: nothing is even started.
+        EXPECT_EQ(RunSilentInstall(installer, target, 1000, system, log), kf::kExitFailed);
+        EXPECT_FALSE(DirectoryExists(target));
+    }
 }
 #endif

@@ -2,6 +2,7 @@
 // Intune pass on the command line, and what they read back from the registry.
 #include "runtime/common/Registration.h"
 #include "runtime/common/SetupSwitches.h"
+#include "runtime/common/TitleLock.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,12 @@ TEST(SetupSwitches, CommandTailSkipsTheProgram)
     EXPECT_EQ(CommandTail("\"C:\\Program Files\\Demo\\setup.exe\"  /S /D=C:\\x y"), "/S /D=C:\\x y");
     EXPECT_EQ(CommandTail("setup.exe"), "");
     EXPECT_EQ(CommandTail("  setup.exe /S"), "/S");
+}
+
+TEST(TitleLock, TrimmedTitlesMeetAndBackslashesNameNoNamespace)
+{
+    EXPECT_EQ(TitleLockName(" Demo Tool\t"), TitleLockName("Demo Tool"));
+    EXPECT_EQ(TitleLockName("Vendor\\Demo"), "KitforgeSetup:Vendor/Demo");
 }
 
 TEST(Registration, ValuesPackageManagersRead)

@@ -80,9 +80,6 @@ TEST(UninstallTexts, MessagesReadAsSpecified)
     EXPECT_EQ(ProgressText("File", "C:\\Demo\\a.txt"), "Removing file \"C:\\Demo\\a.txt\"");
     EXPECT_EQ(ProgressText("Registry Key", "HKCU\\Software\\Demo"), "Removing registry key \"HKCU\\Software\\Demo\"");
     EXPECT_EQ(ProgressText("Title", "Demo"), "Removing title \"Demo\"");
-    EXPECT_EQ(ErrorBoxText("Disk full"), "Disk full.");
-    EXPECT_EQ(ErrorBoxText("Done."), "Done.");
-    EXPECT_EQ(ErrorBoxText("Why?!"), "Why?!");
 }
 
 TEST(UninstallStartup, CommandLineSplitsLikeParamStr)

@@ -4,7 +4,7 @@
 // resources and size.
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Com.h"
 #include "runtime/installer/RunAndWaitUnit.h"
 #include "TestSupport.h"
 
@@ -16,6 +16,7 @@
 #include <vector>
 
 using namespace kf;
+using namespace kf::ui;
 using kftest::ReadFileBytes;
 using kftest::TTempDir;
 using ::testing::HasSubstr;

@@ -1,6 +1,9 @@
 #include "win32ui/Application.h"
 
+#include "platform/Error.h"
+#include "win32ui/ErrorBox.h"
 #include "win32ui/ErrorText.h"
+#include "win32ui/MessageLoop.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -22,52 +25,17 @@ void TApplication::Initialize()
     InitCommonControlsEx(&controls);
     // S_FALSE (already initialised on this thread) is fine.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    SetExceptionReporter([](HWND, const std::exception* error) {
+        if (error)
+            Application().ShowException(*error);
+        else
+            Application().ShowException(TError("Unknown error"));
+    });
 }
 
-bool TApplication::PreTranslate(MSG& message)
-{
-    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd)
-        return false;
-    HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    return root && IsDialogMessageA(root, &message);
-}
+int TApplication::Run() { return RunMessageLoop(); }
 
-void TApplication::DispatchOne(MSG& message)
-{
-    if (!PreTranslate(message))
-    {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-int TApplication::Run()
-{
-    MSG message;
-    BOOL got;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0)
-    {
-        if (got == -1)
-            return 1;
-        DispatchOne(message);
-    }
-    return static_cast<int>(message.wParam);
-}
-
-bool TApplication::ProcessMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (message.message == WM_QUIT)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        DispatchOne(message);
-    }
-    return true;
-}
+bool TApplication::ProcessMessages() { return PumpMessages(); }
 
 void TApplication::ShowException(const std::exception& error)
 {

@@ -1,5 +1,5 @@
-// The application object: its title, the message loop with dialog-key handling, and
-// the standard error box. The one global of a program.
+// The builder's application object: its title, its main window, the message loop and
+// the standard error box, with a hook through which tests answer every message box.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +13,8 @@ namespace kf::ui {
 class TApplication
 {
 public:
-    // Common controls and COM (the folder browser needs an apartment); once per run.
+    // Common controls and COM (the folder browser needs an apartment), and the window
+    // procedure's exceptions to ShowException; once per run.
     void Initialize();
 
     const std::string& Title() const { return FTitle; }
@@ -23,16 +24,9 @@ public:
     HWND MainWindow() const { return FMainWindow; }
     void SetMainWindow(HWND window) { FMainWindow = window; }
 
-    // Runs the message loop until WM_QUIT; returns its exit code.
+    // The message loop (MessageLoop.h): until WM_QUIT, and what is queued now.
     int Run();
-    // Handles every message already queued, then returns; false once WM_QUIT was seen
-    // (it is posted again for the loop that owns it).
     bool ProcessMessages();
-    // Tab, the arrow keys and access keys (Alt+letter) of the window that holds the
-    // message's target: IsDialogMessage on its top-level window. True when consumed.
-    bool PreTranslate(MSG& message);
-    // One message through the same path as the loop's.
-    void DispatchOne(MSG& message);
 
     // The standard error box: error icon, OK button, the title as caption and the
     // message with the full-stop rule, owned by the active window.

@@ -1,7 +1,7 @@
 #include "win32ui/Window.h"
 
 #include "platform/Error.h"
-#include "win32ui/Application.h"
+#include "win32ui/ErrorBox.h"
 
 #include <vector>
 
@@ -18,12 +18,17 @@ void TWindow::Destroy()
 
 void TWindow::RegisterWindowClass(const char* className, HBRUSH background, UINT classStyle)
 {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     wc.style = classStyle;
     wc.lpfnWndProc = &TWindow::WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    // The program's own icon (resource 1) when it carries one.
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    if (!wc.hIcon)
+        wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     wc.hbrBackground = background;
     wc.lpszClassName = className;
     if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
@@ -66,11 +71,11 @@ LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
     }
     catch (const std::exception& error)
     {
-        Application().ShowException(error);
+        ReportException(window, &error);
     }
     catch (...)
     {
-        Application().ShowException(TError("Unknown error"));
+        ReportException(window, nullptr);
     }
     if (message == WM_NCDESTROY)
     {

@@ -1,6 +1,6 @@
 // The one window base class: the window procedure finds the C++ object through the
 // pointer stored at WM_NCCREATE and dispatches to HandleMessage. No exception unwinds
-// through user32: the boundary hands it to the application's standard error box.
+// through user32: the boundary hands it to ReportException.
 #pragma once
 
 #include <windows.h>
@@ -21,7 +21,8 @@ public:
     void Destroy();
 
 protected:
-    // Registers the class once per process (ERROR_CLASS_ALREADY_EXISTS is fine).
+    // Registers the class once per process (ERROR_CLASS_ALREADY_EXISTS is fine); raises
+    // TError when it fails. The class takes the program's icon.
     static void RegisterWindowClass(const char* className, HBRUSH background, UINT classStyle = 0);
     // Creates the window with this object behind it; raises TError when it fails.
     void CreateHandle(const char* className, DWORD exStyle, const char* caption, DWORD style, int x, int y,

@@ -133,6 +133,18 @@ std::string BuildInstallDescription(const TInstallSettings& s, const std::vector
         out.Line("DISABLE");
         out.End();
     }
+    if (!s.DisplayVersion.empty())
+    {
+        out.Section("display version");
+        out.Line(s.DisplayVersion);
+        out.End();
+    }
+    if (!s.Publisher.empty())
+    {
+        out.Section("publisher");
+        out.Line(s.Publisher);
+        out.End();
+    }
     return std::move(out.Text());
 }
 

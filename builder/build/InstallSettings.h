@@ -91,6 +91,12 @@ struct TInstallSettings
     bool IncludeMainExe = true;
     std::string Readme;
     int32_t BaseDir = 0; // -1: nothing selected
+
+    // Not settings of a script: given to kftool build for the uninstall registration
+    // ("DisplayVersion", "Publisher"); empty writes nothing, so the description of every
+    // other build stays as it was.
+    std::string DisplayVersion;
+    std::string Publisher;
 };
 
 // The text a script stores for one setting: texts unchanged, flags "1"/"0", indices in

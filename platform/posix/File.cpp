@@ -1,5 +1,6 @@
 #include "platform/File.h"
 #include "platform/Error.h"
+#include "platform/posix/CodePage.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -68,7 +69,7 @@ void TFile::Open(const std::string& path, TFileMode mode)
     case TFileMode::OpenReadWrite: flags |= O_RDWR; break;
     case TFileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     }
-    int fd = ::open(path.c_str(), flags, 0644);
+    int fd = ::open(HostName(path).c_str(), flags, 0644);
     if (fd < 0)
         RaiseErrno();
     struct stat info;

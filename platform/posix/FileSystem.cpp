@@ -1,5 +1,8 @@
 #include "platform/FileSystem.h"
 
+#include "platform/Error.h"
+#include "platform/posix/CodePage.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,13 +15,15 @@ namespace kf {
 std::vector<TDirEntry> ListDirectory(const std::string& directory)
 {
     std::vector<TDirEntry> entries;
-    std::string base = directory.empty() ? std::string(".") : directory;
+    const TCodePage* codePage = NameCodePage();
+    std::string base = directory.empty() ? std::string(".") : HostName(directory);
     DIR* dir = opendir(base.c_str());
     if (!dir)
         return entries;
     if (base.back() != '/')
         base += '/';
     std::vector<TDirEntry> named;
+    std::vector<std::u32string> keys; // with a code page: the Windows order of the host names
     while (dirent* item = readdir(dir))
     {
         std::string name = item->d_name;
@@ -36,11 +41,40 @@ std::vector<TDirEntry> ListDirectory(const std::string& directory)
             attributes |= kAttrHidden;
         if (!(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
             attributes |= kAttrReadOnly;
+        if (codePage)
+        {
+            bool complete = true;
+            std::string ansi = codePage->FromHostMarked(name, &complete);
+            if (!complete)
+            {
+                // A "?" in its place would ship a name nobody chose, or two files as one.
+                closedir(dir);
+                std::string where = directory.empty() || directory.back() == '/' ? directory : directory + '/';
+                throw TError(where + ansi + ": the name cannot be written in code page " +
+                             std::to_string(codePage->Number()));
+            }
+            keys.push_back(HostNameOrderKey(name));
+            name = ansi;
+        }
         named.push_back({name, attributes});
     }
     closedir(dir);
-    std::sort(named.begin(), named.end(),
-              [](const TDirEntry& a, const TDirEntry& b) { return DirectoryOrderLess(a.Name, b.Name); });
+    if (codePage)
+    {
+        std::vector<size_t> order(named.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return keys[a] != keys[b] ? keys[a] < keys[b] : named[a].Name < named[b].Name;
+        });
+        std::vector<TDirEntry> sorted;
+        for (size_t i : order)
+            sorted.push_back(std::move(named[i]));
+        named.swap(sorted);
+    }
+    else
+        std::sort(named.begin(), named.end(),
+                  [](const TDirEntry& a, const TDirEntry& b) { return DirectoryOrderLess(a.Name, b.Name); });
     entries.push_back({".", kAttrDirectory});
     entries.push_back({"..", kAttrDirectory});
     entries.insert(entries.end(), named.begin(), named.end());
@@ -50,33 +84,40 @@ std::vector<TDirEntry> ListDirectory(const std::string& directory)
 bool FileExists(const std::string& path)
 {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    return stat(HostName(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool DirectoryExists(const std::string& path)
 {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(HostName(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 int64_t FileSizeAt(const std::string& path)
 {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (stat(HostName(path).c_str(), &info) != 0 || S_ISDIR(info.st_mode))
         return -1;
     return info.st_size;
 }
 
-bool MakeDirectory(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
+bool MakeDirectory(const std::string& path) { return mkdir(HostName(path).c_str(), 0755) == 0; }
 
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) { return unlink(HostName(path).c_str()) == 0; }
 
-bool RemoveEmptyDirectory(const std::string& path) { return rmdir(path.c_str()) == 0; }
+bool RemoveEmptyDirectory(const std::string& path) { return rmdir(HostName(path).c_str()) == 0; }
 
 std::string TempDirectoryRaw()
 {
     const char* dir = std::getenv("TMPDIR");
     std::string result = dir && *dir ? dir : "/tmp";
+    if (const TCodePage* codePage = NameCodePage())
+    {
+        bool complete = true;
+        result = codePage->FromHostMarked(result, &complete);
+        if (!complete)
+            result = "/tmp";
+    }
     if (result.back() != '/')
         result += '/';
     return result;

@@ -68,7 +68,13 @@ void Parse(const std::string& tail, bool allowDirectory, size_t maxPlain, TSwitc
     if (allowDirectory)
         TakeDirectory(rest, switches);
     std::vector<std::string> arguments = SplitCommandLine("x " + rest);
-    for (size_t i = 1; i < arguments.size() && switches.Error.empty(); ++i)
+    // Every argument is read, so that /S and /LOG= still count when another is wrong: the
+    // error is then reported silently, into the log.
+    auto fail = [&switches](const std::string& error) {
+        if (switches.Error.empty())
+            switches.Error = error;
+    };
+    for (size_t i = 1; i < arguments.size(); ++i)
     {
         const std::string& argument = arguments[i];
         if (argument.empty() || argument[0] != '/')
@@ -76,7 +82,7 @@ void Parse(const std::string& tail, bool allowDirectory, size_t maxPlain, TSwitc
             if (switches.Plain.size() < maxPlain)
                 switches.Plain.push_back(argument);
             else
-                switches.Error = "Unexpected argument: " + argument;
+                fail("Unexpected argument: " + argument);
         }
         else if (argument.size() == 2 && Upper(argument[1]) == 'S')
             switches.Silent = true;
@@ -86,10 +92,10 @@ void Parse(const std::string& tail, bool allowDirectory, size_t maxPlain, TSwitc
         {
             switches.LogPath = TrimBlanks(argument.substr(5));
             if (switches.LogPath.empty())
-                switches.Error = "The switch /LOG= needs a file name.";
+                fail("The switch /LOG= needs a file name.");
         }
         else
-            switches.Error = "Unknown switch: " + argument;
+            fail("Unknown switch: " + argument);
     }
 }
 

@@ -7,8 +7,11 @@
 // the empty string, and registry writes and deletions ignore their errors.
 #pragma once
 
+#include "runtime/common/Registration.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kf {
 
@@ -63,8 +66,10 @@ std::string GetFontsDir();
 // exists already or cannot be created is no error; the path is returned either way.
 std::string GetGroupDir(const std::string& group, int scope);
 
-// Writes HKLM\...\Uninstall\<keyName> with "DisplayName" and "UninstallString".
-// Errors are ignored; an unusable key name (see above) writes nothing.
+// Writes HKLM\...\Uninstall\<keyName> with the values (see Registration.h). Errors
+// are ignored; an unusable key name (see above) writes nothing.
+void RegisterUninstall(const std::string& keyName, const std::vector<TRegistryValue>& values);
+// The same with "DisplayName" and "UninstallString" only, as written.
 void RegisterUninstall(const std::string& keyName, const std::string& displayName,
                        const std::string& uninstallCommand);
 // Deletes HKLM\...\Uninstall\<keyName> with its subkeys. Errors are ignored; an

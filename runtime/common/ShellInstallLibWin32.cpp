@@ -1,7 +1,7 @@
 // The Windows half of ShellInstallLib: special folders from the registry and the
 // uninstall registration.
 #include "runtime/common/ShellInstallLib.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Handle.h"
 
 #include <vector>
 
@@ -20,7 +20,7 @@ HKEY RootKey(TRegRoot root)
 
 std::string ReadRegistryString(TRegRoot root, const std::string& key, const std::string& value)
 {
-    TRegKey handle;
+    ui::TRegKey handle;
     if (RegOpenKeyExA(RootKey(root), key.c_str(), 0, KEY_READ, handle.Receive()) != ERROR_SUCCESS)
         return std::string();
     // Ask for the size first: a value may change between the two calls, so retry on
@@ -98,21 +98,38 @@ std::string GetGroupDir(const std::string& group, int scope)
     return path;
 }
 
-void RegisterUninstall(const std::string& keyName, const std::string& displayName,
-                       const std::string& uninstallCommand)
+void RegisterUninstall(const std::string& keyName, const std::vector<TRegistryValue>& values)
 {
     if (!IsUsableUninstallKeyName(keyName))
         return;
-    TRegKey key;
+    ui::TRegKey key;
     std::string path = std::string(kUninstallKeyPath) + keyName;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key.Get(), "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(displayName.c_str()),
-                   static_cast<DWORD>(displayName.size() + 1));
-    RegSetValueExA(key.Get(), "UninstallString", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(uninstallCommand.c_str()),
-                   static_cast<DWORD>(uninstallCommand.size() + 1));
+    for (const TRegistryValue& value : values)
+    {
+        if (value.IsNumber)
+        {
+            DWORD number = value.Number;
+            RegSetValueExA(key.Get(), value.Name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                           sizeof(number));
+        }
+        else
+            RegSetValueExA(key.Get(), value.Name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.Text.c_str()),
+                           static_cast<DWORD>(value.Text.size() + 1));
+    }
+}
+
+void RegisterUninstall(const std::string& keyName, const std::string& displayName,
+                       const std::string& uninstallCommand)
+{
+    TRegistryValue name, command;
+    name.Name = "DisplayName";
+    name.Text = displayName;
+    command.Name = "UninstallString";
+    command.Text = uninstallCommand;
+    RegisterUninstall(keyName, {name, command});
 }
 
 void UnregisterUninstall(const std::string& keyName)

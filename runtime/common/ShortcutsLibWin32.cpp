@@ -1,6 +1,6 @@
 // The Windows half of ShortcutsLib: ".LNK" files through the shell link object.
 #include "runtime/common/ShortcutsLib.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Com.h"
 
 #include <shlobj.h>
 
@@ -74,7 +74,7 @@ std::string CreateShortcut(const std::string& linkBase, const std::string& targe
         std::string path = linkBase + ".URL";
         return WriteURLFile(path, target) ? path : std::string();
     }
-    TComApartment com;
+    ui::TComApartment com;
     TShortcut shortcut;
     shortcut.SetPath(target);
     shortcut.SetWorkingDirectory(workingDirectory);

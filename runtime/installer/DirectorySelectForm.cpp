@@ -3,6 +3,8 @@
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/UninstallLog.h"
+#include "win32ui/Control.h"
+#include "win32ui/MessageLoop.h"
 
 namespace kf {
 namespace installer {
@@ -38,17 +40,7 @@ bool TDirectorySelect::Execute(HWND owner, const std::string& path, HFONT font)
     EnableWindow(owner, FALSE);
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetFocus(DirectoryListBox);
-    MSG message;
-    while (!FDone && GetMessageA(&message, nullptr, 0, 0) > 0)
-    {
-        if (!Handle() || !IsDialogMessageA(Handle(), &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-    if (!FDone)
-        PostQuitMessage(0); // WM_QUIT ended the loop: the program's own loop must see it
+    ui::RunModal(FDone);
     // The owner comes back before this window goes, so the activation returns to it.
     EnableWindow(owner, TRUE);
     Destroy();
@@ -65,20 +57,20 @@ void TDirectorySelect::CreateControls(HWND owner, HFONT font)
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT area;
     GetWindowRect(owner, &area);
-    CreateForm(kDialogClass, exStyle, kSelectDirCaption, style, area.left + (area.right - area.left - width) / 2,
-               area.top + (area.bottom - area.top - height) / 2, width, height, owner,
-               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    DriveComboBox = CreateChild(Handle(), "COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
-                                12, 12, 296, 200, kIdDrives, font);
-    DirectoryListBox = CreateChild(Handle(), "LISTBOX", "",
-                                   WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                                   WS_EX_CLIENTEDGE, 12, 44, 296, 210, kIdFolders, font);
-    edtPath = CreateChild(Handle(), "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 12, 262,
-                          296, 22, kIdPath, font);
-    btnOK = CreateChild(Handle(), "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 142, 296, 80, 25,
-                        kIdOK, font);
-    btnCancel = CreateChild(Handle(), "BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 228, 296, 80,
-                            25, kIdCancel, font);
+    RegisterWindowClass(kDialogClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    CreateHandle(kDialogClass, exStyle, kSelectDirCaption, style, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, width, height, owner);
+    DriveComboBox = ui::CreateControl(Handle(), "COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                      0, 12, 12, 296, 200, kIdDrives, font);
+    DirectoryListBox = ui::CreateControl(Handle(), "LISTBOX", "",
+                                         WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                                         WS_EX_CLIENTEDGE, 12, 44, 296, 210, kIdFolders, font);
+    edtPath = ui::CreateControl(Handle(), "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 12,
+                                262, 296, 22, kIdPath, font);
+    btnOK = ui::CreateControl(Handle(), "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 142, 296, 80, 25,
+                              kIdOK, font);
+    btnCancel = ui::CreateControl(Handle(), "BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 228, 296,
+                                  80, 25, kIdCancel, font);
     FillDrives();
 }
 
@@ -171,7 +163,7 @@ void TDirectorySelect::DriveComboBoxChange()
 
 void TDirectorySelect::btnOKClick()
 {
-    FChosenPath = TrimText(WindowText(edtPath));
+    FChosenPath = TrimText(ui::WindowText(edtPath));
     if (FChosenPath.empty())
     {
         MessageBoxA(Handle(), kNoDirectoryText, kNoDirectoryCaption, MB_OK | MB_ICONINFORMATION);

@@ -3,8 +3,8 @@
 // missing levels; a folder made here exists before the copy and is not logged.
 #pragma once
 
-#include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallerCore.h"
+#include "win32ui/Window.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +12,7 @@
 namespace kf {
 namespace installer {
 
-class TDirectorySelect : public TForm
+class TDirectorySelect : public ui::TWindow
 {
 public:
     explicit TDirectorySelect(IInstallSystem& system) : FSystem(system) {}

@@ -24,10 +24,13 @@ std::string TWin32InstallSystem::CreateShortcut(const std::string& linkBase, con
     return kf::CreateShortcut(linkBase, target, workingDirectory, std::string(), SW_SHOWNORMAL);
 }
 
-void TWin32InstallSystem::RegisterUninstall(const std::string& keyName, const std::string& displayName,
-                                            const std::string& command)
+void TWin32InstallSystem::RegisterUninstall(const std::string& keyName, const TRegistration& registration)
 {
-    kf::RegisterUninstall(keyName, displayName, command);
+    TRegistration dated = registration;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    dated.Date = InstallDateText(now.wYear, now.wMonth, now.wDay);
+    kf::RegisterUninstall(keyName, UninstallRegistrationValues(dated));
 }
 
 int32_t TWin32InstallSystem::RunAndWait(const std::string& commandLine) { return kf::RunAndWait(commandLine); }

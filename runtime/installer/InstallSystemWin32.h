@@ -19,8 +19,7 @@ public:
     std::string CommonDesktopDir() override;
     std::string CreateShortcut(const std::string& linkBase, const std::string& target,
                                const std::string& workingDirectory) override;
-    void RegisterUninstall(const std::string& keyName, const std::string& displayName,
-                           const std::string& command) override;
+    void RegisterUninstall(const std::string& keyName, const TRegistration& registration) override;
     int32_t RunAndWait(const std::string& commandLine) override;
     void Launch(const std::string& file, const std::string& directory) override;
 };

@@ -1,5 +1,7 @@
 #include "runtime/installer/InstallerCore.h"
 
+#include "runtime/installer/UninstallEntry.h"
+
 #include "platform/Error.h"
 #include "platform/File.h"
 #include "runtime/common/ShellInstallLib.h"
@@ -550,6 +552,7 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
         if (failed)
         {
             view.ShowInstallError(InstallErrorText(destination));
+            Failed = true;
             Cancelled = true;
             return EndCopyCancelled(system, view);
         }
@@ -587,7 +590,7 @@ void TInstaller::GroupStep(IInstallSystem& system, IInstallView& view)
     if (FLog)
         FLog->AddDirectoryEntry(groupDir, group);
     CreateIcons(FDescription.ReadSection("group icons"), groupDir, system);
-    system.RegisterUninstall(Title, Title + " (remove only)", InstallDir + "\\uninstall.exe");
+    system.RegisterUninstall(Title, RegistrationFor(Title, InstallDir, FDescription, FPackage.get()));
     for (const std::string& line : FDescription.ReadSection("run and wait"))
     {
         view.SetCompleting(RunningText(line));

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "archive/CompressionManager.h"
+#include "runtime/common/Registration.h"
 #include "runtime/common/UninstallLog.h"
 #include "runtime/installer/infreader.h"
 
@@ -178,8 +179,8 @@ public:
     virtual std::string CommonDesktopDir() = 0;                 // GetDesktopDir(0)
     virtual std::string CreateShortcut(const std::string& linkBase, const std::string& target,
                                        const std::string& workingDirectory) = 0;
-    virtual void RegisterUninstall(const std::string& keyName, const std::string& displayName,
-                                   const std::string& command) = 0;
+    // The uninstall registration under keyName; the system adds the date.
+    virtual void RegisterUninstall(const std::string& keyName, const TRegistration& registration) = 0;
     virtual int32_t RunAndWait(const std::string& commandLine) = 0;
     virtual void Launch(const std::string& file, const std::string& directory) = 0;
 };
@@ -274,6 +275,9 @@ public:
     bool Finished = false;
     bool InProgress = false;
     bool Cancelled = false;
+    // A file could not be installed (the roll-back followed): the run ends as failed,
+    // not as cancelled.
+    bool Failed = false;
     // True while the copy loop runs (from the log's creation to its last file).
     bool Busy = false;
 

@@ -1,9 +1,15 @@
 // Entry of the installer stub, the head of every setup executable: checks that the
-// package behind it is whole, then shows the background and the wizard.
+// package behind it is whole, then shows the background and the wizard, or with /S
+// installs with no window at all.
+#include "runtime/common/SetupLog.h"
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
-#include "runtime/common/Win32Handles.h"
+#include "runtime/common/TitleLock.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/MainFormUnit.h"
+#include "runtime/installer/SilentInstall.h"
+#include "win32ui/Com.h"
+#include "win32ui/ErrorBox.h"
 
 #include <commctrl.h>
 
@@ -11,31 +17,91 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+using namespace kf::installer;
+
+// The title the description gives, read before any window shows.
+std::string SetupTitle(const std::string& setup)
+{
+    TInstaller installer(setup);
+    installer.ReadSettings();
+    return installer.Title;
+}
+
+int RunSilent(const std::string& setup, const kf::TSwitches& switches, kf::TSetupLog& log)
+{
+    TInstaller installer(setup);
+    installer.ReadSettings();
+    std::string location =
+        switches.HasDirectory ? switches.Directory : DefaultLocation(installer.Description(), ReadBaseDirectories());
+    kf::ui::TComApartment com; // the shell link object of the shortcuts
+    TWin32InstallSystem system;
+    return RunSilentInstall(installer, location, DriveFreeSpace(DriveNumberFor(location)), system, log);
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    using namespace kf::installer;
     std::string title = kApplicationTitle;
+    kf::TSwitches switches = kf::ParseInstallSwitches(kf::CommandTail(GetCommandLineA()));
+    kf::TSetupLog log;
+    if (!switches.LogPath.empty())
+        log.Open(switches.LogPath);
+    kf::ui::SetErrorCaption(kApplicationTitle);
     try
     {
+        if (!switches.Error.empty())
+        {
+            log.Line("Error: " + switches.Error);
+            if (!switches.Silent)
+                MessageBoxA(nullptr, (switches.Error + "\r\n\r\n" + kf::InstallSwitchesHelp()).c_str(), title.c_str(),
+                            MB_OK | MB_ICONERROR);
+            return kf::kExitFailed;
+        }
+        if (switches.Help)
+        {
+            MessageBoxA(nullptr, kf::InstallSwitchesHelp().c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+            return kf::kExitSuccess;
+        }
         std::string setup = kf::ModuleFileName();
         // A truncated download or junk behind the package must not install half of it.
         if (!CheckSetupPackage(setup))
         {
-            MessageBoxA(nullptr, kDamagedSetupText, kDamagedSetupCaption, MB_OK | MB_ICONERROR);
-            return 2;
+            log.Line(std::string("Error: ") + kDamagedSetupText);
+            if (!switches.Silent)
+                MessageBoxA(nullptr, kDamagedSetupText, kDamagedSetupCaption, MB_OK | MB_ICONERROR);
+            return kf::kExitFailed;
         }
+        kf::TTitleLock lock;
+        std::string lockTitle = SetupTitle(setup);
+        if (!lock.Acquire(lockTitle))
+        {
+            std::string text = kf::AlreadyRunningText(lockTitle);
+            log.Line("Error: " + text);
+            if (!switches.Silent)
+                MessageBoxA(nullptr, text.c_str(), kf::kAlreadyRunningCaption, MB_OK | MB_ICONEXCLAMATION);
+            return kf::kExitAlreadyRunning;
+        }
+        if (switches.Silent)
+            return RunSilent(setup, switches, log);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
-        kf::TComApartment com; // the shell link object of the shortcuts
+        kf::ui::TComApartment com; // the shell link object of the shortcuts
         TMainForm form;
         form.FormCreate(setup);
         title = form.Title();
+        if (switches.HasDirectory)
+            form.SetLocation(switches.Directory);
         form.Show();
         return form.Run();
     }
     catch (const std::exception& error)
     {
-        MessageBoxA(nullptr, StandardErrorText(error.what()).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
-        return 1;
+        log.Line(std::string("Error: ") + error.what());
+        if (!switches.Silent)
+            kf::ui::ShowErrorBox(nullptr, error.what(), title.c_str());
+        return kf::kExitFailed;
     }
 }

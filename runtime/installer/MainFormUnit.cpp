@@ -1,6 +1,8 @@
 #include "runtime/installer/MainFormUnit.h"
 
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
+#include "win32ui/MessageLoop.h"
 
 #include <shellapi.h>
 
@@ -28,8 +30,9 @@ void TMainForm::FormCreate(const std::string& setupPath)
     installer.ReadSettings();
     const TINFReader& description = installer.Description();
 
-    CreateForm(kBackgroundClass, 0, installer.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr);
+    RegisterWindowClass(kBackgroundClass, nullptr);
+    CreateHandle(kBackgroundClass, 0, installer.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
     // Maximised before the wizard is placed, so that the wizard centres on the screen.
     ShowWindow(Handle(), SW_SHOWMAXIMIZED);
     HDC screen = GetDC(nullptr);
@@ -99,40 +102,9 @@ void TMainForm::Show()
     FWizard->Show();
 }
 
-int TMainForm::Run()
-{
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-    {
-        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        // IsDialogMessage gives the wizard its dialog keys: Tab, Enter, Esc, access keys.
-        if (!root || !IsDialogMessageA(root, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-    return static_cast<int>(message.wParam);
-}
+int TMainForm::Run() { return ui::RunMessageLoop(); }
 
-void TMainForm::Pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (message.message == WM_QUIT)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam)); // for the main loop
-            return;
-        }
-        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        if (!root || !IsDialogMessageA(root, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
+void TMainForm::Pump() { ui::PumpMessages(); }
 
 void TMainForm::NextStep()
 {
@@ -168,7 +140,7 @@ void TMainForm::PreviousStep()
                         MB_YESNO | MB_ICONQUESTION) == IDYES)
         {
             installer.Finished = true;
-            EndProgram();
+            EndProgram(kExitCancelled);
         }
         return;
     }
@@ -180,11 +152,11 @@ void TMainForm::PreviousStep()
 void TMainForm::RunCopy()
 {
     TInstaller& installer = *FInstaller;
-    std::string location = WindowText(FWizard->edtLocation);
+    std::string location = ui::WindowText(FWizard->edtLocation);
     switch (installer.Copy(location, FSystem, *FWizard))
     {
     case TCopyResult::Completed: NextStep(); break; // step 3: the group step
-    case TCopyResult::EndProgram: EndProgram(); break;
+    case TCopyResult::EndProgram: EndProgram(installer.Failed ? kExitFailed : kExitCancelled); break;
     case TCopyResult::LogFailed: break;             // stays on the location page
     }
 }
@@ -199,7 +171,7 @@ void TMainForm::RunFinish()
 {
     TWizardForm& wizard = *FWizard;
     FInstaller->Finish(wizard.Checked(wizard.chkDesktopIcon), wizard.Checked(wizard.chkLaunchNow), FSystem);
-    EndProgram();
+    EndProgram(kExitSuccess);
 }
 
 int64_t TMainForm::EstimateSpace() const
@@ -224,10 +196,16 @@ void TMainForm::AbortInstall()
 {
     FWizard->DisableButtons();
     if (FInstaller->AbortInstall(FSystem, *FWizard))
-        EndProgram();
+        EndProgram(kExitCancelled);
 }
 
-void TMainForm::EndProgram()
+void TMainForm::SetLocation(const std::string& location)
+{
+    SetWindowTextA(FWizard->edtLocation, location.c_str());
+    FWizard->UpdateSpace();
+}
+
+void TMainForm::EndProgram(int exitCode)
 {
     if (FEnded)
         return;
@@ -237,7 +215,7 @@ void TMainForm::EndProgram()
     ShowWindow(Handle(), SW_HIDE);
     // The log is freed with the background window (FormClose).
     FInstaller->FreeLog();
-    PostQuitMessage(0);
+    PostQuitMessage(exitCode);
 }
 
 void TMainForm::FormPaint(HDC dc)
@@ -249,7 +227,7 @@ void TMainForm::FormPaint(HDC dc)
                                            client.bottom))
     {
         RECT rect = {0, band.Top, client.right, band.Bottom};
-        TGdiObject<HBRUSH> brush(CreateSolidBrush(band.Color & 0xFFFFFF));
+        ui::TBrush brush(CreateSolidBrush(band.Color & 0xFFFFFF));
         FillRect(dc, &rect, brush.Get());
     }
     HGDIOBJ oldFont = SelectObject(dc, FTitleFont.Get());
@@ -297,7 +275,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (FInstaller->Busy || FInstaller->InProgress || FInstaller->StepIndex == 4)
             PostMessageA(FWizard->Handle(), WM_CLOSE, 0, 0); // the wizard's abort question
         else if (FormCloseQuery())
-            EndProgram();
+            EndProgram(kExitCancelled);
         return 0;
     }
     return Default(message, wParam, lParam);

@@ -4,10 +4,11 @@
 // PreviousStep, which follow the step table of InstallerCore.
 #pragma once
 
-#include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallSystemWin32.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/WizardFormUnit.h"
+#include "win32ui/Gdi.h"
+#include "win32ui/Window.h"
 
 #include <memory>
 #include <string>
@@ -20,7 +21,7 @@
 namespace kf {
 namespace installer {
 
-class TMainForm : public TForm
+class TMainForm : public ui::TWindow
 {
 public:
     TMainForm();
@@ -41,8 +42,11 @@ public:
     void ViewReadme();
     // Cancel confirmed: the buttons go, then the abort (which may end the program).
     void AbortInstall();
-    // Ends the program: no question, the windows go and the message loop ends.
-    void EndProgram();
+    // Ends the program: no question, the windows go and the message loop ends; Run
+    // returns exitCode (kExitSuccess, kExitCancelled or kExitFailed).
+    void EndProgram(int exitCode);
+    // /D=: the location the wizard proposes.
+    void SetLocation(const std::string& location);
 
     // Dispatches waiting messages with the dialog keys of the window they are for.
     void Pump();
@@ -64,7 +68,7 @@ private:
     std::unique_ptr<TInstaller> FInstaller;
     TWin32InstallSystem FSystem;
     std::unique_ptr<TWizardForm> FWizard;
-    TGdiObject<HFONT> FTitleFont;
+    ui::TFont FTitleFont;
     bool FEnded = false;
 };
 

@@ -1,6 +1,6 @@
 #include "runtime/installer/RunAndWaitUnit.h"
 
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Handle.h"
 
 #include <vector>
 
@@ -18,8 +18,8 @@ int32_t RunAndWait(const std::string& commandLine)
     if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                         nullptr, &startup, &info))
         return kRunAndWaitNotStarted;
-    THandle process(info.hProcess);
-    THandle thread(info.hThread);
+    ui::THandle process(info.hProcess);
+    ui::THandle thread(info.hThread);
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD code = kRunAndWaitNotStarted;
     if (!GetExitCodeProcess(process.Get(), &code))

@@ -1,8 +1,13 @@
 #include "runtime/installer/WizardFormUnit.h"
 
+#include "runtime/common/SetupSwitches.h"
+
 #include "platform/Error.h"
 #include "runtime/installer/DirectorySelectForm.h"
 #include "runtime/installer/MainFormUnit.h"
+#include "win32ui/Control.h"
+#include "win32ui/ErrorBox.h"
+#include "win32ui/Font.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -77,7 +82,7 @@ struct TPrintJob
 
 TWizardForm::TWizardForm(TMainForm& main) : FMain(main)
 {
-    FFont.Reset(CreateMessageFont());
+    FFont = ui::CreateMessageFont();
     FFaceBrush.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 }
 
@@ -93,9 +98,8 @@ TWizardForm::~TWizardForm()
 HWND TWizardForm::Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width,
                       int height, int id, DWORD exStyle)
 {
-    HWND control = CreateChild(Handle(), className, text, style, exStyle, x, y, width, height, id, FFont.Get());
-    if (FPlacedCount < static_cast<int>(sizeof(FPlaced) / sizeof(FPlaced[0])))
-        FPlaced[FPlacedCount++] = {control, page, true};
+    HWND control = ui::CreateControl(Handle(), className, text, style, exStyle, x, y, width, height, id, FFont.Get());
+    FPages.Add(control, page);
     return control;
 }
 
@@ -110,8 +114,8 @@ void TWizardForm::Create(HWND owner, const std::string& caption, bool hasImage)
     GetWindowRect(owner, &area);
     int x = area.left + (area.right - area.left - width) / 2;
     int y = area.top + (area.bottom - area.top - height) / 2;
-    CreateForm(kWizardClass, exStyle, caption.c_str(), style, x, y, width, height, owner,
-               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RegisterWindowClass(kWizardClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    CreateHandle(kWizardClass, exStyle, caption.c_str(), style, x, y, width, height, owner);
     // The rich-text box's window class lives in this library.
     FRichEdit = LoadLibraryA("riched20.dll");
 
@@ -161,17 +165,18 @@ void TWizardForm::Create(HWND owner, const std::string& caption, bool hasImage)
         Add(tabComplete, "BUTTON", "&Launch Program Now", WS_TABSTOP | BS_AUTOCHECKBOX, tx, 174, tw, 20, kIdLaunchNow);
     btnReadme = Add(tabComplete, "BUTTON", "&View Readme", kButton, tx, 206, 110, 25, kIdReadme);
 
-    bvlButtons = Add(-1, "STATIC", "", SS_ETCHEDHORZ, 8, 322, 468, 2, id++);
-    btnPrint = Add(-1, "BUTTON", "&Print", kButton, 8, 336, 80, 25, kIdPrint);
-    btnPrevious = Add(-1, "BUTTON", kPreviousCaption, kButton, 214, 336, 86, 25, kIdPrevious);
-    btnNext = Add(-1, "BUTTON", kNextCaption, kButton | BS_DEFPUSHBUTTON, 302, 336, 86, 25, kIdNext);
-    btnFinish = Add(-1, "BUTTON", "&Finish", kButton, 302, 336, 86, 25, kIdFinish);
-    btnCancel = Add(-1, "BUTTON", "&Cancel", kButton, 396, 336, 80, 25, kIdCancel);
+    const int row = ui::TPageControls::kEveryPage; // the button row, on every page
+    bvlButtons = Add(row, "STATIC", "", SS_ETCHEDHORZ, 8, 322, 468, 2, id++);
+    btnPrint = Add(row, "BUTTON", "&Print", kButton, 8, 336, 80, 25, kIdPrint);
+    btnPrevious = Add(row, "BUTTON", kPreviousCaption, kButton, 214, 336, 86, 25, kIdPrevious);
+    btnNext = Add(row, "BUTTON", kNextCaption, kButton | BS_DEFPUSHBUTTON, 302, 336, 86, 25, kIdNext);
+    btnFinish = Add(row, "BUTTON", "&Finish", kButton, 302, 336, 86, 25, kIdFinish);
+    btnCancel = Add(row, "BUTTON", "&Cancel", kButton, 396, 336, 80, 25, kIdCancel);
 
     if (!hasImage)
         for (HWND panel : {pnlImgInfo, imgInfo, pnlImgLocation, imgLocation, pnlImgInstalling, imgInstalling,
                            pnlImgCompleting, imgCompleting, pnlImgComplete, imgComplete})
-            Find(panel)->Visible = false;
+            FPages.SetOwnVisible(panel, false);
     SendMessageA(prgFile, PBM_SETRANGE32, 0, 1);
     SendMessageA(prgTotal, PBM_SETRANGE32, 0, 1);
 }
@@ -183,23 +188,10 @@ void TWizardForm::Show()
     SetFocus(btnNext);
 }
 
-TWizardForm::TPlaced* TWizardForm::Find(HWND control)
-{
-    for (int i = 0; i < FPlacedCount; ++i)
-        if (FPlaced[i].Handle == control)
-            return &FPlaced[i];
-    return nullptr;
-}
-
 void TWizardForm::ApplyVisibility()
 {
     HWND focus = GetFocus();
-    for (int i = 0; i < FPlacedCount; ++i)
-    {
-        const TPlaced& placed = FPlaced[i];
-        bool shown = placed.Visible && (placed.Page < 0 || placed.Page == FPage);
-        ShowWindow(placed.Handle, shown ? SW_SHOWNA : SW_HIDE);
-    }
+    FPages.Apply();
     // A focused control that went away leaves the keyboard with nowhere to go.
     if (focus && IsChild(Handle(), focus) && !IsWindowVisible(focus))
     {
@@ -215,17 +207,14 @@ void TWizardForm::ApplyVisibility()
 
 void TWizardForm::ShowPage(int page)
 {
-    FPage = page;
+    FPages.SetPage(page);
     ApplyVisibility();
 }
 
 void TWizardForm::SetVisible(HWND control, bool visible)
 {
-    if (TPlaced* placed = Find(control))
-    {
-        placed->Visible = visible;
-        ApplyVisibility();
-    }
+    FPages.SetOwnVisible(control, visible);
+    ApplyVisibility();
 }
 
 bool TWizardForm::Usable(HWND control) const
@@ -244,20 +233,19 @@ void TWizardForm::ApplyStep(const TStepChange& change)
         SetWindowTextA(btnNext, change.NextCaption);
     if (change.PreviousCaption)
         SetWindowTextA(btnPrevious, change.PreviousCaption);
-    auto apply = [](int value, HWND control, TWizardForm& form) {
+    auto apply = [this](int value, HWND control) {
         if (value >= 0)
-            if (TPlaced* placed = form.Find(control))
-                placed->Visible = value != 0;
+            FPages.SetOwnVisible(control, value != 0);
     };
-    apply(change.PreviousVisible, btnPrevious, *this);
-    apply(change.PrintVisible, btnPrint, *this);
-    apply(change.NextVisible, btnNext, *this);
-    apply(change.FinishVisible, btnFinish, *this);
-    apply(change.CancelVisible, btnCancel, *this);
+    apply(change.PreviousVisible, btnPrevious);
+    apply(change.PrintVisible, btnPrint);
+    apply(change.NextVisible, btnNext);
+    apply(change.FinishVisible, btnFinish);
+    apply(change.CancelVisible, btnCancel);
     if (change.SpaceTimer >= 0)
         EnableSpaceTimer(change.SpaceTimer != 0);
     if (change.Page >= 0)
-        FPage = change.Page;
+        FPages.SetPage(change.Page);
     ApplyVisibility();
     if (change.FinishVisible == 1)
     {
@@ -309,7 +297,7 @@ void TWizardForm::LoadLicense(const std::string& text)
 void TWizardForm::UpdateSpace()
 {
     TInstaller& installer = FMain.Installer();
-    installer.FreeSpace = FMain.GetFreeSpace(WindowText(edtLocation));
+    installer.FreeSpace = FMain.GetFreeSpace(ui::WindowText(edtLocation));
     SetWindowTextA(lblSpaceAvailable, KilobytesText(installer.FreeSpace).c_str());
     SetVisible(lblInsufficientDiskSpace, installer.SpaceRequired > installer.FreeSpace);
 }
@@ -416,8 +404,8 @@ void TWizardForm::ShowPendingProgress()
 
 void TWizardForm::CopyStarted()
 {
-    Find(btnPrevious)->Visible = false;
-    Find(btnNext)->Visible = true;
+    FPages.SetOwnVisible(btnPrevious, false);
+    FPages.SetOwnVisible(btnNext, true);
     // The copy moves on by itself; a press on Next must not start a step of its own.
     EnableWindow(btnNext, FALSE);
     ShowPage(tabInstalling);
@@ -466,7 +454,7 @@ void TWizardForm::ShowInstallError(const std::string& text)
 
 void TWizardForm::ShowLogError(const std::string& text)
 {
-    MessageBoxA(Handle(), StandardErrorText(text).c_str(), FMain.Title().c_str(), MB_OK | MB_ICONERROR);
+    ui::ShowErrorBox(Handle(), text, FMain.Title().c_str());
 }
 
 void TWizardForm::BringToFront()
@@ -526,7 +514,7 @@ void TWizardForm::btnBrowseClick()
     if (!Usable(btnBrowse))
         return;
     TDirectorySelect dialog(FMain.System());
-    if (dialog.Execute(Handle(), WindowText(edtLocation), FFont.Get()))
+    if (dialog.Execute(Handle(), ui::WindowText(edtLocation), FFont.Get()))
     {
         SetWindowTextA(edtLocation, dialog.ChosenPath().c_str());
         UpdateSpace();
@@ -569,7 +557,8 @@ bool TWizardForm::FormCloseQuery()
 
 void TWizardForm::FormClose()
 {
-    FMain.EndProgram();
+    // Closed on the complete page, the installation is in place all the same.
+    FMain.EndProgram(FMain.Installer().StepIndex == tabComplete ? kExitSuccess : kExitCancelled);
 }
 
 LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -4,8 +4,10 @@
 // to TMainForm, which follows the step table of InstallerCore.
 #pragma once
 
-#include "runtime/installer/FormBase.h"
 #include "runtime/installer/InstallerCore.h"
+#include "win32ui/Gdi.h"
+#include "win32ui/PageControls.h"
+#include "win32ui/Window.h"
 
 #include <string>
 
@@ -24,7 +26,7 @@ enum TWizardPage : int
     tabComplete,
 };
 
-class TWizardForm : public TForm, public IInstallView
+class TWizardForm : public ui::TWindow, public IInstallView
 {
 public:
     explicit TWizardForm(TMainForm& main);
@@ -35,7 +37,7 @@ public:
     void Show();
 
     void ShowPage(int page);
-    int ActivePage() const { return FPage; }
+    int ActivePage() const { return FPages.Page(); }
     void ApplyStep(const TStepChange& change);
     void SetVisible(HWND control, bool visible);
     void EnableSpaceTimer(bool enabled);
@@ -86,17 +88,9 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct TPlaced
-    {
-        HWND Handle;
-        int Page;     // -1: the button row, on every page
-        bool Visible; // the control's own visibility, as on a hidden tab sheet
-    };
-
     HWND Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width, int height,
              int id, DWORD exStyle = 0);
     void ApplyVisibility();
-    TPlaced* Find(HWND control);
     bool Usable(HWND control) const;
 
     void btnNextClick();
@@ -111,14 +105,12 @@ private:
     void FormClose();
 
     TMainForm& FMain;
-    TGdiObject<HFONT> FFont;
-    TGdiObject<HBRUSH> FFaceBrush;
-    TGdiObject<HBITMAP> FPictures[5];
+    ui::TFont FFont;
+    ui::TBrush FFaceBrush;
+    ui::TBitmap FPictures[5];
     HMODULE FRichEdit = nullptr; // riched20.dll, freed with the form
-    int FPage = tabInfo;
     bool FTimerOn = false;
-    TPlaced FPlaced[48] = {};
-    int FPlacedCount = 0;
+    ui::TPageControls FPages; // the page's controls, then the button row (every page)
     // What the copy last asked the installing page to show, and what it shows.
     struct TPendingBar
     {

@@ -9,7 +9,13 @@ namespace uninstall {
 
 uint32_t TWin32RemovalSystem::DeleteFileAt(const std::string& path)
 {
-    return DeleteFileA(path.c_str()) ? 0 : GetLastError();
+    if (DeleteFileA(path.c_str()))
+        return 0;
+    uint32_t error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED && !FLauncher.empty() && lstrcmpiA(path.c_str(), FLauncher.c_str()) == 0 &&
+        MoveFileExA(path.c_str(), FParking.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return 0;
+    return error;
 }
 
 uint32_t TWin32RemovalSystem::RemoveDirectoryAt(const std::string& path)

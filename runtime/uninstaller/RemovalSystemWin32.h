@@ -16,6 +16,20 @@ public:
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override;
     std::string ErrorMessage(uint32_t code) override;
     void UnregisterUninstall(const std::string& keyName) override;
+
+    // A silent removal: the installed uninstall.exe that started this copy waits for it,
+    // so its image is in use and cannot be deleted. Windows lets a running program's
+    // file be renamed, though: when deleting `launcher` is refused, it is moved to
+    // `parking` (beside the temporary copy, which stays there too) instead.
+    void SetLauncher(const std::string& launcher, const std::string& parking)
+    {
+        FLauncher = launcher;
+        FParking = parking;
+    }
+
+private:
+    std::string FLauncher;
+    std::string FParking;
 };
 
 } // namespace uninstall

@@ -88,13 +88,6 @@ std::string CannotOpenLogMessage(const std::string& logPath)
     return "Cannot open file: " + Quoted(logPath) + ".\r\rThis software cannot be automatically removed from your computer.";
 }
 
-std::string ErrorBoxText(const std::string& message)
-{
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-        return message + ".";
-    return message;
-}
-
 std::string ProgressText(const std::string& kind, const std::string& value)
 {
     return "Removing " + LowerAscii(kind) + " " + Quoted(value);

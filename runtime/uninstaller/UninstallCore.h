@@ -38,10 +38,6 @@ std::string WindowCaption(const std::string& title);
 // The "Cannot open file: " message for the log path given on the command line.
 std::string CannotOpenLogMessage(const std::string& logPath);
 
-// The text of the application's error box for an error nothing else caught: the
-// message, with a full stop appended when its last character sorts above ".".
-std::string ErrorBoxText(const std::string& message);
-
 // lblProgress while an entry is undone: "Removing " + kind in lower case + " " + the
 // value in quotation marks.
 std::string ProgressText(const std::string& kind, const std::string& value);

@@ -1,9 +1,12 @@
 #include "runtime/uninstaller/UninstallMainForm.h"
 
+#include "win32ui/Control.h"
+#include "win32ui/Font.h"
+#include "win32ui/MessageLoop.h"
+
 #include <commctrl.h>
 
 #include <exception>
-#include "platform/Error.h"
 
 namespace kf {
 namespace uninstall {
@@ -50,19 +53,9 @@ std::string JoinLines(const std::vector<std::string>& lines)
 
 } // namespace
 
-TMainForm::TMainForm(HINSTANCE instance) : FInstance(instance)
-{
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        FFont.Reset(CreateFontIndirectA(&metrics.lfMessageFont));
-}
+TMainForm::TMainForm() : FFont(ui::CreateMessageFont()) {}
 
-TMainForm::~TMainForm()
-{
-    if (FWindow)
-        DestroyWindow(FWindow);
-}
+TMainForm::~TMainForm() { Destroy(); }
 
 bool TMainForm::FormCreate(const std::string& logPath)
 {
@@ -78,151 +71,85 @@ bool TMainForm::FormCreate(const std::string& logPath)
     }
     CreateWindowAndControls();
     const std::string& title = FLog->Title();
-    SetWindowTextA(FWindow, WindowCaption(title).c_str());
-    SetWindowTextA(lblIntro.Handle, ReplaceTitle(kIntroTemplate, title).c_str());
-    SetWindowTextA(lblUninstalling.Handle, ReplaceTitle(kUninstallingTemplate, title).c_str());
-    SetWindowTextA(lblComplete.Handle, ReplaceTitle(kCompleteTemplate, title).c_str());
-    SetWindowTextA(lblProgress.Handle, "");
+    SetWindowTextA(Handle(), WindowCaption(title).c_str());
+    SetWindowTextA(lblIntro, ReplaceTitle(kIntroTemplate, title).c_str());
+    SetWindowTextA(lblUninstalling, ReplaceTitle(kUninstallingTemplate, title).c_str());
+    SetWindowTextA(lblComplete, ReplaceTitle(kCompleteTemplate, title).c_str());
+    SetWindowTextA(lblProgress, "");
     // PBM_SETRANGE32: a log may well hold more than 65535 lines.
-    SendMessageA(ProgressBar.Handle, PBM_SETRANGE32, 0, FLog->Count());
-    SendMessageA(ProgressBar.Handle, PBM_SETPOS, 0, 0);
+    SendMessageA(ProgressBar, PBM_SETRANGE32, 0, FLog->Count());
+    SendMessageA(ProgressBar, PBM_SETPOS, 0, 0);
     ShowPage(TPage::Intro);
     PageControlChange();
-    ShowWindow(FWindow, SW_SHOWNORMAL);
-    UpdateWindow(FWindow);
-    SetFocus(btnNext.Handle);
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    UpdateWindow(Handle());
+    SetFocus(btnNext);
     return true;
 }
 
 void TMainForm::CreateWindowAndControls()
 {
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = FInstance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExA(&windowClass);
-
+    RegisterWindowClass(kWindowClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     RECT frame = {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
     int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, kApplicationTitle, kWindowStyle, x, y, width, height,
-                    nullptr, nullptr, FInstance, this);
-    if (!FWindow)
-        throw TError("Cannot create the window");
+    CreateHandle(kWindowClass, WS_EX_CONTROLPARENT, kApplicationTitle, kWindowStyle, x, y, width, height, nullptr);
 
     // Creation order is the Tab order: the page's controls, then the button row.
-    lblIntro.Page = TPage::Intro;
-    AddControl(lblIntro, "STATIC", "", kLabel, 20, 20, 388, 160, kIdIntro);
-    lblUninstalling.Page = lblProgress.Page = ProgressBar.Page = TPage::Uninstalling;
-    AddControl(lblUninstalling, "STATIC", "", kLabel, 20, 20, 388, 36, kIdUninstalling);
-    AddControl(lblProgress, "STATIC", "", kLabel | SS_PATHELLIPSIS, 20, 76, 388, 16, kIdProgressLabel);
-    AddControl(ProgressBar, PROGRESS_CLASSA, "", WS_CHILD, 20, 100, 388, 18, kIdProgressBar);
-    lblComplete.Page = lblError.Page = btnMoreInfo.Page = memErrors.Page = TPage::Complete;
-    AddControl(lblComplete, "STATIC", "", kLabel, 20, 20, 388, 36, kIdComplete);
-    AddControl(lblError, "STATIC", kErrorText, kLabel, 20, 64, 388, 36, kIdErrorLabel);
-    AddControl(btnMoreInfo, "BUTTON", "More Information >>", kButton, 20, 106, 140, 25, kIdMoreInfo);
-    AddControl(memErrors, "EDIT", "",
-               WS_CHILD | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
-                   ES_AUTOHSCROLL,
-               20, 140, 388, 118, kIdErrors, WS_EX_CLIENTEDGE);
-    bvlButtons.OnPage = btnPrevious.OnPage = btnNext.OnPage = btnCancel.OnPage = false;
-    AddControl(bvlButtons, "STATIC", "", WS_CHILD | SS_ETCHEDHORZ, 8, 272, 412, 2, kIdBevel);
-    AddControl(btnPrevious, "BUTTON", "<< &Previous", kButton, 172, 283, 80, 25, kIdPrevious);
-    AddControl(btnNext, "BUTTON", "&Next >>", kButton | BS_DEFPUSHBUTTON, 252, 283, 80, 25, kIdNext);
-    AddControl(btnCancel, "BUTTON", "&Cancel", kButton, 340, 283, 80, 25, kIdCancel);
+    const int intro = static_cast<int>(TPage::Intro);
+    const int removing = static_cast<int>(TPage::Uninstalling);
+    const int complete = static_cast<int>(TPage::Complete);
+    const int row = ui::TPageControls::kEveryPage;
+    lblIntro = AddControl(intro, "STATIC", "", kLabel, 20, 20, 388, 160, kIdIntro);
+    lblUninstalling = AddControl(removing, "STATIC", "", kLabel, 20, 20, 388, 36, kIdUninstalling);
+    lblProgress = AddControl(removing, "STATIC", "", kLabel | SS_PATHELLIPSIS, 20, 76, 388, 16, kIdProgressLabel);
+    ProgressBar = AddControl(removing, PROGRESS_CLASSA, "", WS_CHILD, 20, 100, 388, 18, kIdProgressBar);
+    lblComplete = AddControl(complete, "STATIC", "", kLabel, 20, 20, 388, 36, kIdComplete);
+    lblError = AddControl(complete, "STATIC", kErrorText, kLabel, 20, 64, 388, 36, kIdErrorLabel);
+    btnMoreInfo = AddControl(complete, "BUTTON", "More Information >>", kButton, 20, 106, 140, 25, kIdMoreInfo);
+    memErrors = AddControl(complete, "EDIT", "",
+                           WS_CHILD | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                               ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                           20, 140, 388, 118, kIdErrors, WS_EX_CLIENTEDGE);
+    bvlButtons = AddControl(row, "STATIC", "", WS_CHILD | SS_ETCHEDHORZ, 8, 272, 412, 2, kIdBevel);
+    btnPrevious = AddControl(row, "BUTTON", "<< &Previous", kButton, 172, 283, 80, 25, kIdPrevious);
+    btnNext = AddControl(row, "BUTTON", "&Next >>", kButton | BS_DEFPUSHBUTTON, 252, 283, 80, 25, kIdNext);
+    btnCancel = AddControl(row, "BUTTON", "&Cancel", kButton, 340, 283, 80, 25, kIdCancel);
 }
 
-HWND TMainForm::AddControl(TControl& control, const char* className, const char* text, DWORD style, int x,
-                           int y, int width, int height, int id, DWORD exStyle)
+HWND TMainForm::AddControl(int page, const char* className, const char* text, DWORD style, int x, int y, int width,
+                           int height, int id, DWORD exStyle)
 {
-    control.Handle = CreateWindowExA(exStyle, className, text, style, x, y, width, height, FWindow,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), FInstance, nullptr);
-    if (!control.Handle)
-        throw TError(std::string("Cannot create a control of class ") + className);
-    HFONT font = FFont.Get() ? FFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    SendMessageA(control.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control.Handle;
+    HWND control = ui::CreateControl(Handle(), className, text, style, exStyle, x, y, width, height, id, FFont.Get());
+    FPages.Add(control, page);
+    return control;
 }
 
 void TMainForm::ShowPage(TPage page)
 {
     FPage = page;
-    ApplyVisibility();
+    FPages.ShowPage(static_cast<int>(page));
 }
 
-void TMainForm::ApplyVisibility()
-{
-    for (TControl* control : {&lblIntro, &lblUninstalling, &lblProgress, &ProgressBar, &lblComplete, &lblError,
-                              &btnMoreInfo, &memErrors, &bvlButtons, &btnPrevious, &btnNext, &btnCancel})
-    {
-        bool shown = control->Visible && (!control->OnPage || control->Page == FPage);
-        ShowWindow(control->Handle, shown ? SW_SHOWNA : SW_HIDE);
-    }
-}
+bool TMainForm::Usable(HWND control) const { return IsWindowVisible(control) && IsWindowEnabled(control); }
 
-void TMainForm::SetVisible(TControl& control, bool visible)
-{
-    control.Visible = visible;
-    ApplyVisibility();
-}
-
-bool TMainForm::Usable(const TControl& control) const
-{
-    return IsWindowVisible(control.Handle) && IsWindowEnabled(control.Handle);
-}
-
-void TMainForm::PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (message.message == WM_QUIT)
-        {
-            // Not ours to swallow: the main loop must still see it.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        if (!FWindow || !IsDialogMessageA(FWindow, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
-
-int TMainForm::Run()
-{
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-    {
-        // IsDialogMessage gives the dialog keys: Tab, Enter, Esc and the access keys.
-        if (!FWindow || !IsDialogMessageA(FWindow, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-    return static_cast<int>(message.wParam);
-}
+int TMainForm::Run() { return ui::RunMessageLoop(); }
 
 void TMainForm::PageControlChange()
 {
     TButtonState state = ButtonsForPage(FPage);
-    EnableWindow(btnPrevious.Handle, state.PreviousEnabled);
-    EnableWindow(btnNext.Handle, state.NextEnabled);
-    EnableWindow(btnCancel.Handle, state.CancelEnabled);
-    SetWindowTextA(btnNext.Handle, state.NextIsFinish ? "Finish" : "&Next >>");
+    EnableWindow(btnPrevious, state.PreviousEnabled);
+    EnableWindow(btnNext, state.NextEnabled);
+    EnableWindow(btnCancel, state.CancelEnabled);
+    SetWindowTextA(btnNext, state.NextIsFinish ? "Finish" : "&Next >>");
     if (state.ResetErrors)
     {
-        lblError.Visible = btnMoreInfo.Visible = memErrors.Visible = false;
+        for (HWND control : {lblError, btnMoreInfo, memErrors})
+            FPages.SetOwnVisible(control, false);
         FErrors.clear();
-        SetWindowTextA(memErrors.Handle, "");
-        ApplyVisibility();
+        SetWindowTextA(memErrors, "");
+        FPages.Apply();
     }
 }
 
@@ -232,7 +159,7 @@ void TMainForm::btnNextClick()
         return;
     if (FPage == TPage::Complete)
     {
-        DestroyWindow(FWindow);
+        DestroyWindow(Handle());
         return;
     }
     if (FPage != TPage::Intro)
@@ -240,72 +167,48 @@ void TMainForm::btnNextClick()
     FRemoving = true;
     ShowPage(TPage::Uninstalling);
     PageControlChange();
-    SetFocus(FWindow); // the focused button has just been disabled
-    PumpMessages();
+    SetFocus(Handle()); // the focused button has just been disabled
+    ui::PumpMessages();
     RunUninstall(*FLog, FSystem, *this, FErrors);
     FRemoving = false;
-    SetWindowTextA(memErrors.Handle, JoinLines(FErrors).c_str());
+    SetWindowTextA(memErrors, JoinLines(FErrors).c_str());
     if (!FErrors.empty())
-        btnMoreInfo.Visible = lblError.Visible = true;
+    {
+        FPages.SetOwnVisible(btnMoreInfo, true);
+        FPages.SetOwnVisible(lblError, true);
+    }
     ShowPage(TPage::Complete);
     PageControlChange();
-    SetFocus(btnNext.Handle);
+    SetFocus(btnNext);
 }
 
 void TMainForm::btnMoreInfoClick()
 {
     if (!Usable(btnMoreInfo))
         return;
-    EnableWindow(btnMoreInfo.Handle, FALSE);
-    SetVisible(memErrors, true);
-    SetFocus(memErrors.Handle);
+    EnableWindow(btnMoreInfo, FALSE);
+    FPages.SetVisible(memErrors, true);
+    SetFocus(memErrors);
 }
 
 void TMainForm::btnCancelClick()
 {
     // Esc reaches here through IsDialogMessage even while Cancel is disabled.
     if (!FRemoving && Usable(btnCancel))
-        DestroyWindow(FWindow);
+        DestroyWindow(Handle());
 }
 
 bool TMainForm::FormCloseQuery() const { return !FRemoving && CanClose(FPage); }
 
 void TMainForm::EntryStarting(const std::string& progressText)
 {
-    SetWindowTextA(lblProgress.Handle, progressText.c_str());
+    SetWindowTextA(lblProgress, progressText.c_str());
 }
 
 void TMainForm::EntryDone()
 {
-    SendMessageA(ProgressBar.Handle, PBM_SETPOS, static_cast<WPARAM>(++FProgress), 0);
-    PumpMessages();
-}
-
-LRESULT CALLBACK TMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE)
-    {
-        auto* form = static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->FWindow = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<TMainForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcA(window, message, wParam, lParam);
-    // No exception may unwind through user32.
-    try
-    {
-        return form->HandleMessage(message, wParam, lParam);
-    }
-    catch (const std::exception& error)
-    {
-        MessageBoxA(window, ErrorBoxText(error.what()).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
-    }
-    catch (...)
-    {
-        MessageBoxA(window, "Unexpected error.", kApplicationTitle, MB_OK | MB_ICONERROR);
-    }
-    return 0;
+    SendMessageA(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(++FProgress), 0);
+    ui::PumpMessages();
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -334,7 +237,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return MAKELRESULT(kIdNext, DC_HASDEFID);
     case WM_CTLCOLORSTATIC:
         // A read-only edit asks as a static; the error list should still read as a box.
-        if (reinterpret_cast<HWND>(lParam) == memErrors.Handle)
+        if (reinterpret_cast<HWND>(lParam) == memErrors)
         {
             SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
             SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
@@ -346,7 +249,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == WA_INACTIVE)
         {
             HWND focus = GetFocus();
-            if (focus && IsChild(FWindow, focus))
+            if (focus && IsChild(Handle(), focus))
                 FFocus = focus;
         }
         else if (FFocus && IsWindowEnabled(FFocus) && IsWindowVisible(FFocus))
@@ -357,20 +260,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CLOSE:
         if (FormCloseQuery())
-            DestroyWindow(FWindow);
+            DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
-    case WM_NCDESTROY:
-    {
-        HWND window = FWindow;
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        FWindow = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
     }
-    }
-    return DefWindowProcA(FWindow, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 } // namespace uninstall

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "runtime/common/UninstallLog.h"
-#include "runtime/common/Win32Handles.h"
 #include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "runtime/uninstaller/UninstallCore.h"
+#include "win32ui/Gdi.h"
+#include "win32ui/PageControls.h"
+#include "win32ui/Window.h"
 
 #include <memory>
 #include <string>
@@ -15,13 +17,11 @@
 namespace kf {
 namespace uninstall {
 
-class TMainForm : private IRemovalProgress
+class TMainForm : public ui::TWindow, private IRemovalProgress
 {
 public:
-    explicit TMainForm(HINSTANCE instance);
+    TMainForm();
     ~TMainForm() override;
-    TMainForm(const TMainForm&) = delete;
-    TMainForm& operator=(const TMainForm&) = delete;
 
     // Opens the log named on the command line and builds the dialog. False when the
     // log cannot be opened; the "Cannot open file: " message has been shown then.
@@ -29,26 +29,16 @@ public:
     // Runs the message loop until the dialog ends; returns the exit code.
     int Run();
 
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
-    struct TControl
-    {
-        HWND Handle = nullptr;
-        TPage Page = TPage::Intro;
-        bool OnPage = true;  // false: below the page control, always shown
-        bool Visible = true; // the control's own visibility, as on a hidden tab sheet
-    };
-
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
     void CreateWindowAndControls();
-    HWND AddControl(TControl& control, const char* className, const char* text, DWORD style, int x, int y,
-                    int width, int height, int id, DWORD exStyle = 0);
+    // A control on page (TPageControls::kEveryPage: the button row below the pages).
+    HWND AddControl(int page, const char* className, const char* text, DWORD style, int x, int y, int width,
+                    int height, int id, DWORD exStyle = 0);
     void ShowPage(TPage page);
-    void ApplyVisibility();
-    void SetVisible(TControl& control, bool visible);
-    void PumpMessages();
-    bool Usable(const TControl& control) const;
+    bool Usable(HWND control) const;
 
     void PageControlChange();
     void btnNextClick();
@@ -59,10 +49,8 @@ private:
     void EntryStarting(const std::string& progressText) override;
     void EntryDone() override;
 
-    HINSTANCE FInstance;
-    TGdiObject<HFONT> FFont; // declared before the window: it outlives the controls
-    HWND FWindow = nullptr;  // owned; destroyed by the destructor if still there
-    HWND FFocus = nullptr;   // control to give the focus back to on activation
+    ui::TFont FFont;       // the destructor destroys the window first: the font outlives the controls
+    HWND FFocus = nullptr; // control to give the focus back to on activation
     std::unique_ptr<TLogFile> FLog;
     TWin32RemovalSystem FSystem;
     TPage FPage = TPage::Intro;
@@ -70,8 +58,10 @@ private:
     int FProgress = 0;
     bool FRemoving = false;
 
-    TControl lblIntro, lblUninstalling, lblProgress, ProgressBar, lblComplete, lblError, btnMoreInfo,
-        memErrors, bvlButtons, btnPrevious, btnNext, btnCancel;
+    ui::TPageControls FPages;
+    HWND lblIntro = nullptr, lblUninstalling = nullptr, lblProgress = nullptr, ProgressBar = nullptr,
+         lblComplete = nullptr, lblError = nullptr, btnMoreInfo = nullptr, memErrors = nullptr, bvlButtons = nullptr,
+         btnPrevious = nullptr, btnNext = nullptr, btnCancel = nullptr;
 };
 
 } // namespace uninstall

@@ -25,6 +25,7 @@ public:
     void Kill();
     // The exit code, or -1 when it did not end in time.
     long WaitForExit(int timeoutMs);
+    HANDLE Handle() const { return FHandle; }
 
 private:
     HANDLE FHandle = nullptr;

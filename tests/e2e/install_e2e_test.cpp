@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/UninstallLog.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Com.h"
 #include "runtime/installer/InstallerCore.h"
 #include "tests/TestSupport.h"
 
@@ -26,6 +26,7 @@
 #include <vector>
 
 using namespace kf;
+using namespace kf::ui;
 using namespace kf::installer;
 using kfdriver::StartWithTemp;
 using kfdriver::TProcess;
@@ -436,7 +437,7 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_TRUE(FileExists(desktopLink));
     std::string key = std::string(kUninstallKeyPath) + f.Title;
     EXPECT_EQ(RegistryString(key, "DisplayName"), f.Title + " (remove only)");
-    EXPECT_EQ(RegistryString(key, "UninstallString"), f.Target + "\\uninstall.exe");
+    EXPECT_EQ(RegistryString(key, "UninstallString"), "\"" + f.Target + "\\uninstall.exe\"");
 
     std::set<std::string> during;
     Walk("C:\\", during, skip);
@@ -477,7 +478,7 @@ TEST_F(Install, CancelDuringTheCopyLeavesNothingBehind)
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
     ASSERT_TRUE(kfdriver::Click(cancel));
     EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), AbortQuestion(f.Title));
-    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 1); // cancelled
     ExpectNothingInstalled();
     EXPECT_FALSE(FileExists(GetDesktopDir(0) + "\\Demo Tool.LNK"));
 }
@@ -534,7 +535,7 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
         EXPECT_EQ(AnswerBox(kCancelCaption, abort ? "&Yes" : "&No"), AbortQuestion(title));
         if (abort)
         {
-            EXPECT_EQ(FSetup.WaitForExit(120000), 0);
+            EXPECT_EQ(FSetup.WaitForExit(120000), 1); // cancelled
             ExpectNothingInstalled();
             EXPECT_EQ(RegistryString(std::string(kUninstallKeyPath) + title, "DisplayName"), "");
         }
@@ -551,6 +552,100 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
             kftest::RemoveTree(GetProgramsDir(0) + "\\" + f.Group);
         }
     }
+}
+
+namespace {
+
+// The wide name of an ANSI (code page 1252) text: what Explorer and the registry show.
+std::wstring Wide(const std::string& ansi)
+{
+    std::wstring wide(ansi.size() + 1, L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0],
+                                     static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    return wide;
+}
+
+bool WideExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+} // namespace
+
+TEST_F(Install, WesternEuropeanNamesAndTitleArriveAsTyped)
+{
+    // The tree and title of the cross-host build: kftool on Linux writes these names in
+    // code page 1252, byte for byte as kftool.exe does here.
+    std::string title = "Caf\xE9 " + f.Title;
+    std::string group = "Caf\xE9 " + f.Group;
+    std::string setup = f.Root + "\\CafeSetup.exe";
+    std::map<std::string, std::wstring> names = {{"R\xE9sum\xE9.txt", L"R\u00e9sum\u00e9.txt"},
+                                                 {"\xC6" "ble.txt", L"\u00c6ble.txt"},
+                                                 {"\xDC" "ber\\Ma\xDF.txt", L"\u00dcber\\Ma\u00df.txt"}};
+    std::string stage = f.Root + "\\cafe-stage";
+    ASSERT_TRUE(ForceDirectories(stage + "\\app\\\xDC" "ber"));
+    for (const auto& [name, wide] : names)
+        WriteFileBytes(stage + "\\app\\" + name, name);
+    std::string script = f.Root + "\\cafe.kfs";
+    std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+    ASSERT_EQ(RunToEnd(kftool + " script set \"" + script + "\" \"TITLE=" + title + "\" BASEDIR=3 \"DIR=" +
+                           f.Target.substr(3) + "\" ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 ICONUNINSTALL=1 " +
+                           "\"ICONUNINSTALLTEXT=Uninstall " + title + "\" ICONWEBSITE=0 DESKTOP=0 LAUNCH=0 " +
+                           "\"STARTMENU=" + group + "\"",
+                       f.Temp),
+              0);
+    ASSERT_EQ(RunToEnd(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", f.Temp), 0);
+    struct TCleanUp
+    {
+        std::string Title, Group, Parent;
+        ~TCleanUp()
+        {
+            UnregisterUninstall(Title);
+            kftest::RemoveTree(Parent + "\\Vendor");
+            kftest::RemoveTree(GetProgramsDir(0) + "\\" + Group);
+        }
+    } cleanUp{title, group, f.TargetParent};
+
+    ASSERT_TRUE(StartWithTemp("\"" + setup + "\"", f.Temp, FSetup));
+    HWND wizard = kfdriver::WaitForTopWindow(title, kStartMs, false, kWizardClass);
+    ASSERT_TRUE(wizard) << "no wizard captioned with the title";
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(WaitForText(wizard, "Please select the location"));
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(WaitForText(wizard, "Installation of"));
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+
+    std::wstring target = Wide(f.Target) + L"\\";
+    for (const auto& [name, wide] : names)
+    {
+        EXPECT_TRUE(WideExists(target + wide)) << name;
+        EXPECT_EQ(ReadFileBytes(f.Target + "\\" + name), name);
+    }
+    // Wine keeps the names as UTF-8 on the Linux side.
+    using TUnixName = char*(CDECL*)(LPCWSTR);
+    auto unixName = reinterpret_cast<TUnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName)
+    {
+        char* path = unixName((target + L"R\u00e9sum\u00e9.txt").c_str());
+        ASSERT_TRUE(path);
+        std::string unix(path);
+        HeapFree(GetProcessHeap(), 0, path);
+        EXPECT_EQ(unix.substr(unix.size() - 12), "R\xC3\xA9sum\xC3\xA9.txt");
+    }
+
+    std::wstring groupDir = Wide(GetProgramsDir(0)) + L"\\Caf\u00e9 " + Wide(f.Group);
+    EXPECT_TRUE(WideExists(groupDir)) << "the Start-menu folder";
+    EXPECT_TRUE(WideExists(groupDir + L"\\Uninstall Caf\u00e9 " + Wide(f.Title) + L".LNK"));
+    HKEY key = nullptr;
+    std::wstring keyPath = Wide(kUninstallKeyPath) + L"Caf\u00e9 " + Wide(f.Title);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    wchar_t shown[512] = {};
+    DWORD size = sizeof(shown) - sizeof(wchar_t);
+    EXPECT_EQ(RegQueryValueExW(key, L"DisplayName", nullptr, nullptr, reinterpret_cast<BYTE*>(shown), &size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(std::wstring(shown), L"Caf\u00e9 " + Wide(f.Title) + L" (remove only)");
+    kftest::RemoveTree(stage);
 }
 
 TEST_F(Install, BrowseWalksTheFolderListAndCreatesTheChosenPath)
@@ -624,7 +719,7 @@ TEST_F(Install, BrowseWalksTheFolderListAndCreatesTheChosenPath)
 
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Cancel")));
     EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), CloseQuestion(f.Title));
-    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 1); // cancelled
     EXPECT_TRUE(DirectoryExists(chosen)); // made by Browse before any copy: not the setup's to undo
 }
 
@@ -650,7 +745,7 @@ TEST_F(Install, AFileThatCannotBeWrittenIsReportedAndRolledBack)
         ToLocationPage(wizard);
         ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
         EXPECT_EQ(AnswerBox(kErrorCaption, "OK"), InstallErrorText(blocked)) << folder;
-        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2); // failed, after the roll-back
         held.Reset();
         // The target existed before this run: it stays with what blocked the copy.
         EXPECT_TRUE(folder ? DirectoryExists(blocked) : ReadFileBytes(blocked) == "old");
@@ -696,7 +791,7 @@ TEST_F(Install, TooLittleSpaceKeepsTheLocationPage)
 
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Cancel")));
     EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), CloseQuestion(f.Title));
-    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 1); // cancelled
     RemoveEmptyDirectory(small);
 }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# install_small_drive.sh TEST_EXE: runs the installer's too-little-space test with a
+# install_small_drive.sh TEST_EXE [FILTER]: runs the installer's too-little-space test (or
+# the gtest FILTER given) with a
 # small tmpfs linked into the Wine prefix as a spare drive letter. Needs root (CI runs
 # as root); exits 77 (skipped) when the drive cannot be made.
 set -uo pipefail
 test_exe="$1"
+filter="${2:-Install.TooLittleSpace*}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$root/scripts/wine-env.sh"
 kf_wine_prefix_init || exit 1
@@ -34,4 +36,4 @@ cleanup() {
 trap cleanup EXIT
 ln -s "$mnt" "$link"
 KF_E2E_SMALL_DRIVE="${letter^^}:" timeout --kill-after=10 "${KF_WINE_TIMEOUT:-300}" \
-    wine "$test_exe" --gtest_color=no --gtest_filter='Install.TooLittleSpace*' </dev/null
+    wine "$test_exe" --gtest_color=no --gtest_filter="$filter" </dev/null

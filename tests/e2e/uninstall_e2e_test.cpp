@@ -8,7 +8,7 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
 #include "runtime/common/UninstallLog.h"
-#include "runtime/common/Win32Handles.h"
+#include "win32ui/Com.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "tests/TestSupport.h"
 
@@ -19,6 +19,7 @@
 #include <vector>
 
 using namespace kf;
+using namespace kf::ui;
 using kfdriver::StartWithTemp;
 using kfdriver::TProcess;
 using kftest::TTempDir;

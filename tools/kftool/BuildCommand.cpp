@@ -5,6 +5,7 @@
 #include "builder/build/SetupBuilder.h"
 #include "platform/FileSystem.h"
 #include "resources/EmbeddedStubs.h"
+#include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
 
 #include <algorithm>
@@ -29,7 +30,9 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-const char kBuildUsage[] = "usage: kftool build [-C DIR] [-j N] SCRIPT.kfs [OUTPUT.exe]\n";
+const char kBuildUsage[] =
+    "usage: kftool build [-C DIR] [-j N] [--version X] [--publisher Y] SCRIPT.kfs [OUTPUT.exe]
+";
 
 bool IsAbsolute(const std::string& path)
 {
@@ -116,32 +119,38 @@ private:
 
 int RunBuildCommand(const std::vector<std::string>& args)
 {
-    std::string base;
+    std::string base, version, publisher;
     std::vector<std::string> positional;
     int32_t jobs = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
     for (size_t i = 0; i < args.size(); ++i)
     {
-        if (args[i] == "-C")
+        std::string* value = args[i] == "-C"            ? &base
+                             : args[i] == "--version"   ? &version
+                             : args[i] == "--publisher" ? &publisher
+                                                        : nullptr;
+        if (value)
         {
-            if (i + 1 >= args.size() || args[i + 1].empty())
+            // A line break would end the description's section early.
+            if (i + 1 >= args.size() || args[i + 1].empty() ||
+                args[i + 1].find_first_of("\r\n") != std::string::npos)
             {
                 std::fputs(kBuildUsage, stderr);
                 return kExitUsage;
             }
-            base = args[++i];
+            *value = args[++i];
         }
         else if (args[i].compare(0, 2, "-j") == 0)
         {
             // "-j N" or "-jN"
             std::string text = args[i].size() > 2 ? args[i].substr(2) : (i + 1 < args.size() ? args[++i] : "");
             char* end = nullptr;
-            long value = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end != '\0' || value < 1 || value > 256)
+            long count = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || count < 1 || count > 256)
             {
                 std::fputs(kBuildUsage, stderr);
                 return kExitUsage;
             }
-            jobs = static_cast<int32_t>(value);
+            jobs = static_cast<int32_t>(count);
         }
         else if (args[i].size() > 1 && args[i][0] == '-')
         {
@@ -177,6 +186,8 @@ int RunBuildCommand(const std::vector<std::string>& args)
     }
     if (!base.empty())
         ResolvePaths(settings, base);
+    settings.DisplayVersion = version;
+    settings.Publisher = publisher;
     std::string output = positional.size() > 1 ? positional[1] : DefaultSetupFileName(settings.Title);
 
     TCommandObserver observer(KF_ISATTY(stderr) != 0);
@@ -190,7 +201,7 @@ int RunBuildCommand(const std::vector<std::string>& args)
         PrintError(observer.FSubject, observer.FMessage);
         return kExitFailure;
     }
-    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", output.c_str(), observer.FFiles,
+    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", ForTerminal(output).c_str(), observer.FFiles,
                 static_cast<long long>(observer.FBytesIn), static_cast<long long>(FileSizeAt(output)), seconds);
     return kExitOk;
 }

@@ -7,8 +7,9 @@
 
 namespace kftool {
 
-// args: [-C DIR] [-j N] SCRIPT.kfs [OUTPUT.exe] (the words after "build"). Relative paths
-// in the script resolve from DIR (default: the current directory); N files are
+// args: [-C DIR] [-j N] [--version X] [--publisher Y] SCRIPT.kfs [OUTPUT.exe] (the words
+// after "build"); version and publisher go into the uninstall registration. Relative
+// paths in the script resolve from DIR (default: the current directory); N files are
 // compressed at once (default: the number of cores; every N gives the same bytes);
 // OUTPUT defaults to the title's proposed file name in the current directory. Prints a
 // summary on success; on failure "Error creating installation." and the reason, exit

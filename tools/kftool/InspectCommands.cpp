@@ -2,6 +2,8 @@
 // scripts and setup executables.
 #include "tools/kftool/KfTool.h"
 
+#include "tools/kftool/HostText.h"
+
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
@@ -64,7 +66,7 @@ int RunList(const std::vector<std::string>& input)
     return Guarded(args[0], [&] {
         TOpenedArchive opened = OpenArchive(args[0], mode);
         for (const TArchiveEntryHeader& header : opened.Archive->Entries())
-            std::printf("%s\t%d\t%d\t%d\n", header.NameString().c_str(), header.OriginalSize, header.PackedSize,
+            std::printf("%s\t%d\t%d\t%d\n", ForTerminal(header.NameString()).c_str(), header.OriginalSize, header.PackedSize,
                         header.DataOffset);
         return kExitOk;
     });
@@ -162,7 +164,7 @@ int RunVerify(const std::vector<std::string>& input)
         std::string structure = CheckStructure(*opened.Archive, opened.UsesTrailer);
         if (!structure.empty())
         {
-            std::printf("%s: %s\n", args[0].c_str(), structure.c_str());
+            std::printf("%s: %s\n", ForTerminal(args[0]).c_str(), ForTerminal(structure).c_str());
             ++bad;
         }
         for (const TArchiveEntryHeader& header : opened.Archive->Entries())
@@ -178,13 +180,13 @@ int RunVerify(const std::vector<std::string>& input)
             }
             if (!problem.empty())
             {
-                std::printf("%s: %s\n", header.NameString().c_str(), problem.c_str());
+                std::printf("%s: %s\n", ForTerminal(header.NameString()).c_str(), problem.c_str());
                 ++bad;
             }
         }
         if (bad)
             return kExitFailure;
-        std::printf("%s: %zu entries, all sound\n", args[0].c_str(), opened.Archive->Entries().size());
+        std::printf("%s: %zu entries, all sound\n", ForTerminal(args[0]).c_str(), opened.Archive->Entries().size());
         return kExitOk;
     });
 }

@@ -1,5 +1,7 @@
 #include "tools/kftool/KfTool.h"
 
+#include "tools/kftool/HostText.h"
+
 #include "platform/Error.h"
 #include "platform/File.h"
 
@@ -15,9 +17,9 @@ using namespace kf;
 void PrintError(const std::string& subject, const std::string& message)
 {
     if (subject.empty())
-        std::fprintf(stderr, "kftool: %s\n", message.c_str());
+        std::fprintf(stderr, "kftool: %s\n", ForTerminal(message).c_str());
     else
-        std::fprintf(stderr, "kftool: %s: %s\n", subject.c_str(), message.c_str());
+        std::fprintf(stderr, "kftool: %s: %s\n", ForTerminal(subject).c_str(), ForTerminal(message).c_str());
 }
 
 namespace {

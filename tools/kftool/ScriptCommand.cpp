@@ -2,6 +2,8 @@
 // line, decoded and encoded exactly as the builder does.
 #include "tools/kftool/KfTool.h"
 
+#include "tools/kftool/HostText.h"
+
 #include "builder/build/Script.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -119,7 +121,7 @@ int Show(const std::vector<std::string>& args)
     if (!LoadExisting(args[0], settings))
         return kExitFailure;
     for (const TSettingInfo& info : kSettingTable)
-        std::printf("%s=%s\n", info.Name, ShowValue(settings, info).c_str());
+        std::printf("%s=%s\n", info.Name, ForTerminal(ShowValue(settings, info)).c_str());
     return kExitOk;
 }
 

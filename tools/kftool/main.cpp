@@ -1,5 +1,6 @@
 // kftool: looks inside Kitforge files (scripts, packages, setup executables), edits
 // scripts and builds setup executables from the command line.
+#include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
 
 #include "tools/kftool/BuildCommand.h"
@@ -27,13 +28,32 @@ const char kUsage[] =
     "                         N files at once (default: one per core)\n"
     "\n"
     "list, cat, extract and verify find a setup executable's trailer by themselves;\n"
-    "--trailer or --no-trailer force the mode. ADDFILESLIST values join paths with '|'.\n";
+    "--trailer or --no-trailer force the mode. ADDFILESLIST values join paths with '|'.\n"
+#ifndef _WIN32
+    "\n"
+    "Names and texts are written in a Windows code page and shown in the terminal's\n"
+    "encoding: --codepage N picks it (874, 1250 to 1258; default 1252), --raw keeps\n"
+    "every byte as it is.\n"
+#endif
+    ;
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    std::string textProblem = kftool::TakeTextOptions(args);
+    if (!textProblem.empty())
+    {
+        std::fprintf(stderr, "kftool: %s\n", textProblem.c_str());
+        return kftool::kExitUsage;
+    }
+    textProblem = kftool::CommandLineToCodePage(args);
+    if (!textProblem.empty())
+    {
+        std::fprintf(stderr, "kftool: %s\n", textProblem.c_str());
+        return kftool::kExitFailure;
+    }
     if (args.empty())
     {
         std::fputs(kUsage, stderr);

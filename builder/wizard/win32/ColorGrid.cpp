@@ -1,6 +1,6 @@
 #include "builder/wizard/win32/ColorGrid.h"
 
-#include "win32ui/Handles.h"
+#include "win32ui/Gdi.h"
 
 #include <windowsx.h>
 

@@ -1,54 +1,27 @@
-// Owners and borrowers of Win32 handles. An owner is non-copyable, frees its handle in
-// its destructor and can Attach/Detach; a borrower (plain HWND) frees nothing.
+// GDI objects and device contexts: owners of fonts, brushes, pens and bitmaps, and
+// scopes for a DC and for what is selected into it.
 #pragma once
 
-#include <windows.h>
-
-#include <utility>
+#include "win32ui/Handle.h"
 
 namespace kf::ui {
 
-template <class T> class TGdiObject
+// Anything DeleteObject frees.
+template <class T> struct TGdiKind
 {
-public:
-    TGdiObject() = default;
-    explicit TGdiObject(T handle) : FHandle(handle) {}
-    ~TGdiObject() { Reset(); }
-    TGdiObject(const TGdiObject&) = delete;
-    TGdiObject& operator=(const TGdiObject&) = delete;
-    TGdiObject(TGdiObject&& other) noexcept : FHandle(other.Detach()) {}
-    TGdiObject& operator=(TGdiObject&& other) noexcept
-    {
-        if (this != &other)
-            Attach(other.Detach());
-        return *this;
-    }
-
-    T Get() const { return FHandle; }
-    explicit operator bool() const { return FHandle != nullptr; }
-    void Attach(T handle)
-    {
-        Reset();
-        FHandle = handle;
-    }
-    T Detach() { return std::exchange(FHandle, nullptr); }
-    void Reset()
-    {
-        if (FHandle)
-            DeleteObject(FHandle);
-        FHandle = nullptr;
-    }
-
-private:
-    T FHandle = nullptr;
+    using Type = T;
+    static Type Invalid() { return nullptr; }
+    static void Release(Type object) { DeleteObject(object); }
 };
 
+template <class T> using TGdiObject = TOwned<TGdiKind<T>>;
 using TFont = TGdiObject<HFONT>;
 using TBrush = TGdiObject<HBRUSH>;
 using TPen = TGdiObject<HPEN>;
 using TBitmap = TGdiObject<HBITMAP>;
 
-// A window's device context for the length of one drawing (GetDC/ReleaseDC).
+// A window's device context for the length of one drawing (GetDC/ReleaseDC); a null
+// window gives the screen's.
 class TWindowDC
 {
 public:

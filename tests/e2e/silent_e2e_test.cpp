@@ -1,0 +1,262 @@
+// Silent installs and uninstalls under Wine, as package managers run them: /S with /D=
+// and /LOG=, the exit codes, no window at any time, and the registration they read.
+#include "Driver.h"
+#include "Process.h"
+#include "platform/FileSystem.h"
+#include "runtime/common/ShellInstallLib.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace kf;
+using kfdriver::StartWithTemp;
+using kfdriver::TProcess;
+using kftest::ReadFileBytes;
+using kftest::WriteFileBytes;
+
+namespace {
+
+std::string Bin(const std::string& name)
+{
+    return std::string(KF_BINARY_DIR) + "\\bin\\" + name;
+}
+
+struct TWindowSearch
+{
+    DWORD Process;
+    std::string Found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<TWindowSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->Process && IsWindowVisible(window))
+    {
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof(text));
+        search->Found = text[0] ? text : "<untitled>";
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Runs a command to its end and looks at the display every few milliseconds meanwhile;
+// the exit code (-1: it hung), and the caption of any window it showed.
+long RunWatched(const std::string& commandLine, const std::string& temp, std::string& window,
+                const std::string& directory = "")
+{
+    TProcess process;
+    if (!StartWithTemp(commandLine, temp, process, directory))
+        return -1;
+    DWORD id = GetProcessId(process.Handle());
+    for (int waited = 0; waited < 120000; waited += 5)
+    {
+        TWindowSearch search = {id, ""};
+        EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+        if (window.empty())
+            window = search.Found;
+        if (WaitForSingleObject(process.Handle(), 5) == WAIT_OBJECT_0)
+            return process.WaitForExit(0);
+    }
+    return -1;
+}
+
+std::string Value(const std::string& key, const std::string& name)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return "<no key>";
+    char data[1024] = {};
+    DWORD size = sizeof(data) - 1, type = 0;
+    LONG got = RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(handle);
+    if (got != ERROR_SUCCESS)
+        return "<missing>";
+    if (type == REG_DWORD)
+        return "dword:" + std::to_string(*reinterpret_cast<DWORD*>(data));
+    return data;
+}
+
+class Silent : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static kftest::TTempDir root;
+        FRoot = root.Path();
+        std::string id = std::to_string(GetCurrentProcessId());
+        FTitle = "Kitforge Silent E2E " + id;
+        FGroup = "KF Silent E2E " + id;
+        FTemp = FRoot + "\\tmp";
+        std::string stage = FRoot + "\\stage";
+        ForceDirectories(FTemp);
+        ForceDirectories(stage + "\\app\\docs");
+        FFiles["demo.exe"] = ReadFileBytes(Bin("kfdriver.exe"));
+        FFiles["Help.txt"] = "Help for the demo\r\n";
+        FFiles["docs\\guide.txt"] = kftest::NoiseBytes(200000, 3);
+        for (const auto& [name, bytes] : FFiles)
+            WriteFileBytes(stage + (name == "demo.exe" ? "\\" : "\\app\\") + name, bytes);
+        std::string script = FRoot + "\\silent.kfs";
+        std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+        std::string set = kftool + " script set \"" + script + "\" \"TITLE=" + FTitle + "\" BASEDIR=3 \"DIR=kf-silent-" +
+                          id + "\" URL=www.example.com MAIN=demo.exe INCLUDEMAINEXE=1 DESKTOP=1 LAUNCH=1 " +
+                          "ADDFILES=0 ADDDIR=1 ADDDIRTEXT=app \"STARTMENU=" + FGroup + "\" ICONAPPTEXT=Demo " +
+                          "ICONUNINSTALL=1 ICONUNINSTALLTEXT=Uninstall ICONWEBSITE=1 ICONWEBSITETEXT=Site";
+        FSetup = FRoot + "\\Setup.exe";
+        std::string none;
+        ASSERT_EQ(RunWatched(set, FTemp, none), 0) << set;
+        std::string build = kftool + " build -C \"" + stage + "\" --version 1.2.3 --publisher \"Kitforge Tests\" \"" +
+                            script + "\" \"" + FSetup + "\"";
+        ASSERT_EQ(RunWatched(build, FTemp, none), 0) << build;
+    }
+
+    void TearDown() override
+    {
+        kftest::RemoveTree(FPlace);
+        kftest::RemoveTree(GetProgramsDir(0) + "\\" + FGroup);
+        DeleteFileA((GetDesktopDir(0) + "\\Demo.LNK").c_str());
+        UnregisterUninstall(FTitle);
+    }
+
+    void ExpectNothingInstalled()
+    {
+        EXPECT_FALSE(DirectoryExists(FPlace + "\\App"));
+        EXPECT_FALSE(DirectoryExists(GetProgramsDir(0) + "\\" + FGroup));
+        EXPECT_FALSE(FileExists(GetDesktopDir(0) + "\\Demo.LNK"));
+        EXPECT_EQ(Value(std::string(kUninstallKeyPath) + FTitle, "DisplayName"), "<no key>");
+    }
+
+    static std::string FRoot, FTitle, FGroup, FTemp, FSetup;
+    static std::map<std::string, std::string> FFiles;
+    // A location with blanks, as /D= gets it from a package manager.
+    std::string FPlace = "C:\\Some Place " + std::to_string(GetCurrentProcessId());
+};
+
+std::string Silent::FRoot, Silent::FTitle, Silent::FGroup, Silent::FTemp, Silent::FSetup;
+std::map<std::string, std::string> Silent::FFiles;
+
+} // namespace
+
+TEST_F(Silent, InstallAndUninstallWithNoWindow)
+{
+    std::string target = FPlace + "\\App";
+    std::string log = FRoot + "\\install.log";
+    std::string window;
+    // /D= unquoted with blanks, last on the line, as NSIS takes it.
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S \"/LOG=" + log + "\" /D=" + target, FTemp, window), 0)
+        << ReadFileBytes(log);
+    EXPECT_EQ(window, "");
+    for (const auto& [name, bytes] : FFiles)
+        EXPECT_EQ(ReadFileBytes(target + "\\" + name), bytes) << name;
+    EXPECT_TRUE(FileExists(GetDesktopDir(0) + "\\Demo.LNK")); // the box's default: checked
+    std::string uninstallLog = ReadFileBytes(target + "\\uninstall.log");
+    EXPECT_NE(uninstallLog.find("Title: " + FTitle + "\r\nDirectory: Some Place " +
+                                std::to_string(GetCurrentProcessId()) + "\\App;" + target + "\r\nFile: " + target +
+                                "\\uninstall.log\r\n"),
+              std::string::npos)
+        << uninstallLog;
+    EXPECT_NE(ReadFileBytes(log).find("successfully completed"), std::string::npos);
+
+    std::string key = std::string(kUninstallKeyPath) + FTitle;
+    std::string quoted = "\"" + target + "\\uninstall.exe\"";
+    EXPECT_EQ(Value(key, "DisplayName"), FTitle + " (remove only)");
+    EXPECT_EQ(Value(key, "UninstallString"), quoted);
+    EXPECT_EQ(Value(key, "QuietUninstallString"), quoted + " /S");
+    EXPECT_EQ(Value(key, "InstallLocation"), target);
+    EXPECT_EQ(Value(key, "DisplayIcon"), target + "\\demo.exe");
+    EXPECT_EQ(Value(key, "EstimatedSize"),
+              "dword:" + std::to_string((FFiles["demo.exe"].size() + 19 + 200000 +
+                                         ReadFileBytes(target + "\\uninstall.exe").size() + 1023) / 1024));
+    EXPECT_EQ(Value(key, "InstallDate").size(), 8u);
+    EXPECT_EQ(Value(key, "NoModify"), "dword:1");
+    EXPECT_EQ(Value(key, "NoRepair"), "dword:1");
+    EXPECT_EQ(Value(key, "URLInfoAbout"), "http://www.example.com");
+    EXPECT_EQ(Value(key, "DisplayVersion"), "1.2.3");
+    EXPECT_EQ(Value(key, "Publisher"), "Kitforge Tests");
+
+    // The quiet uninstall string as a package manager runs it: the process returns
+    // only when everything is gone.
+    window.clear();
+    std::string removal = FRoot + "\\uninstall.log.txt";
+    EXPECT_EQ(RunWatched(quoted + " /S /LOG=" + removal, FTemp, window, target), 0) << ReadFileBytes(removal);
+    EXPECT_EQ(window, "");
+    ExpectNothingInstalled();
+    EXPECT_FALSE(DirectoryExists(FPlace));
+}
+
+TEST_F(Silent, FailuresExitTwoShowNothingAndLeaveNothing)
+{
+    std::string log = FRoot + "\\fail.log";
+    std::string window;
+    // A location blocked by a file.
+    ASSERT_TRUE(ForceDirectories(FPlace));
+    WriteFileBytes(FPlace + "\\App", "a file where the folder should be");
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + FPlace + "\\App\\Sub", FTemp, window), 2);
+    EXPECT_EQ(window, "");
+    EXPECT_NE(ReadFileBytes(log).find("Error: "), std::string::npos) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(FPlace + "\\App"), "a file where the folder should be");
+    EXPECT_FALSE(DirectoryExists(GetProgramsDir(0) + "\\" + FGroup));
+
+    // A damaged setup: the package cut short.
+    std::string damaged = FRoot + "\\Damaged.exe";
+    std::string bytes = ReadFileBytes(FSetup);
+    WriteFileBytes(damaged, bytes.substr(0, bytes.size() - 5000));
+    EXPECT_EQ(RunWatched("\"" + damaged + "\" /S /LOG=" + log + " /D=" + FPlace + "\\Other", FTemp, window), 2);
+    EXPECT_EQ(window, "");
+    EXPECT_NE(ReadFileBytes(log).find("damaged or incomplete"), std::string::npos) << ReadFileBytes(log);
+    EXPECT_FALSE(DirectoryExists(FPlace + "\\Other"));
+
+    // An unknown switch is never guessed at.
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /VERYSILENT /LOG=" + log, FTemp, window), 2);
+    EXPECT_EQ(window, "");
+    EXPECT_NE(ReadFileBytes(log).find("Unknown switch: /VERYSILENT"), std::string::npos);
+    ExpectNothingInstalled();
+}
+
+TEST_F(Silent, TooLittleSpaceOnTheDrive)
+{
+    // A small drive the test script mounts (tests/e2e/install_small_drive.sh).
+    const char* drive = getenv("KF_E2E_SMALL_DRIVE");
+    if (!drive || !*drive)
+        GTEST_SKIP() << "no small drive (KF_E2E_SMALL_DRIVE)";
+    std::string log = FRoot + "\\space.log";
+    std::string big = FRoot + "\\Big.exe";
+    std::string window;
+    // The fixture is small; a setup with 8 MB of noise needs more than the 4 MB drive.
+    std::string stage = FRoot + "\\bigstage";
+    ForceDirectories(stage);
+    ForceDirectories(stage + "\\data");
+    WriteFileBytes(stage + "\\data\\big.bin", kftest::NoiseBytes(8 << 20, 5));
+    std::string script = FRoot + "\\big.kfs";
+    std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+    ASSERT_EQ(RunWatched(kftool + " script set \"" + script + "\" TITLE=KfBig BASEDIR=3 DIR=Big ADDFILES=0 ADDDIR=1 " +
+                             "ADDDIRTEXT=data INCLUDEMAINEXE=0",
+                         FTemp, window),
+              0);
+    ASSERT_EQ(RunWatched(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + big + "\"", FTemp, window), 0);
+    EXPECT_EQ(RunWatched("\"" + big + "\" /S /LOG=" + log + " /D=" + drive + "\\Big", FTemp, window), 2);
+    EXPECT_EQ(window, "");
+    EXPECT_NE(ReadFileBytes(log).find("There is insufficient disk space on this drive."), std::string::npos)
+        << ReadFileBytes(log);
+    EXPECT_FALSE(DirectoryExists(std::string(drive) + "\\Big"));
+}
+
+TEST_F(Silent, OneSetupPerTitleAtATime)
+{
+    // An interactive setup of the title waits at its welcome page.
+    TProcess first;
+    ASSERT_TRUE(StartWithTemp("\"" + FSetup + "\"", FTemp, first));
+    ASSERT_TRUE(kfdriver::WaitForTopWindow(FTitle, 30000, false, "KitforgeSetupWizard"));
+    std::string log = FRoot + "\\second.log";
+    std::string window;
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + FPlace + "\\App", FTemp, window), 1618);
+    EXPECT_EQ(window, "");
+    EXPECT_NE(ReadFileBytes(log).find("is already running"), std::string::npos) << ReadFileBytes(log);
+    first.Kill();
+    ExpectNothingInstalled();
+}

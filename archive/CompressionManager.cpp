@@ -247,15 +247,39 @@ int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
         });
 }
 
-int32_t TCompressionManager::DeflateChunks(TFile& source, const TDeflateSink& sink, const TDeflateStep& step)
+struct TDeflater::TState
 {
-    std::vector<Bytef> output(kOutputBufferSize);
-    std::vector<Bytef> input(kChunkSize);
+    z_stream Stream{};
+    bool Ready = false; // Stream holds an initialised state
+    std::vector<Bytef> Input = std::vector<Bytef>(TCompressionManager::kChunkSize);
+    std::vector<Bytef> Output = std::vector<Bytef>(TCompressionManager::kOutputBufferSize);
+
+    ~TState()
+    {
+        if (Ready)
+            deflateEnd(&Stream);
+    }
+};
+
+TDeflater::TDeflater() : FState(std::make_unique<TState>()) {}
+TDeflater::~TDeflater() = default;
+
+int32_t TCompressionManager::DeflateChunks(TFile& source, const TDeflateSink& sink, const TDeflateStep& step,
+                                           TDeflater* deflater)
+{
+    std::unique_ptr<TDeflater> fresh;
+    if (!deflater)
+    {
+        fresh = std::make_unique<TDeflater>();
+        deflater = fresh.get();
+    }
+    TDeflater::TState& state = *deflater->FState;
+    std::vector<Bytef>& output = state.Output;
+    std::vector<Bytef>& input = state.Input;
+    z_stream& stream = state.Stream;
     const int64_t sourceSize = source.Size();
     int64_t remaining = sourceSize;
     bool started = false;
-    z_stream stream{};
-    TDeflateGuard guard;
 
     for (;;)
     {
@@ -277,9 +301,10 @@ int32_t TCompressionManager::DeflateChunks(TFile& source, const TDeflateSink& si
         if (!started)
         {
             started = true;
-            if (DeflateInitLevel9(stream) != Z_OK)
+            // A state left mid-stream by an error or a stop is reset all the same.
+            if ((state.Ready ? deflateReset(&stream) : DeflateInitLevel9(stream)) != Z_OK)
                 return -1;
-            guard.Stream = &stream;
+            state.Ready = true;
         }
         int result = deflate(&stream, remaining == 0 ? Z_FINISH : Z_PARTIAL_FLUSH);
         if (result == Z_STREAM_ERROR)

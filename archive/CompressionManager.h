@@ -27,6 +27,23 @@ namespace kf {
 
 class TCompressionManager;
 
+// A level-9 deflate state and its buffers, kept from one DeflateChunks to the next by a
+// caller that compresses many files: zlib's deflateReset gives the bytes a fresh state
+// would, without allocating and clearing about 450 KB for every file.
+class TDeflater
+{
+public:
+    TDeflater();
+    ~TDeflater();
+    TDeflater(const TDeflater&) = delete;
+    TDeflater& operator=(const TDeflater&) = delete;
+
+private:
+    friend class TCompressionManager;
+    struct TState;
+    std::unique_ptr<TState> FState;
+};
+
 // Called after every chunk of CompressFile (Position: bytes read from the source, Size:
 // source size) and DecompressFile (Position: bytes written, Size: OriginalSize).
 using TProgressEvent = std::function<void(TCompressionManager& sender, int32_t position, int32_t size)>;
@@ -87,8 +104,10 @@ public:
     // position in 65,535-byte chunks (exactly, else TIOError), deflate at level 9 with
     // Z_PARTIAL_FLUSH after each chunk but the last and Z_FINISH with the last (one pass
     // for an empty file). Returns -1 when deflate cannot be initialised, else 0. Needs
-    // no manager, so builds can run it on several threads at once.
-    static int32_t DeflateChunks(TFile& source, const TDeflateSink& sink, const TDeflateStep& step);
+    // no manager, so builds can run it on several threads at once, each with a deflater
+    // of its own (none: a fresh state for this file).
+    static int32_t DeflateChunks(TFile& source, const TDeflateSink& sink, const TDeflateStep& step,
+                                 TDeflater* deflater = nullptr);
 
     // OriginalSize of the entry, or -1.
     int32_t GetEntrySize(const std::string& name) const;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -16,7 +15,11 @@ namespace {
 // One item's way from its worker to the writer.
 struct TSlot
 {
-    std::deque<std::vector<uint8_t>> Pieces; // compressed output not yet written
+    // Compressed output; the writer has taken those before Taken. A vector rather than
+    // a deque: an empty deque already holds half a kilobyte, times every file.
+    std::vector<std::vector<uint8_t>> Pieces;
+    size_t Taken = 0;
+    bool Waiting() const { return Taken < Pieces.size(); }
     bool Opened = false;                     // Size is known
     bool Done = false;                       // no more pieces will come
     int64_t Size = 0;
@@ -74,16 +77,20 @@ public:
             for (;;)
             {
                 lock.lock();
-                FChanged.wait(lock, [&] { return !slot.Pieces.empty() || slot.Done || FBytesRead != reported; });
+                FChanged.wait(lock, [&] { return slot.Waiting() || slot.Done || FBytesRead != reported; });
                 std::vector<uint8_t> piece;
-                const bool have = !slot.Pieces.empty();
+                const bool have = slot.Waiting();
                 if (have)
                 {
-                    piece = std::move(slot.Pieces.front());
-                    slot.Pieces.pop_front();
+                    piece = std::move(slot.Pieces[slot.Taken++]);
                     FBuffered -= static_cast<int64_t>(piece.size());
+                    if (!slot.Waiting())
+                    {
+                        slot.Pieces.clear();
+                        slot.Taken = 0;
+                    }
                 }
-                const bool done = slot.Done && slot.Pieces.empty();
+                const bool done = slot.Done && !slot.Waiting();
                 const int64_t bytesRead = FBytesRead;
                 lock.unlock();
                 if (have)
@@ -113,6 +120,7 @@ public:
 private:
     void Work()
     {
+        TDeflater deflater;
         for (;;)
         {
             size_t i;
@@ -124,7 +132,7 @@ private:
             }
             try
             {
-                Compress(i);
+                Compress(i, deflater);
             }
             catch (const TStopped&)
             {
@@ -140,7 +148,7 @@ private:
         }
     }
 
-    void Compress(size_t i)
+    void Compress(size_t i, TDeflater& deflater)
     {
         TSlot& slot = FSlots[i];
         TFile source(FItems[i].SourcePath, TFileMode::OpenRead);
@@ -159,7 +167,7 @@ private:
                 // The writer's own item may always hand over a piece when it has none
                 // waiting, so the item being written never waits for the others.
                 FChanged.wait(lock, [&] {
-                    return FStop || FBuffered + count <= FBufferLimit || (i == FHead && slot.Pieces.empty());
+                    return FStop || FBuffered + count <= FBufferLimit || (i == FHead && !slot.Waiting());
                 });
                 if (FStop)
                     throw TStopped();
@@ -177,7 +185,8 @@ private:
                 lock.unlock();
                 FChanged.notify_all();
                 return true;
-            });
+            },
+            &deflater);
         // A deflate that cannot start leaves the entry empty, as AddFile does.
         source.Close();
         {

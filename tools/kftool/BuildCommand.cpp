@@ -31,8 +31,7 @@ namespace {
 using TClock = std::chrono::steady_clock;
 
 const char kBuildUsage[] =
-    "usage: kftool build [-C DIR] [-j N] [--version X] [--publisher Y] SCRIPT.kfs [OUTPUT.exe]
-";
+    "usage: kftool build [-C DIR] [-j N] [--version X] [--publisher Y] SCRIPT.kfs [OUTPUT.exe]\n";
 
 bool IsAbsolute(const std::string& path)
 {

@@ -33,12 +33,4 @@ TArchiveEntryHeader DecodeEntryHeader(const uint8_t in[kEntryHeaderSize])
     return header;
 }
 
-std::string UpperCaseAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 } // namespace kf

@@ -12,6 +12,8 @@
 //   264 4    PackedSize: stored bytes that follow the header
 #pragma once
 
+#include "platform/Text.h" // UpperCaseAscii: every entry-name comparison
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -61,9 +63,5 @@ inline int32_t DecodeLE32(const uint8_t in[4])
         bits = bits << 8 | in[i];
     return static_cast<int32_t>(bits);
 }
-
-// ASCII-only upper-casing used for every name comparison: a-z become A-Z, every other
-// byte (accented letters included) is left as it is.
-std::string UpperCaseAscii(std::string text);
 
 } // namespace kf

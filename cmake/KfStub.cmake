@@ -24,6 +24,9 @@ set(KF_STUB_COMPILE_OPTIONS -Os -flto -ffunction-sections -fdata-sections
     # Neither build folder nor source folder may show in a stub's bytes.
     "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=.")
 set(KF_STUB_LINK_OPTIONS -Os -flto=auto -mwindows -Wl,--gc-sections
+    # One partition: with several, MinGW's LTO can fail with an internal compiler error
+    # (binds_to_current_def_p) on the installer's sources.
+    -flto-partition=one
     # No link time in the PE header: the same sources give the same stub bytes.
     -Wl,--no-insert-timestamp -s)
 

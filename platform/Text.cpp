@@ -29,4 +29,36 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
+std::string UpperCaseAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string LowerCaseAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string TrimText(const std::string& text)
+{
+    size_t first = 0, end = text.size();
+    while (first < end && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    while (end > first && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return text.substr(first, end - first);
+}
+
+std::string DirectoryPart(const std::string& path)
+{
+    size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
 } // namespace kf

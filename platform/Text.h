@@ -1,5 +1,6 @@
-// Text helpers shared by the script loader, the installation description reader and the
-// uninstall log: all three read lines the way text editors see them.
+// Text helpers shared by the builder, the archive, the stubs and kftool: lines the way
+// text editors see them, ASCII-only letter case (names compare the same in every code
+// page), trimming, and the directory part of a Windows path.
 #pragma once
 
 #include <string>
@@ -10,5 +11,15 @@ namespace kf {
 // Splits at CR LF, a lone CR and a lone LF; a final line without a line end still
 // counts, and a break at the very end adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
+
+// a-z become A-Z (or the reverse); every other byte, accented letters included, stays.
+std::string UpperCaseAscii(std::string text);
+std::string LowerCaseAscii(std::string text);
+
+// Text with every character up to and including blank (code 32) removed from both ends.
+std::string TrimText(const std::string& text);
+
+// Up to and including the last "\" or ":" of path; "" when it has neither.
+std::string DirectoryPart(const std::string& path);
 
 } // namespace kf

@@ -1,6 +1,7 @@
 #include "platform/Error.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,20 @@ std::vector<std::string> Names(const std::string& dir)
 }
 
 } // namespace
+
+TEST(Text, AsciiCaseTrimAndDirectoryPart)
+{
+    // Only a-z and A-Z change: names compare the same in every code page.
+    EXPECT_EQ(UpperCaseAscii("c:\\t\xe4mp\\Install.inf"), "C:\\T\xe4MP\\INSTALL.INF");
+    EXPECT_EQ(LowerCaseAscii("File \xC4Z"), "file \xC4z");
+    // Every control character and blank goes at both ends, nothing inside.
+    EXPECT_EQ(TrimText(std::string("\t\r\n a b \0\x1f", 10)), "a b");
+    EXPECT_EQ(TrimText(" \x01 "), "");
+    EXPECT_EQ(TrimText("\xA0x\xA0"), "\xA0x\xA0"); // a no-break space is no blank
+    EXPECT_EQ(DirectoryPart("C:\\Apps\\lang\\de.ini"), "C:\\Apps\\lang\\");
+    EXPECT_EQ(DirectoryPart("C:uninstall.exe"), "C:");
+    EXPECT_EQ(DirectoryPart("uninstall.exe"), "");
+}
 
 TEST(Platform, ListingOrderIsTheOneWindowsGives)
 {

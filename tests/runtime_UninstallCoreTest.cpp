@@ -107,13 +107,10 @@ TEST(UninstallStartup, CopyGoesToTheTemporaryDirectoryUnlessRunningFromIt)
     EXPECT_EQ(TempCopyDirectory("", "C:\\Apps\\"), "C:\\TEMP\\");
     EXPECT_EQ(TempCopyDirectory(string(" \0\0", 3), "C:\\Apps\\"), "C:\\TEMP\\");
     // Only a-z are upper-cased, so a name with other letters still compares bytewise.
-    EXPECT_EQ(UpperAscii("c:\\t\xe4mp"), "C:\\T\xe4MP");
+    EXPECT_EQ(UpperCaseAscii("c:\\t\xe4mp"), "C:\\T\xe4MP");
 
     EXPECT_EQ(RestartParameter("C:\\Program Files\\Demo\\"), "\"C:\\Program Files\\Demo\\uninstall.log\"");
     EXPECT_EQ(RestartParameter("C:\\Demo"), "\"C:\\Demo\\uninstall.log\"");
-    EXPECT_EQ(ExtractFileDir("C:\\Program Files\\Demo\\uninstall.exe"), "C:\\Program Files\\Demo\\");
-    EXPECT_EQ(ExtractFileDir("C:uninstall.exe"), "C:");
-    EXPECT_EQ(ExtractFileDir("uninstall.exe"), "");
 }
 
 TEST(UninstallRemoval, FileFailureGivesTheLinePairWithTheReason)

@@ -35,7 +35,7 @@ void WalkImage(const std::string& root, std::vector<std::string>& files)
 
 std::string ImageDirectory(const TInstallSettings& settings)
 {
-    std::string dir = TrimControl(settings.AddDirText);
+    std::string dir = TrimText(settings.AddDirText);
     if (!dir.empty() && dir.back() != kPathDelim)
         dir += kPathDelim;
     return dir;

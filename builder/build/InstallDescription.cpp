@@ -2,6 +2,7 @@
 
 #include "builder/build/FileSet.h"
 #include "builder/build/PathRules.h"
+#include "runtime/common/InstallDescriptionFormat.h"
 
 #include <array>
 
@@ -60,88 +61,88 @@ std::string BuildInstallDescription(const TInstallSettings& s, const std::vector
     TDescriptionWriter out;
     const std::string mainName = FileNameOf(s.Main);
 
-    out.Section("title");
+    out.Section(inf::kTitle);
     out.Line(s.Title);
     out.End();
-    out.Section("basedir");
+    out.Section(inf::kBaseDir);
     out.Line(BaseDirItemText(s.BaseDir));
     out.End();
-    out.Section("defaultdir");
+    out.Section(inf::kDefaultDir);
     out.Line(s.Dir);
     out.End();
     if (!IsBlank(s.License))
     {
-        out.Section("license");
-        out.Line("lic\\" + FileNameOf(s.License));
+        out.Section(inf::kLicense);
+        out.Line(inf::kLicensePrefix + FileNameOf(s.License));
         out.End();
     }
     if (!IsBlank(s.Readme))
     {
-        out.Section("readme");
-        out.Line("readme\\" + FileNameOf(s.Readme));
+        out.Section(inf::kReadme);
+        out.Line(inf::kReadmePrefix + FileNameOf(s.Readme));
         out.End();
     }
 
-    out.Section("files");
+    out.Section(inf::kFiles);
     for (const std::string& path : fileSet)
     {
         std::string name = ArchiveNameFor(s, path);
-        out.Line("data\\" + name + ";" + name);
+        out.Line(inf::kDataPrefix + name + inf::kFieldSeparator + name);
     }
-    out.Line("uninstall.exe;uninstall.exe");
+    out.Line(std::string(inf::kUninstallerName) + inf::kFieldSeparator + inf::kUninstallerName);
     out.End();
 
-    out.Section("program group");
+    out.Section(inf::kProgramGroup);
     out.Line(s.StartMenu);
     out.End();
-    out.Section("group icons");
+    out.Section(inf::kGroupIcons);
     if (s.IncludeMainExe)
-        out.Line(s.IconAppText + ";" + mainName);
+        out.Line(s.IconAppText + inf::kFieldSeparator + mainName);
     if (s.IconUninstall)
-        out.Line(s.IconUninstallText + ";uninstall.exe");
+        out.Line(s.IconUninstallText + inf::kFieldSeparator + inf::kUninstallerName);
     if (s.IconWebsite)
-        out.Line(s.IconWebsiteText + ";http://" + s.URL);
+        out.Line(s.IconWebsiteText + inf::kFieldSeparator + inf::kWebPrefix + s.URL);
     out.End();
     if (s.IncludeMainExe && s.Desktop)
     {
-        out.Section("desktop icons");
-        out.Line(s.IconAppText + ";" + mainName);
+        out.Section(inf::kDesktopIcons);
+        out.Line(s.IconAppText + inf::kFieldSeparator + mainName);
         out.End();
     }
     if (s.IncludeMainExe && s.Launch)
     {
-        out.Section("launch");
+        out.Section(inf::kLaunch);
         out.Line(mainName);
         out.End();
     }
     if (!IsBlank(s.Image))
     {
-        out.Section("image");
+        out.Section(inf::kImage);
         out.Line(FileNameOf(s.Image));
         out.End();
     }
 
-    out.Section("background start color");
+    out.Section(inf::kStartColor);
     out.Line(std::to_string(GridColorValue(s.ColorTop, 4)));
     out.End();
-    out.Section("background end color");
+    out.Section(inf::kEndColor);
     out.Line(std::to_string(GridColorValue(s.ColorBottom, 0)));
     out.End();
     if (s.BrowseDisable)
     {
-        out.Section("browse button");
-        out.Line("DISABLE");
+        out.Section(inf::kBrowseButton);
+        out.Line(inf::kBrowseDisabled);
         out.End();
     }
     if (!s.DisplayVersion.empty())
     {
-        out.Section("display version");
+        out.Section(inf::kDisplayVersion);
         out.Line(s.DisplayVersion);
         out.End();
     }
     if (!s.Publisher.empty())
     {
-        out.Section("publisher");
+        out.Section(inf::kPublisher);
         out.Line(s.Publisher);
         out.End();
     }

@@ -1,5 +1,7 @@
 #include "builder/build/InstallSettings.h"
 
+#include "runtime/common/InstallDescriptionFormat.h"
+
 #include <string>
 
 namespace kf {
@@ -32,7 +34,8 @@ const std::array<TSettingInfo, kSettingCount> kSettingTable = {{
 }};
 
 const std::array<const char*, kBaseDirCount> kBaseDirItems = {
-    "%PROGRAM FILES%", "%WINDOWS%", "%SYSTEM%", "%C ROOT%", "%DESKTOP%", "%FONTS%", "Custom"};
+    inf::kProgramFilesDir, inf::kWindowsDir, inf::kSystemDir, inf::kCRootDir,
+    inf::kDesktopDir,      inf::kFontsDir,   inf::kCustomDir};
 
 const TSettingInfo* FindSettingByName(const std::string& name)
 {

@@ -42,16 +42,6 @@ bool IsBlank(const std::string& text)
     return true;
 }
 
-std::string TrimControl(const std::string& text)
-{
-    size_t first = 0, end = text.size();
-    while (first < end && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (end > first && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(first, end - first);
-}
-
 bool SamePathText(const std::string& a, const std::string& b)
 {
 #ifdef _WIN32

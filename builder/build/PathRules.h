@@ -4,6 +4,8 @@
 // installation description always use "\", whatever the host.
 #pragma once
 
+#include "platform/Text.h" // TrimText
+
 #include <string>
 
 namespace kf {
@@ -20,9 +22,6 @@ std::string ToPackageName(const std::string& hostPath);
 
 // A setting counts as given when it holds a character with a code above 32.
 bool IsBlank(const std::string& text);
-
-// Characters with codes 0 to 32 removed at both ends.
-std::string TrimControl(const std::string& text);
 
 // Whether two host paths name the same file as far as the text tells: letters a-z
 // folded on Windows, whose file systems ignore case; byte for byte on POSIX.

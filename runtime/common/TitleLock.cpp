@@ -1,5 +1,7 @@
 #include "runtime/common/TitleLock.h"
 
+#include "platform/Text.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -10,12 +12,7 @@ const char* const kAlreadyRunningCaption = "Already Running";
 
 std::string TitleLockName(const std::string& title)
 {
-    size_t first = 0, last = title.size();
-    while (first < last && static_cast<unsigned char>(title[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(title[last - 1]) <= ' ')
-        --last;
-    std::string name = "KitforgeSetup:" + title.substr(first, last - first);
+    std::string name = "KitforgeSetup:" + TrimText(title);
     for (char& c : name)
         if (c == '\\')
             c = '/';

@@ -46,16 +46,6 @@ const std::vector<std::string>& LogHeader()
     return header;
 }
 
-std::string TrimText(const std::string& text)
-{
-    size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.substr(first, last - first);
-}
-
 bool ParseLogLine(const std::string& line, std::string& kind, std::string& value)
 {
     std::string trimmed = TrimText(line);

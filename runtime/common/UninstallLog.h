@@ -10,11 +10,17 @@
 // Readers skip lines that are empty after trimming or that begin with "#", anywhere.
 #pragma once
 
+#include "platform/Text.h" // TrimText, for the readers of log lines
+#include "runtime/common/ShellInstallLib.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace kf {
+
+// The log's file name in the target directory; the uninstaller finds it there too.
+constexpr const char* kLogName = "uninstall.log";
 
 constexpr int kLogHeaderLines = 13;
 constexpr size_t kLogHeaderWidth = 55;
@@ -22,8 +28,26 @@ constexpr size_t kLogHeaderWidth = 55;
 // The 13 header lines a writer starts the file with.
 const std::vector<std::string>& LogHeader();
 
-// Text with the characters up to and including blank (code 32) removed from both ends.
-std::string TrimText(const std::string& text);
+// Calls remove(directory) for each directory that undoing a "Directory" entry removes,
+// in order: the value is the relative part, ";", the full path; the full path goes
+// first, then one parent per further level of the relative part. Without ";" no level
+// was recorded and nothing is called.
+template <class TRemove>
+void ForEachDirectoryUndoLevel(const std::string& value, TRemove remove)
+{
+    size_t split = value.find(';');
+    if (split == std::string::npos)
+        return;
+    std::string relative = value.substr(0, split);
+    std::string full = value.substr(split + 1);
+    // ParentDir always shortens, so this ends after at most one pass per character.
+    while (!relative.empty())
+    {
+        remove(full);
+        relative = ParentDir(relative);
+        full = ParentDir(full);
+    }
+}
 
 // Splits one log line. Returns false for a line that is empty after trimming or begins
 // with "#". Otherwise kind is the trimmed text before the first ":" and value the

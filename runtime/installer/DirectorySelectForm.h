@@ -4,6 +4,8 @@
 #pragma once
 
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerSteps.h"
+#include "runtime/installer/InstallerTexts.h"
 #include "win32ui/Window.h"
 
 #include <string>

@@ -50,7 +50,7 @@ TBaseDirectories ReadBaseDirectories()
     return dirs;
 }
 
-int64_t DriveFreeSpace(int drive)
+int64_t TWin32InstallSystem::DriveFreeSpace(int drive)
 {
     ULARGE_INTEGER available;
     BOOL ok;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerSteps.h"
 
 namespace kf {
 namespace installer {
@@ -15,6 +16,7 @@ public:
     bool ForceDirectories(const std::string& path) override;
     bool DeleteFileAt(const std::string& path) override;
     bool RemoveDirectoryAt(const std::string& path) override;
+    int64_t DriveFreeSpace(int drive) override;
     std::string GroupDir(const std::string& group) override;
     std::string CommonDesktopDir() override;
     std::string CreateShortcut(const std::string& linkBase, const std::string& target,
@@ -26,9 +28,6 @@ public:
 
 // The base directories of the placeholders, read from the registry and the system.
 TBaseDirectories ReadBaseDirectories();
-
-// Free bytes of drive (1 = A), or of the current drive for 0; -1 when it cannot be asked.
-int64_t DriveFreeSpace(int drive);
 
 } // namespace installer
 } // namespace kf

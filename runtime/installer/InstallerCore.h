@@ -1,9 +1,7 @@
-// What the installer decides, free of windows: the texts it shows, the base-directory
-// table, the space estimate, the wizard's step table, the background gradient, the
-// check of its own package, and the installing itself (copy, program group, finish,
-// abort and roll-back) against two small interfaces, one to the system and one to the
-// wizard. The forms in MainFormUnit and WizardFormUnit create controls and forward
-// events to this.
+// The installing, free of windows: the check of the setup's own package, the copy of
+// every file with its uninstall log, the program group, the finish, and the roll-back
+// on a cancel or a failed file. It talks to the system and to whoever shows progress
+// through two small interfaces; the installer model (InstallerModel.h) drives it.
 #pragma once
 
 #include "archive/CompressionManager.h"
@@ -19,151 +17,11 @@
 namespace kf {
 namespace installer {
 
-// Captions and fixed texts, exactly as the user sees them.
-extern const char* const kApplicationTitle;       // "Kitforge"
-extern const char* const kCancelCaption;          // "Cancel Installation"
-extern const char* const kLicenseAgreeText;       // lblLicenseAgree
-extern const char* const kInstallingFilesText;    // "Installing files..."
-extern const char* const kCreatingGroupsText;     // "Creating program groups..."
-extern const char* const kCancellingText;         // "Cancelling installation..."
-extern const char* const kInsufficientLabelText;  // lblInsufficientDiskSpace
-extern const char* const kInsufficientCaption;    // "Insufficient Disk Space"
-extern const char* const kErrorCaption;           // "Error"
-extern const char* const kNoPrinterText;          // the "No Printer" question
-extern const char* const kNoPrinterCaption;       // "No Printer"
-extern const char* const kAddPrinterCommand;      // the Add Printer wizard's command line
-extern const char* const kSelectDirCaption;       // "Select Install Directory"
-extern const char* const kNoDirectoryText;        // Browse: empty path
-extern const char* const kNoDirectoryCaption;     // "No Directory Selected"
-extern const char* const kCannotCreateText;       // Browse: path not creatable
-extern const char* const kCannotCreateCaption;    // "Could Not Create Path"
-extern const char* const kDamagedSetupText;       // the setup file is damaged
-extern const char* const kDamagedSetupCaption;
-extern const char* const kNextCaption;            // "&Next >>"
-extern const char* const kPreviousCaption;        // "<< &Previous "
-extern const char* const kYesCaption;             // "&Yes"
-extern const char* const kNoCaption;              // "&No"
-extern const char* const kLogName;                // "uninstall.log"
-
-// Texts with the title in them. CR is a lone carriage return, as the labels show it.
-std::string WelcomeText(const std::string& title);
-std::string WhereToInstallText(const std::string& title);
-std::string CompleteText(const std::string& title, bool launchVisible, bool desktopVisible);
-std::string LicenseRefusalQuestion(const std::string& title);
-std::string AbortQuestion(const std::string& title);  // Cancel while a file is extracted
-std::string CloseQuestion(const std::string& title);  // closing the wizard or background
-std::string InsufficientSpaceText(const std::string& title);
-std::string InstallErrorText(const std::string& destination);
-std::string ExtractingText(const std::string& target);  // "Extracting " target "..."
-std::string RemovingText(const std::string& value);     // "Removing " value "..."
-std::string RunningText(const std::string& line);       // "Running external program " line "..."
-std::string PrintJobTitle(const std::string& title);    // title + " License Agreement"
-// "<bytes div 1024> kb", truncated toward zero (so -1 gives "0 kb").
-std::string KilobytesText(int64_t bytes);
-
-// The base directories the placeholders of "[basedir]" stand for, read from the system.
-struct TBaseDirectories
-{
-    std::string ProgramFiles; // GetProgramFilesDir
-    std::string Windows;      // GetWindowsDir
-    std::string Desktop;      // GetDesktopDir(1), the current user's
-    std::string Fonts;        // GetFontsDir
-};
-
-// The base directory of a "[basedir]" value, compared exactly (letter case counts):
-// "%PROGRAM FILES%", "%WINDOWS%", "%SYSTEM%" (Windows + "SYSTEM32\"), "%C ROOT%" ("C:\"),
-// "%DESKTOP%", "%FONTS%", each with a trailing "\"; anything else, "Custom" included,
-// gives "".
-std::string ResolveBaseDir(const std::string& value, const TBaseDirectories& dirs);
-
-// A colour section's text as a decimal integer, or fallback when it is not a valid one
-// (blanks, signs only, trailing junk, out of the 32-bit range).
-int32_t ParseColor(const std::string& text, int32_t fallback);
-
-// Each 8-bit channel: trunc(c1 * f) + trunc(c2 * (1 - f)), modulo 256.
-uint32_t BlendColors(uint32_t c1, uint32_t c2, double f);
-
-// Band i of steps across a client area of the given height: its top and bottom row and
-// its colour.
-struct TBand
-{
-    int Top;
-    int Bottom;
-    uint32_t Color;
-};
-std::vector<TBand> GradientBands(uint32_t startColor, uint32_t endColor, int steps, int height);
-
-// trunc(1.1 * sum over the "[files]" lines of (GetEntrySize(left part) + 4096)); a
-// missing entry counts -1. Summed in 64 bits: a package near the 2 GiB limit must not
-// wrap into a negative requirement that every drive would satisfy.
-int64_t EstimateSpace(const TINFReader& description, const TCompressionManager& package);
-
-// The drive GetFreeSpace asks about: 1 for A to 26 for Z when the path is longer than
-// two characters and its second is ":", else 0 (the current drive).
-int DriveNumberFor(const std::string& path);
-
-// Deepest existing ancestor of installDir (the installDir itself when it exists), found
-// by climbing with ParentDir; "" when nothing on the way exists. The relative part is
-// what lies below it, less one leading and one trailing "\".
-struct TAncestor
-{
-    std::string Existing;
-    std::string Relative;
-};
-class IInstallSystem;
-TAncestor FindExistingAncestor(const std::string& installDir, IInstallSystem& system);
-
-// Where the Browse dialog opens its folder list: characters are removed from the end
-// of the path until it ends in "\" and names an existing directory; "" when none does.
-std::string BrowseStartFolder(const std::string& path, IInstallSystem& system);
-
-// Where a Windows bitmap file's BITMAPINFO and pixel bits begin. False unless it is an
-// uncompressed bitmap whose headers, palette and pixel rows all lie inside bytes, so a
-// damaged picture cannot make the display read past its end.
-bool FindBitmapLayout(const std::string& bytes, size_t& infoOffset, size_t& bitsOffset);
-
-// The directory part of a destination: up to and including its last "\" or ":".
-std::string DirectoryPart(const std::string& path);
-
-// --- The wizard's step table -------------------------------------------------------
-
-enum class TStepAction
-{
-    None,
-    ConfirmRefusal, // ask the licence refusal question
-    SpaceCheckAndCopy,
-    GroupStep,
-    Finish,
-};
-
-// What a Next or Previous press changes; -1 and nullptr mean "left as it is".
-struct TStepChange
-{
-    int NewStep = -1;
-    int Page = -1;
-    int PreviousVisible = -1;
-    int PrintVisible = -1;
-    int NextVisible = -1;
-    int FinishVisible = -1;
-    int CancelVisible = -1;
-    int SpaceTimer = -1; // 1 enabled, 0 disabled
-    const char* NextCaption = nullptr;
-    const char* PreviousCaption = nullptr;
-    TStepAction Action = TStepAction::None;
-};
-
-TStepChange NextStepChange(int stepIndex, bool hasLicense);
-TStepChange PreviousStepChange(int stepIndex, bool hasLicense);
-
-// --- The package -------------------------------------------------------------------
-
 // The cheap structure check of a setup executable before anything is shown: a trailer
 // that points inside the file, entry headers (non-negative sizes, each DataOffset
 // where its data begins) that chain exactly up to the trailer, and an "install.inf"
 // entry. False for a truncated download, junk appended or a zeroed trailer.
 bool CheckSetupPackage(const std::string& path);
-
-// --- Installing ----------------------------------------------------------------------
 
 // What the installing needs from the system; the Windows build talks to the shell and
 // the registry, tests give a recording fake.
@@ -175,6 +33,8 @@ public:
     virtual bool ForceDirectories(const std::string& path) = 0;
     virtual bool DeleteFileAt(const std::string& path) = 0;
     virtual bool RemoveDirectoryAt(const std::string& path) = 0;
+    // Free bytes on a drive (1 = A, 0 = the current drive); -1 when it cannot be asked.
+    virtual int64_t DriveFreeSpace(int drive) = 0;
     virtual std::string GroupDir(const std::string& group) = 0; // GetGroupDir(group, 0)
     virtual std::string CommonDesktopDir() = 0;                 // GetDesktopDir(0)
     virtual std::string CreateShortcut(const std::string& linkBase, const std::string& target,
@@ -185,14 +45,16 @@ public:
     virtual void Launch(const std::string& file, const std::string& directory) = 0;
 };
 
-// What the installing shows; the wizard implements it.
+// What the installing shows, and its one way back from the user.
 class IInstallView
 {
 public:
     virtual ~IInstallView() = default;
-    // Let pending window messages through (repaint, the Cancel button).
-    virtual void Pump() = 0;
-    // The copy begins: Previous hidden, Next visible, the installing page shown.
+    // Lets pending window messages through (repaint, the Cancel button). True once the
+    // user has confirmed a cancel: the copy then stops and rolls back itself. Nothing
+    // behind it may call back into the installing.
+    virtual bool Pump() = 0;
+    // The copy begins: the log exists, the installing page comes.
     virtual void CopyStarted() = 0;
     virtual void GroupStepStarted() = 0; // the creating-groups page
     virtual void SetInstallingFile(const std::string& text) = 0;
@@ -214,10 +76,19 @@ struct TUndoAction
     std::string Path;
 };
 
-// What UndoEntry does for a log entry: "File" deletes it; "Directory" (relative ";"
-// full) removes the full path and then one parent per further level of the relative
-// part; any other kind nothing.
+// What UndoEntry does for a log entry: "File" deletes it; "Directory" removes the
+// levels of ForEachDirectoryUndoLevel; any other kind nothing.
 std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string& value);
+
+// Deepest existing ancestor of installDir (the installDir itself when it exists), found
+// by climbing with ParentDir; "" when nothing on the way exists. The relative part is
+// what lies below it, less one leading and one trailing "\".
+struct TAncestor
+{
+    std::string Existing;
+    std::string Relative;
+};
+TAncestor FindExistingAncestor(const std::string& installDir, IInstallSystem& system);
 
 enum class TCopyResult
 {
@@ -236,7 +107,7 @@ public:
     // A package opened by the caller (may be null: no entries), for tests.
     explicit TInstaller(std::unique_ptr<TCompressionManager> package);
 
-    // Title and colours from the description (start of FormCreate).
+    // Title, colours and the bitmap's entry name from the description.
     void ReadSettings();
 
     TCompressionManager& Package() { return *FPackage; }
@@ -244,7 +115,8 @@ public:
     bool HasSection(const std::string& name) const { return FDescription.SectionExists(name); }
 
     // The copy (step 2, after the space check): InstallDir := location; the log; the
-    // "directories" section; every "[files]" line.
+    // "directories" section; every "[files]" line. When a pump reports a confirmed
+    // cancel, or a file fails, the copy itself rolls back and EndProgram comes back.
     TCopyResult Copy(const std::string& location, IInstallSystem& system, IInstallView& view);
     // The program group, its icons, the registration and "run and wait" (step 3).
     void GroupStep(IInstallSystem& system, IInstallView& view);
@@ -253,11 +125,8 @@ public:
 
     // Every level of directory that does not exist yet is created and logged.
     void CreatePath(const std::string& directory, IInstallSystem& system);
-    // Cancelled := true. During the copy (a file being extracted, or between two files)
-    // only the package's stop request is set and false comes back: the copy loop
-    // finishes the abort once control returns to it. Otherwise the roll-back runs
-    // (errors ignored) and true says the program must end now.
-    bool AbortInstall(IInstallSystem& system, IInstallView& view);
+    // Cancelled := true, then the roll-back (errors ignored); the program must end.
+    TCopyResult AbortInstall(IInstallSystem& system, IInstallView& view);
     // Undoes every entry logged in this run, newest first, with progress.
     void RollBack(IInstallSystem& system, IInstallView& view);
     void UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system);
@@ -271,15 +140,12 @@ public:
     std::string ImageName;
     int64_t SpaceRequired = 0;
     int64_t FreeSpace = 0;
-    int32_t StepIndex = 0;
     bool Finished = false;
     bool InProgress = false;
     bool Cancelled = false;
     // A file could not be installed (the roll-back followed): the run ends as failed,
     // not as cancelled.
     bool Failed = false;
-    // True while the copy loop runs (from the log's creation to its last file).
-    bool Busy = false;
 
     // The uninstall log as a writer with the title, the created levels (relative part)
     // and itself; raises the I/O error when it cannot be created.
@@ -289,7 +155,6 @@ public:
     void FreeLog() { FLog.reset(); }
 
 private:
-    TCopyResult EndCopyCancelled(IInstallSystem& system, IInstallView& view);
     void CreateIcons(const std::vector<std::string>& lines, const std::string& folder, IInstallSystem& system);
 
     std::unique_ptr<TCompressionManager> FPackage;

@@ -6,6 +6,7 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/TitleLock.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerTexts.h"
 #include "runtime/installer/MainFormUnit.h"
 #include "runtime/installer/SilentInstall.h"
 #include "win32ui/Com.h"
@@ -37,7 +38,7 @@ int RunSilent(const std::string& setup, const kf::TSwitches& switches, kf::TSetu
         switches.HasDirectory ? switches.Directory : DefaultLocation(installer.Description(), ReadBaseDirectories());
     kf::ui::TComApartment com; // the shell link object of the shortcuts
     TWin32InstallSystem system;
-    return RunSilentInstall(installer, location, DriveFreeSpace(DriveNumberFor(location)), system, log);
+    return RunSilentInstall(installer, location, system.DriveFreeSpace(DriveNumberFor(location)), system, log);
 }
 
 } // namespace

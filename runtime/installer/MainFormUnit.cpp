@@ -2,6 +2,7 @@
 
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
+#include "runtime/installer/InstallerAppearance.h"
 #include "win32ui/MessageLoop.h"
 
 #include <shellapi.h>
@@ -26,12 +27,13 @@ TMainForm::~TMainForm()
 void TMainForm::FormCreate(const std::string& setupPath)
 {
     FInstaller = std::make_unique<TInstaller>(setupPath);
-    TInstaller& installer = *FInstaller;
-    installer.ReadSettings();
-    const TINFReader& description = installer.Description();
+    FWizard = std::make_unique<TWizardForm>(*this);
+    FModel = std::make_unique<TInstallerModel>(*FInstaller, FSystem, *FWizard,
+                                               [] { return static_cast<uint32_t>(GetTickCount()); });
+    TPageSetup setup = FModel->SetUp(ReadBaseDirectories());
 
     RegisterWindowClass(kBackgroundClass, nullptr);
-    CreateHandle(kBackgroundClass, 0, installer.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+    CreateHandle(kBackgroundClass, 0, setup.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
     // Maximised before the wizard is placed, so that the wizard centres on the screen.
     ShowWindow(Handle(), SW_SHOWMAXIMIZED);
@@ -41,58 +43,9 @@ void TMainForm::FormCreate(const std::string& setupPath)
     FTitleFont.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial"));
 
-    std::string image;
-    if (installer.HasSection("image"))
-        image = installer.Package().ReadEntryString(installer.ImageName);
-    FWizard = std::make_unique<TWizardForm>(*this);
-    TWizardForm& wizard = *FWizard;
-    size_t infoOffset, bitsOffset;
-    bool hasImage = installer.HasSection("image") && FindBitmapLayout(image, infoOffset, bitsOffset);
-    wizard.Create(Handle(), installer.Title, hasImage);
-
-    installer.StepIndex = 0;
-    wizard.ShowPage(tabInfo);
-    SetWindowTextA(wizard.lblInfo, WelcomeText(installer.Title).c_str());
-    if (installer.HasSection("license"))
-    {
-        wizard.LoadLicense(installer.Package().ReadEntryString(description.ReadValue("license")));
-        SetWindowTextA(wizard.lblLicenseAgree, kLicenseAgreeText);
-    }
-    SetWindowTextA(wizard.lblWhereToInstall, WhereToInstallText(installer.Title).c_str());
-    std::string base = ResolveBaseDir(description.ReadValue("basedir"), ReadBaseDirectories());
-    SetWindowTextA(wizard.edtLocation, (base + description.ReadValue("defaultdir")).c_str());
-
-    installer.SpaceRequired = EstimateSpace();
-    SetWindowTextA(wizard.lblSpaceRequired, KilobytesText(installer.SpaceRequired).c_str());
-    wizard.UpdateSpace();
-
-    if (installer.HasSection("browse button"))
-    {
-        std::string value = description.ReadValue("browse button");
-        for (char& c : value)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-        if (value == "DISABLE")
-            EnableWindow(wizard.btnBrowse, FALSE);
-    }
-    SetWindowTextA(wizard.lblInstallingFile, kInstallingFilesText);
-    SetWindowTextA(wizard.lblTotalProgress, kInstallingFilesText);
-    SetWindowTextA(wizard.lblCompleting, kCreatingGroupsText);
-
-    bool desktop = installer.HasSection("desktop icons");
-    bool launch = installer.HasSection("launch");
-    wizard.SetVisible(wizard.chkDesktopIcon, desktop);
-    SendMessageA(wizard.chkDesktopIcon, BM_SETCHECK, desktop ? BST_CHECKED : BST_UNCHECKED, 0);
-    wizard.SetVisible(wizard.chkLaunchNow, launch);
-    SendMessageA(wizard.chkLaunchNow, BM_SETCHECK, launch ? BST_CHECKED : BST_UNCHECKED, 0);
-    wizard.SetVisible(wizard.btnReadme, installer.HasSection("readme"));
-    SetWindowTextA(wizard.lblComplete, CompleteText(installer.Title, launch, desktop).c_str());
-
-    if (hasImage)
-        wizard.LoadPictures(image);
-    wizard.SetVisible(wizard.btnPrint, false);
-    wizard.SetVisible(wizard.btnFinish, false);
-    wizard.SetVisible(wizard.btnPrevious, false);
+    FWizard->Create(Handle(), setup.Title, !setup.Image.empty());
+    FWizard->SetUpPages(setup);
+    FModel->Start();
 }
 
 void TMainForm::Show()
@@ -106,103 +59,17 @@ int TMainForm::Run() { return ui::RunMessageLoop(); }
 
 void TMainForm::Pump() { ui::PumpMessages(); }
 
-void TMainForm::NextStep()
-{
-    TInstaller& installer = *FInstaller;
-    TStepChange change = NextStepChange(installer.StepIndex, installer.HasSection("license"));
-    if (change.NewStep >= 0)
-        installer.StepIndex = change.NewStep;
-    FWizard->ApplyStep(change);
-    switch (change.Action)
-    {
-    case TStepAction::SpaceCheckAndCopy:
-        if (installer.SpaceRequired > installer.FreeSpace)
-        {
-            MessageBoxA(FWizard->Handle(), InsufficientSpaceText(installer.Title).c_str(), kInsufficientCaption,
-                        MB_OK | MB_ICONINFORMATION);
-            return;
-        }
-        RunCopy();
-        break;
-    case TStepAction::GroupStep: RunGroupStep(); break;
-    case TStepAction::Finish: RunFinish(); break;
-    default: break;
-    }
-}
-
-void TMainForm::PreviousStep()
-{
-    TInstaller& installer = *FInstaller;
-    TStepChange change = PreviousStepChange(installer.StepIndex, installer.HasSection("license"));
-    if (change.Action == TStepAction::ConfirmRefusal)
-    {
-        if (MessageBoxA(FWizard->Handle(), LicenseRefusalQuestion(installer.Title).c_str(), kCancelCaption,
-                        MB_YESNO | MB_ICONQUESTION) == IDYES)
-        {
-            installer.Finished = true;
-            EndProgram(kExitCancelled);
-        }
-        return;
-    }
-    if (change.NewStep >= 0)
-        installer.StepIndex = change.NewStep;
-    FWizard->ApplyStep(change);
-}
-
-void TMainForm::RunCopy()
-{
-    TInstaller& installer = *FInstaller;
-    std::string location = ui::WindowText(FWizard->edtLocation);
-    switch (installer.Copy(location, FSystem, *FWizard))
-    {
-    case TCopyResult::Completed: NextStep(); break; // step 3: the group step
-    case TCopyResult::EndProgram: EndProgram(installer.Failed ? kExitFailed : kExitCancelled); break;
-    case TCopyResult::LogFailed: break;             // stays on the location page
-    }
-}
-
-void TMainForm::RunGroupStep()
-{
-    FInstaller->GroupStep(FSystem, *FWizard);
-    NextStep(); // step 4: the complete page
-}
-
-void TMainForm::RunFinish()
-{
-    TWizardForm& wizard = *FWizard;
-    FInstaller->Finish(wizard.Checked(wizard.chkDesktopIcon), wizard.Checked(wizard.chkLaunchNow), FSystem);
-    EndProgram(kExitSuccess);
-}
-
-int64_t TMainForm::EstimateSpace() const
-{
-    return installer::EstimateSpace(FInstaller->Description(), FInstaller->Package());
-}
-
-int64_t TMainForm::GetFreeSpace(const std::string& path) const { return DriveFreeSpace(DriveNumberFor(path)); }
-
 void TMainForm::ViewReadme()
 {
-    TInstaller& installer = *FInstaller;
-    if (!installer.HasSection("readme"))
-        return;
-    std::string path;
-    installer.Package().ExtractToTemp(installer.Description().ReadValue("readme"), path);
+    std::string path = FModel->ExtractReadme();
     if (!path.empty())
         ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void TMainForm::AbortInstall()
-{
-    FWizard->DisableButtons();
-    if (FInstaller->AbortInstall(FSystem, *FWizard))
-        EndProgram(kExitCancelled);
 }
 
 void TMainForm::SetLocation(const std::string& location)
 {
     SetWindowTextA(FWizard->edtLocation, location.c_str());
-    FWizard->UpdateSpace();
+    FModel->Browsed(location);
 }
 
 void TMainForm::EndProgram(int exitCode)
@@ -213,8 +80,6 @@ void TMainForm::EndProgram(int exitCode)
     FWizard->EnableSpaceTimer(false);
     ShowWindow(FWizard->Handle(), SW_HIDE);
     ShowWindow(Handle(), SW_HIDE);
-    // The log is freed with the background window (FormClose).
-    FInstaller->FreeLog();
     PostQuitMessage(exitCode);
 }
 
@@ -237,15 +102,6 @@ void TMainForm::FormPaint(HDC dc)
     SetTextColor(dc, RGB(255, 255, 255));
     TextOutA(dc, 10, 10, installer.Title.c_str(), static_cast<int>(installer.Title.size()));
     SelectObject(dc, oldFont);
-}
-
-bool TMainForm::FormCloseQuery()
-{
-    if (FInstaller->Finished || FInstaller->Cancelled)
-        return true;
-    HWND owner = FWizard ? FWizard->Handle() : Handle();
-    return MessageBoxA(owner, CloseQuestion(FInstaller->Title).c_str(), kCancelCaption,
-                       MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -272,10 +128,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             SetActiveWindow(FWizard->Handle());
         break;
     case WM_CLOSE:
-        if (FInstaller->Busy || FInstaller->InProgress || FInstaller->StepIndex == 4)
-            PostMessageA(FWizard->Handle(), WM_CLOSE, 0, 0); // the wizard's abort question
-        else if (FormCloseQuery())
-            EndProgram(kExitCancelled);
+        // The task bar's close and Alt+F4 on the background: the model decides.
+        if (FModel)
+            FModel->Close();
         return 0;
     }
     return Default(message, wParam, lParam);

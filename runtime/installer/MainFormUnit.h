@@ -1,22 +1,17 @@
 // TMainForm: the installer's full-screen background window (the banded gradient and
-// the shadowed title) and the owner of the run: the package, the description, the
-// wizard and the installing. Next and Previous of the wizard land in NextStep and
-// PreviousStep, which follow the step table of InstallerCore.
+// the shadowed title) and the owner of the run: the package and description
+// (TInstaller), the installer model, and the wizard that renders it.
 #pragma once
 
 #include "runtime/installer/InstallSystemWin32.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerModel.h"
 #include "runtime/installer/WizardFormUnit.h"
 #include "win32ui/Gdi.h"
 #include "win32ui/Window.h"
 
 #include <memory>
 #include <string>
-
-// winbase.h keeps a 16-bit era GetFreeSpace macro that would swallow the member's name.
-#ifdef GetFreeSpace
-#undef GetFreeSpace
-#endif
 
 namespace kf {
 namespace installer {
@@ -35,13 +30,7 @@ public:
     // Runs the message loop until the program ends; the exit code.
     int Run();
 
-    void NextStep();
-    void PreviousStep();
-    int64_t EstimateSpace() const;
-    int64_t GetFreeSpace(const std::string& path) const;
     void ViewReadme();
-    // Cancel confirmed: the buttons go, then the abort (which may end the program).
-    void AbortInstall();
     // Ends the program: no question, the windows go and the message loop ends; Run
     // returns exitCode (kExitSuccess, kExitCancelled or kExitFailed).
     void EndProgram(int exitCode);
@@ -51,6 +40,7 @@ public:
     // Dispatches waiting messages with the dialog keys of the window they are for.
     void Pump();
     TInstaller& Installer() { return *FInstaller; }
+    TInstallerModel& Model() { return *FModel; }
     TWin32InstallSystem& System() { return FSystem; }
     TWizardForm& Wizard() { return *FWizard; }
     const std::string& Title() const { return FInstaller->Title; }
@@ -60,14 +50,11 @@ protected:
 
 private:
     void FormPaint(HDC dc);
-    bool FormCloseQuery();
-    void RunCopy();
-    void RunGroupStep();
-    void RunFinish();
 
     std::unique_ptr<TInstaller> FInstaller;
     TWin32InstallSystem FSystem;
     std::unique_ptr<TWizardForm> FWizard;
+    std::unique_ptr<TInstallerModel> FModel;
     ui::TFont FTitleFont;
     bool FEnded = false;
 };

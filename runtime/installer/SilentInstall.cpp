@@ -1,6 +1,8 @@
 #include "runtime/installer/SilentInstall.h"
 
+#include "runtime/common/InstallDescriptionFormat.h"
 #include "runtime/common/SetupSwitches.h"
+#include "runtime/installer/InstallerTexts.h"
 
 namespace kf {
 namespace installer {
@@ -14,7 +16,7 @@ public:
     explicit TSilentView(TSetupLog& log) : FLog(log) {}
     bool Failed = false;
 
-    void Pump() override {}
+    bool Pump() override { return false; }
     void CopyStarted() override {}
     void GroupStepStarted() override { FLog.Line(kCreatingGroupsText); }
     void SetInstallingFile(const std::string& text) override { FLog.Line(text); }
@@ -45,7 +47,7 @@ private:
 
 std::string DefaultLocation(const TINFReader& description, const TBaseDirectories& dirs)
 {
-    return ResolveBaseDir(description.ReadValue("basedir"), dirs) + description.ReadValue("defaultdir");
+    return ResolveBaseDir(description.ReadValue(inf::kBaseDir), dirs) + description.ReadValue(inf::kDefaultDir);
 }
 
 int RunSilentInstall(TInstaller& installer, const std::string& location, int64_t freeSpace, IInstallSystem& system,
@@ -67,7 +69,7 @@ int RunSilentInstall(TInstaller& installer, const std::string& location, int64_t
         return kExitFailed;
     }
     installer.GroupStep(system, view);
-    installer.Finish(installer.HasSection("desktop icons"), false, system);
+    installer.Finish(installer.HasSection(inf::kDesktopIcons), false, system);
     log.Line("Installation of " + installer.Title + " has successfully completed.");
     return kExitSuccess;
 }

@@ -6,6 +6,7 @@
 
 #include "runtime/common/SetupLog.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerSteps.h"
 
 #include <cstdint>
 #include <string>

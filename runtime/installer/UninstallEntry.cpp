@@ -1,5 +1,7 @@
 #include "runtime/installer/UninstallEntry.h"
 
+#include "platform/Text.h"
+#include "runtime/common/InstallDescriptionFormat.h"
 #include "runtime/common/ShortcutsLib.h"
 
 #include <set>
@@ -9,17 +11,9 @@ namespace installer {
 
 namespace {
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 bool IsExecutable(const std::string& path)
 {
-    return path.size() > 4 && Upper(path.substr(path.size() - 4)) == ".EXE";
+    return path.size() > 4 && UpperCaseAscii(path.substr(path.size() - 4)) == ".EXE";
 }
 
 } // namespace
@@ -30,25 +24,25 @@ TRegistration RegistrationFor(const std::string& title, const std::string& insta
     TRegistration r;
     r.Title = title;
     r.InstallDir = installDir;
-    if (description.SectionExists("display version"))
-        r.Version = description.ReadValue("display version");
-    if (description.SectionExists("publisher"))
-        r.Publisher = description.ReadValue("publisher");
+    if (description.SectionExists(inf::kDisplayVersion))
+        r.Version = description.ReadValue(inf::kDisplayVersion);
+    if (description.SectionExists(inf::kPublisher))
+        r.Publisher = description.ReadValue(inf::kPublisher);
 
     std::set<std::string> installed;
-    for (const std::string& line : description.ReadSection("files"))
+    for (const std::string& line : description.ReadSection(inf::kFiles))
     {
         auto [entry, target] = SplitValue(line);
-        installed.insert(Upper(target));
+        installed.insert(UpperCaseAscii(target));
         int64_t size = package ? package->GetEntrySize(entry) : 0;
         if (size > 0)
             r.InstalledBytes += size;
     }
 
     std::vector<std::string> candidates;
-    if (description.SectionExists("launch"))
-        candidates.push_back(description.ReadValue("launch"));
-    for (const char* section : {"desktop icons", "group icons"})
+    if (description.SectionExists(inf::kLaunch))
+        candidates.push_back(description.ReadValue(inf::kLaunch));
+    for (const char* section : {inf::kDesktopIcons, inf::kGroupIcons})
         for (const std::string& line : description.ReadSection(section))
         {
             std::string target = SplitValue(line).second;
@@ -57,11 +51,11 @@ TRegistration RegistrationFor(const std::string& title, const std::string& insta
                 if (r.Website.empty())
                     r.Website = target;
             }
-            else if (Upper(target) != "UNINSTALL.EXE")
+            else if (UpperCaseAscii(target) != UpperCaseAscii(inf::kUninstallerName))
                 candidates.push_back(target);
         }
     for (const std::string& candidate : candidates)
-        if (IsExecutable(candidate) && installed.count(Upper(candidate)))
+        if (IsExecutable(candidate) && installed.count(UpperCaseAscii(candidate)))
         {
             r.MainExecutable = candidate;
             break;

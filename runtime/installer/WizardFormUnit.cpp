@@ -1,20 +1,17 @@
 #include "runtime/installer/WizardFormUnit.h"
 
-#include "runtime/common/SetupSwitches.h"
-
 #include "platform/Error.h"
 #include "runtime/installer/DirectorySelectForm.h"
+#include "runtime/installer/InstallerAppearance.h"
+#include "runtime/installer/LicensePrint.h"
+#include "runtime/installer/RichTextStream.h"
 #include "runtime/installer/MainFormUnit.h"
 #include "win32ui/Control.h"
 #include "win32ui/ErrorBox.h"
 #include "win32ui/Font.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <richedit.h>
-#include <winspool.h>
-
-#include <algorithm>
 
 namespace kf {
 namespace installer {
@@ -44,39 +41,6 @@ enum : int
 // Labels show the title, which may hold "&": it must not become an access key.
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
-
-// The rich-text box takes its document through EM_STREAMIN, piece by piece.
-struct TStreamSource
-{
-    const std::string* Text;
-    size_t Position;
-};
-
-DWORD CALLBACK StreamIn(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* got)
-{
-    auto* source = reinterpret_cast<TStreamSource*>(cookie);
-    size_t left = source->Text->size() - source->Position;
-    size_t count = left < static_cast<size_t>(size) ? left : static_cast<size_t>(size);
-    memcpy(buffer, source->Text->data() + source->Position, count);
-    source->Position += count;
-    *got = static_cast<LONG>(count);
-    return 0;
-}
-
-// A printer DC, its job and the dialog's global memory, released on every path.
-struct TPrintJob
-{
-    PRINTDLGA Dialog = {};
-    ~TPrintJob()
-    {
-        if (Dialog.hDC)
-            DeleteDC(Dialog.hDC);
-        if (Dialog.hDevMode)
-            GlobalFree(Dialog.hDevMode);
-        if (Dialog.hDevNames)
-            GlobalFree(Dialog.hDevNames);
-    }
-};
 
 } // namespace
 
@@ -205,12 +169,6 @@ void TWizardForm::ApplyVisibility()
     }
 }
 
-void TWizardForm::ShowPage(int page)
-{
-    FPages.SetPage(page);
-    ApplyVisibility();
-}
-
 void TWizardForm::SetVisible(HWND control, bool visible)
 {
     FPages.SetOwnVisible(control, visible);
@@ -227,27 +185,31 @@ bool TWizardForm::Checked(HWND checkBox) const
     return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TWizardForm::ApplyStep(const TStepChange& change)
+void TWizardForm::Render(const TWizardState& state)
 {
-    if (change.NextCaption)
-        SetWindowTextA(btnNext, change.NextCaption);
-    if (change.PreviousCaption)
-        SetWindowTextA(btnPrevious, change.PreviousCaption);
-    auto apply = [this](int value, HWND control) {
-        if (value >= 0)
-            FPages.SetOwnVisible(control, value != 0);
-    };
-    apply(change.PreviousVisible, btnPrevious);
-    apply(change.PrintVisible, btnPrint);
-    apply(change.NextVisible, btnNext);
-    apply(change.FinishVisible, btnFinish);
-    apply(change.CancelVisible, btnCancel);
-    if (change.SpaceTimer >= 0)
-        EnableSpaceTimer(change.SpaceTimer != 0);
-    if (change.Page >= 0)
-        FPages.SetPage(change.Page);
+    // The captions are the model's constants: a changed pointer is a changed caption.
+    if (state.NextCaption != FShownState.NextCaption)
+        SetWindowTextA(btnNext, state.NextCaption);
+    if (state.PreviousCaption != FShownState.PreviousCaption)
+        SetWindowTextA(btnPrevious, state.PreviousCaption);
+    bool finishAppears = state.FinishVisible && !FShownState.FinishVisible;
+    bool installingAppears = state.Page == tabInstalling && FShownState.Page != tabInstalling;
+    FPages.SetOwnVisible(btnPrevious, state.PreviousVisible);
+    FPages.SetOwnVisible(btnPrint, state.PrintVisible);
+    FPages.SetOwnVisible(btnNext, state.NextVisible);
+    FPages.SetOwnVisible(btnFinish, state.FinishVisible);
+    FPages.SetOwnVisible(btnCancel, state.CancelVisible);
+    EnableWindow(btnPrevious, state.PreviousEnabled);
+    EnableWindow(btnNext, state.NextEnabled);
+    EnableWindow(btnFinish, state.FinishEnabled);
+    EnableWindow(btnCancel, state.CancelEnabled);
+    EnableSpaceTimer(state.SpaceTimer);
+    FPages.SetPage(state.Page);
+    FShownState = state;
     ApplyVisibility();
-    if (change.FinishVisible == 1)
+    if (installingAppears)
+        SetFocus(btnCancel);
+    if (finishAppears)
     {
         // The default button moves with the step: Enter finishes on the last page.
         SendMessageA(btnNext, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
@@ -255,6 +217,7 @@ void TWizardForm::ApplyStep(const TStepChange& change)
         SetFocus(btnFinish);
     }
 }
+
 
 void TWizardForm::EnableSpaceTimer(bool enabled)
 {
@@ -284,177 +247,97 @@ bool TWizardForm::LoadPictures(const std::string& bitmap)
     return true;
 }
 
-void TWizardForm::LoadLicense(const std::string& text)
+void TWizardForm::SetUpPages(const TPageSetup& setup)
 {
-    TStreamSource source = {&text, 0};
-    EDITSTREAM stream = {};
-    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-    stream.pfnCallback = StreamIn;
-    bool rtf = text.compare(0, 5, "{\\rtf") == 0;
-    SendMessageA(rchLicense, EM_STREAMIN, rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-}
-
-void TWizardForm::UpdateSpace()
-{
-    TInstaller& installer = FMain.Installer();
-    installer.FreeSpace = FMain.GetFreeSpace(ui::WindowText(edtLocation));
-    SetWindowTextA(lblSpaceAvailable, KilobytesText(installer.FreeSpace).c_str());
-    SetVisible(lblInsufficientDiskSpace, installer.SpaceRequired > installer.FreeSpace);
-}
-
-bool TWizardForm::CheckPrinter()
-{
-    char name[512];
-    DWORD size = sizeof(name);
-    if (GetDefaultPrinterA(name, &size))
-        return true;
-    if (MessageBoxA(Handle(), kNoPrinterText, kNoPrinterCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        WinExec(kAddPrinterCommand, SW_SHOW);
-    return false;
-}
-
-void TWizardForm::CheckPrinterAndPrint()
-{
-    if (!CheckPrinter())
-        return;
-    TPrintJob job;
-    job.Dialog.lStructSize = sizeof(job.Dialog);
-    job.Dialog.hwndOwner = Handle();
-    job.Dialog.Flags = PD_PRINTSETUP | PD_RETURNDC;
-    if (!PrintDlgA(&job.Dialog) || !job.Dialog.hDC)
-        return;
-    HDC printer = job.Dialog.hDC;
-    std::string title = PrintJobTitle(FMain.Title());
-    DOCINFOA document = {};
-    document.cbSize = sizeof(document);
-    document.lpszDocName = title.c_str();
-    if (StartDocA(printer, &document) <= 0)
-        return;
-    // EM_FORMATRANGE works in twips.
-    int dpiX = GetDeviceCaps(printer, LOGPIXELSX), dpiY = GetDeviceCaps(printer, LOGPIXELSY);
-    FORMATRANGE range = {};
-    range.hdc = range.hdcTarget = printer;
-    range.rcPage = {0, 0, MulDiv(GetDeviceCaps(printer, PHYSICALWIDTH), 1440, dpiX),
-                    MulDiv(GetDeviceCaps(printer, PHYSICALHEIGHT), 1440, dpiY)};
-    range.rc = {720, 720, range.rcPage.right - 720, range.rcPage.bottom - 720};
-    LONG length = static_cast<LONG>(SendMessageA(rchLicense, WM_GETTEXTLENGTH, 0, 0));
-    range.chrg = {0, -1};
-    while (range.chrg.cpMin < length)
+    SetWindowTextA(lblInfo, setup.Welcome.c_str());
+    if (setup.HasLicense)
     {
-        if (StartPage(printer) <= 0)
-            break;
-        range.rc = {720, 720, range.rcPage.right - 720, range.rcPage.bottom - 720};
-        LONG next = static_cast<LONG>(SendMessageA(rchLicense, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&range)));
-        EndPage(printer);
-        if (next <= range.chrg.cpMin)
-            break; // nothing fitted: stop rather than print blank pages forever
-        range.chrg.cpMin = next;
+        StreamRichText(rchLicense, setup.License);
+        SetWindowTextA(lblLicenseAgree, setup.LicenseAgree.c_str());
     }
-    SendMessageA(rchLicense, EM_FORMATRANGE, FALSE, 0);
-    EndDoc(printer);
+    SetWindowTextA(lblWhereToInstall, setup.WhereToInstall.c_str());
+    SetWindowTextA(edtLocation, setup.Location.c_str());
+    SetWindowTextA(lblSpaceRequired, setup.SpaceRequired.c_str());
+    if (!setup.BrowseEnabled)
+        EnableWindow(btnBrowse, FALSE);
+    SetWindowTextA(lblInstallingFile, kInstallingFilesText);
+    SetWindowTextA(lblTotalProgress, kInstallingFilesText);
+    SetWindowTextA(lblCompleting, kCreatingGroupsText);
+    SetVisible(chkDesktopIcon, setup.DesktopIcon);
+    SendMessageA(chkDesktopIcon, BM_SETCHECK, setup.DesktopIcon ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetVisible(chkLaunchNow, setup.LaunchNow);
+    SendMessageA(chkLaunchNow, BM_SETCHECK, setup.LaunchNow ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetVisible(btnReadme, setup.Readme);
+    SetWindowTextA(lblComplete, setup.Complete.c_str());
+    if (!setup.Image.empty())
+        LoadPictures(setup.Image);
 }
 
-void TWizardForm::Pump()
+void TWizardForm::ShowSpace(const std::string& available, bool insufficient)
 {
-    // Under Wine a themed progress bar repaints synchronously on every PBM_SETPOS, stretching
-    // its images pixel by pixel, so a copy of many small files spent more time drawing than
-    // writing. The copy's progress is shown a few times a second, and the pause grows with
-    // what showing it costs, so that drawing never takes more than a tenth of the time.
-    DWORD now = GetTickCount();
-    if (!FShownOnce || now - FLastShown >= FShowInterval)
-    {
-        FShownOnce = true;
-        ShowPendingProgress();
-        FMain.Pump();
-        DWORD spent = GetTickCount() - now;
-        // Capped: a question answered inside the pump must not freeze the bars for long.
-        FShowInterval = std::min(kMaxShowIntervalMs, std::max(kMinShowIntervalMs, 9 * spent));
-        FLastShown = FLastPumped = GetTickCount();
-        return;
-    }
-    // Looking at the queue is a server round trip under Wine, dearer than writing a small
-    // file; a hundredth of a second is still at once for a click or another program's query.
-    if (now - FLastPumped >= kMessageIntervalMs)
-    {
-        FMain.Pump();
-        FLastPumped = GetTickCount();
-    }
+    SetWindowTextA(lblSpaceAvailable, available.c_str());
+    SetVisible(lblInsufficientDiskSpace, insufficient);
 }
 
-void TWizardForm::ShowPendingProgress()
+
+void TWizardForm::ShowProgress(const TProgressState& progress)
 {
-    for (TPendingBar* bar : {&FFileBar, &FTotalBar})
+    struct TBar
     {
-        bool rangeChanged = bar->Maximum != bar->ShownMaximum;
+        HWND Bar;
+        int32_t Position, Maximum, ShownPosition, ShownMaximum;
+    };
+    for (const TBar& bar : {TBar{prgFile, progress.FilePosition, progress.FileMaximum, FShown.FilePosition,
+                                 FShown.FileMaximum},
+                            TBar{prgTotal, progress.TotalPosition, progress.TotalMaximum, FShown.TotalPosition,
+                                 FShown.TotalMaximum}})
+    {
+        bool rangeChanged = !FShownBars || bar.Maximum != bar.ShownMaximum;
         if (rangeChanged)
-            SendMessageA(bar->Bar, PBM_SETRANGE32, 0, bar->Maximum);
-        if (rangeChanged || bar->Position != bar->ShownPosition)
-            SendMessageA(bar->Bar, PBM_SETPOS, static_cast<WPARAM>(bar->Position), 0);
-        bar->ShownMaximum = bar->Maximum;
-        bar->ShownPosition = bar->Position;
+            SendMessageA(bar.Bar, PBM_SETRANGE32, 0, bar.Maximum);
+        if (rangeChanged || bar.Position != bar.ShownPosition)
+            SendMessageA(bar.Bar, PBM_SETPOS, static_cast<WPARAM>(bar.Position), 0);
     }
-    for (TPendingText* label : {&FInstallingText, &FTotalText})
-    {
-        if (!label->Changed)
-            continue;
-        SetWindowTextA(label->Label, label->Text.c_str());
-        label->Changed = false;
-    }
+    if (progress.InstallingFile != FShown.InstallingFile)
+        SetWindowTextA(lblInstallingFile, progress.InstallingFile.c_str());
+    if (progress.TotalLabel != FShown.TotalLabel)
+        SetWindowTextA(lblTotalProgress, progress.TotalLabel.c_str());
+    FShown = progress;
+    FShownBars = true;
 }
 
-void TWizardForm::CopyStarted()
-{
-    FPages.SetOwnVisible(btnPrevious, false);
-    FPages.SetOwnVisible(btnNext, true);
-    // The copy moves on by itself; a press on Next must not start a step of its own.
-    EnableWindow(btnNext, FALSE);
-    ShowPage(tabInstalling);
-    SetFocus(btnCancel);
-    FShownOnce = false; // the new page shows its state at once
-}
-
-void TWizardForm::GroupStepStarted()
-{
-    ShowPendingProgress();
-    ShowPage(tabCompleting);
-    FShownOnce = false;
-}
-
-void TWizardForm::SetInstallingFile(const std::string& text)
-{
-    FInstallingText.Set(text);
-}
-void TWizardForm::SetTotalLabel(const std::string& text)
-{
-    FTotalText.Set(text);
-}
-// At once: the label names a program the setup is about to wait for.
-void TWizardForm::SetCompleting(const std::string& text)
+void TWizardForm::ShowCompleting(const std::string& text)
 {
     SetWindowTextA(lblCompleting, text.c_str());
 }
 
-void TWizardForm::SetFileProgress(int32_t position, int32_t maximum)
+bool TWizardForm::Ask(TQuestion question, const std::string& text)
 {
-    FFileBar.Position = position;
-    FFileBar.Maximum = maximum;
+    // The licence question is the wizard's own; the other two stop every window of
+    // the program, as a close request may come from the background too.
+    UINT flags = MB_YESNO | MB_ICONQUESTION | (question == TQuestion::RefuseLicense ? 0 : MB_TASKMODAL);
+    return MessageBoxA(Handle(), text.c_str(), kCancelCaption, flags) == IDYES;
 }
 
-void TWizardForm::SetTotalProgress(int32_t position, int32_t maximum)
+void TWizardForm::Tell(TNotice notice, const std::string& text)
 {
-    FTotalBar.Position = position;
-    FTotalBar.Maximum = maximum;
+    switch (notice)
+    {
+    case TNotice::InsufficientSpace:
+        MessageBoxA(Handle(), text.c_str(), kInsufficientCaption, MB_OK | MB_ICONINFORMATION);
+        break;
+    case TNotice::InstallError:
+        MessageBoxA(Handle(), text.c_str(), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+        break;
+    case TNotice::LogError:
+        ui::ShowErrorBox(Handle(), text, FMain.Title().c_str());
+        break;
+    }
 }
 
-void TWizardForm::ShowInstallError(const std::string& text)
+void TWizardForm::PumpMessages()
 {
-    ShowPendingProgress(); // the file named under the message is the one that failed
-    MessageBoxA(Handle(), text.c_str(), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
-}
-
-void TWizardForm::ShowLogError(const std::string& text)
-{
-    ui::ShowErrorBox(Handle(), text, FMain.Title().c_str());
+    FMain.Pump();
 }
 
 void TWizardForm::BringToFront()
@@ -462,72 +345,32 @@ void TWizardForm::BringToFront()
     SetForegroundWindow(Handle());
 }
 
-void TWizardForm::DisableButtons()
+void TWizardForm::EndProgram(int exitCode)
 {
-    for (HWND button : {btnCancel, btnNext, btnFinish, btnPrevious})
-        EnableWindow(button, FALSE);
-}
-
-void TWizardForm::btnNextClick()
-{
-    TInstaller& installer = FMain.Installer();
-    // Steps 3 and 4 move on by themselves at the end of the copy and the group step.
-    if (!Usable(btnNext) || installer.Busy || installer.StepIndex == 3 || installer.StepIndex == 4)
-        return;
-    FMain.NextStep();
-}
-
-void TWizardForm::btnFinishClick()
-{
-    if (Usable(btnFinish) && FMain.Installer().StepIndex == 5)
-        FMain.NextStep();
-}
-
-void TWizardForm::btnPreviousClick()
-{
-    if (Usable(btnPrevious))
-        FMain.PreviousStep();
-}
-
-void TWizardForm::btnCancelClick()
-{
-    // Esc reaches here through IsDialogMessage even while Cancel is hidden or disabled.
-    if (!Usable(btnCancel))
-        return;
-    TInstaller& installer = FMain.Installer();
-    // During the copy a cancel is an abort with roll-back, whether or not a file is
-    // being written at this instant: ending the program here would leave a partial
-    // installation nothing can remove.
-    if (installer.InProgress || installer.Busy)
-    {
-        if (MessageBoxA(Handle(), AbortQuestion(FMain.Title()).c_str(), kCancelCaption,
-                        MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES)
-            FMain.AbortInstall();
-        return;
-    }
-    if (FormCloseQuery())
-        FormClose();
+    FMain.EndProgram(exitCode);
 }
 
 void TWizardForm::btnBrowseClick()
 {
-    if (!Usable(btnBrowse))
+    TInstallerModel& model = FMain.Model();
+    if (!Usable(btnBrowse) || !model.CanBrowse())
         return;
     TDirectorySelect dialog(FMain.System());
-    if (dialog.Execute(Handle(), ui::WindowText(edtLocation), FFont.Get()))
+    if (dialog.Execute(Handle(), model.Location(), FFont.Get()))
     {
         SetWindowTextA(edtLocation, dialog.ChosenPath().c_str());
-        UpdateSpace();
+        model.Browsed(dialog.ChosenPath());
     }
 }
 
 void TWizardForm::btnPrintClick()
 {
-    if (!Usable(btnPrint))
+    if (!Usable(btnPrint) || !FMain.Model().CanPrint())
         return;
     try
     {
-        CheckPrinterAndPrint();
+        if (CheckPrinter(Handle()))
+            PrintRichText(Handle(), rchLicense, PrintJobTitle(FMain.Title()));
     }
     catch (const std::exception&)
     {
@@ -537,28 +380,8 @@ void TWizardForm::btnPrintClick()
 
 void TWizardForm::btnReadmeClick()
 {
-    if (Usable(btnReadme))
+    if (Usable(btnReadme) && FMain.Model().CanViewReadme())
         FMain.ViewReadme();
-}
-
-void TWizardForm::SpaceTimerTimer()
-{
-    UpdateSpace();
-}
-
-bool TWizardForm::FormCloseQuery()
-{
-    TInstaller& installer = FMain.Installer();
-    if (installer.Cancelled || installer.Finished)
-        return true;
-    return MessageBoxA(Handle(), CloseQuestion(FMain.Title()).c_str(), kCancelCaption,
-                       MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
-}
-
-void TWizardForm::FormClose()
-{
-    // Closed on the complete page, the installation is in place all the same.
-    FMain.EndProgram(FMain.Installer().StepIndex == tabComplete ? kExitSuccess : kExitCancelled);
 }
 
 LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -570,17 +393,19 @@ LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         {
             switch (LOWORD(wParam))
             {
+            // Esc reaches Cancel through IsDialogMessage even while it is hidden or
+            // disabled: the model knows whether each button is there.
             case kIdNext:
-                btnNextClick();
+                FMain.Model().Next();
                 return 0;
             case kIdFinish:
-                btnFinishClick();
+                FMain.Model().Finish(Checked(chkDesktopIcon), Checked(chkLaunchNow));
                 return 0;
             case kIdPrevious:
-                btnPreviousClick();
+                FMain.Model().Previous();
                 return 0;
             case kIdCancel:
-                btnCancelClick();
+                FMain.Model().Cancel();
                 return 0;
             case kIdBrowse:
                 btnBrowseClick();
@@ -599,7 +424,7 @@ LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return MAKELRESULT(IsWindowVisible(btnFinish) ? kIdFinish : kIdNext, DC_HASDEFID);
     case WM_TIMER:
         if (wParam == kSpaceTimerId)
-            SpaceTimerTimer();
+            FMain.Model().SpaceTimer();
         return 0;
     case WM_CTLCOLORSTATIC:
     {
@@ -614,23 +439,10 @@ LRESULT TWizardForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     case WM_CLOSE:
-    {
-        TInstaller& installer = FMain.Installer();
-        if (installer.InProgress || installer.Busy)
-        {
-            // The caption's close button during the copy: the same abort as Cancel.
-            if (IsWindowEnabled(btnCancel) &&
-                MessageBoxA(Handle(), AbortQuestion(FMain.Title()).c_str(), kCancelCaption,
-                            MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES)
-                FMain.AbortInstall();
-            return 0;
-        }
-        if (installer.StepIndex == 4)
-            return 0; // the group step is running and ends by itself
-        if (FormCloseQuery())
-            FormClose();
+        // Alt+F4, the caption's button, the task bar: the model decides, and during the
+        // copy, its roll-back and the group step nothing closes under them.
+        FMain.Model().Close();
         return 0;
-    }
     }
     return Default(message, wParam, lParam);
 }

@@ -1,26 +1,13 @@
 #include "runtime/installer/infreader.h"
 
 #include "platform/Text.h"
+#include "runtime/common/InstallDescriptionFormat.h"
 
 namespace kf {
 
 namespace {
 
-std::string UpperAsciiText(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-bool BlankAfterTrim(const std::string& line)
-{
-    for (char c : line)
-        if (static_cast<unsigned char>(c) > ' ')
-            return false;
-    return true;
-}
+bool BlankAfterTrim(const std::string& line) { return TrimText(line).empty(); }
 
 } // namespace
 
@@ -40,9 +27,9 @@ void TINFReader::LoadText(const std::string& text)
 
 int TINFReader::FindSection(const std::string& name) const
 {
-    std::string header = UpperAsciiText("[" + name + "]");
+    std::string header = UpperCaseAscii("[" + name + "]");
     for (size_t i = 0; i < FLines.size(); ++i)
-        if (FLines[i].size() == header.size() && UpperAsciiText(FLines[i]) == header)
+        if (FLines[i].size() == header.size() && UpperCaseAscii(FLines[i]) == header)
             return i + 1 < FLines.size() ? static_cast<int>(i) : -1;
     return -1;
 }
@@ -68,7 +55,7 @@ std::vector<std::string> TINFReader::ReadSection(const std::string& name) const
 
 std::pair<std::string, std::string> SplitValue(const std::string& line)
 {
-    size_t cut = line.find(';');
+    size_t cut = line.find(inf::kFieldSeparator);
     if (cut == std::string::npos)
         return {std::string(), line};
     return {line.substr(0, cut), line.substr(cut + 1)};
@@ -76,12 +63,7 @@ std::pair<std::string, std::string> SplitValue(const std::string& line)
 
 bool IsEmptyValueMarker(const std::string& line)
 {
-    size_t first = 0, end = line.size();
-    while (first < end && static_cast<unsigned char>(line[first]) <= ' ')
-        ++first;
-    while (end > first && static_cast<unsigned char>(line[end - 1]) <= ' ')
-        --end;
-    return end - first == 1 && line[first] == '#';
+    return TrimText(line) == inf::kEmptyValue;
 }
 
 } // namespace kf

@@ -19,7 +19,6 @@ const char* const kCompleteTemplate = "This program has completed the removal of
 const char* const kErrorText = "Some components could not be automatically removed. "
                                "Click the \"More Information\" button below for details.";
 const char* const kTempCopyName = "uninst.exe";
-const char* const kLogName = "uninstall.log";
 const char* const kFallbackTempDir = "C:\\TEMP\\";
 
 namespace {
@@ -31,23 +30,13 @@ std::string ReasonLine(IRemovalSystem& system, uint32_t code) { return "       "
 
 void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, std::vector<std::string>& errors)
 {
-    // Without ";" there is no relative part, so no level to remove.
-    size_t split = value.find(';');
-    if (split == std::string::npos)
-        return;
-    std::string left = value.substr(0, split);
-    std::string right = value.substr(split + 1);
-    // ParentDir always shortens, so this ends after at most one pass per character.
-    while (!left.empty())
-    {
-        if (uint32_t code = system.RemoveDirectoryAt(right))
+    ForEachDirectoryUndoLevel(value, [&](const std::string& level) {
+        if (uint32_t code = system.RemoveDirectoryAt(level))
         {
-            errors.push_back("Cannot remove directory: " + Quoted(right));
+            errors.push_back("Cannot remove directory: " + Quoted(level));
             errors.push_back(ReasonLine(system, code));
         }
-        left = ParentDir(left);
-        right = ParentDir(right);
-    }
+    });
 }
 
 void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, std::vector<std::string>& errors)
@@ -90,7 +79,7 @@ std::string CannotOpenLogMessage(const std::string& logPath)
 
 std::string ProgressText(const std::string& kind, const std::string& value)
 {
-    return "Removing " + LowerAscii(kind) + " " + Quoted(value);
+    return "Removing " + LowerCaseAscii(kind) + " " + Quoted(value);
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine)
@@ -120,28 +109,10 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine)
     return arguments;
 }
 
-std::string UpperAscii(const std::string& text)
-{
-    std::string result = text;
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return result;
-}
-
-std::string LowerAscii(const std::string& text)
-{
-    std::string result = text;
-    for (char& c : result)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return result;
-}
-
 std::string TempCopyDirectory(const std::string& rawTempDir, const std::string& programDir)
 {
-    std::string temp = AddBackslash(TrimText(UpperAscii(rawTempDir)));
-    if (temp.empty() || temp == AddBackslash(UpperAscii(programDir)))
+    std::string temp = AddBackslash(TrimText(UpperCaseAscii(rawTempDir)));
+    if (temp.empty() || temp == AddBackslash(UpperCaseAscii(programDir)))
         return kFallbackTempDir;
     return temp;
 }
@@ -149,12 +120,6 @@ std::string TempCopyDirectory(const std::string& rawTempDir, const std::string& 
 std::string RestartParameter(const std::string& programDir)
 {
     return Quoted(AddBackslash(programDir) + kLogName);
-}
-
-std::string ExtractFileDir(const std::string& path)
-{
-    size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 TButtonState ButtonsForPage(TPage page)

@@ -3,7 +3,9 @@
 // small system interface. The form in UninstallMainForm only shows what this says.
 #pragma once
 
+#include "platform/Text.h"
 #include "runtime/common/ShellInstallLib.h"
+#include "runtime/common/UninstallLog.h"
 
 #include <cstdint>
 #include <string>
@@ -25,7 +27,6 @@ extern const char* const kUninstallingTemplate;  // lblUninstalling, with %TITLE
 extern const char* const kCompleteTemplate;      // lblComplete, with %TITLE%
 extern const char* const kErrorText;             // lblError
 extern const char* const kTempCopyName;          // "uninst.exe"
-extern const char* const kLogName;               // "uninstall.log"
 extern const char* const kFallbackTempDir;       // "C:\TEMP\"
 
 // Every "%TITLE%" replaced by title in one left-to-right scan; a title that itself
@@ -46,10 +47,6 @@ std::string ProgressText(const std::string& kind, const std::string& value);
 // group and are removed. Element 0 is the program.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
-// ASCII a-z to A-Z only, as the comparison of the temporary folder needs.
-std::string UpperAscii(const std::string& text);
-std::string LowerAscii(const std::string& text);
-
 // Where the start-up copy goes: the temporary directory as the system reported it
 // (raw, maybe padded), upper-cased, trimmed and with a trailing "\"; "C:\TEMP\" when
 // that is empty or is the program's own directory (programDir with or without "\").
@@ -57,9 +54,6 @@ std::string TempCopyDirectory(const std::string& rawTempDir, const std::string& 
 
 // The restart parameter: the log beside the program, in quotation marks.
 std::string RestartParameter(const std::string& programDir);
-
-// The directory part of a program path, with its trailing "\" ("C:\a\b.exe" → "C:\a\").
-std::string ExtractFileDir(const std::string& path);
 
 enum class TPage
 {

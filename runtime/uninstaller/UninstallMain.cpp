@@ -39,7 +39,7 @@ std::string FullPath(const std::string& path)
 int StartupCopy(const kf::TSwitches& switches, kf::TSetupLog& log)
 {
     std::string program = kf::ModuleFileName();
-    std::string programDir = ExtractFileDir(program);
+    std::string programDir = kf::DirectoryPart(program);
     std::string tempDir = TempCopyDirectory(kf::TempDirectoryRaw(), programDir);
     kf::ForceDirectories(tempDir);
     std::string copy = tempDir + kTempCopyName;
@@ -96,7 +96,7 @@ public:
 // (each failure in the log, in the words of the "More Information" list).
 int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
 {
-    SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
+    SetCurrentDirectoryA(kf::DirectoryPart(kf::ModuleFileName()).c_str());
     std::unique_ptr<kf::TLogFile> uninstallLog;
     try
     {
@@ -116,7 +116,7 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
     log.Line("Removing " + uninstallLog->Title() + " as recorded in " + logPath);
     TWin32RemovalSystem system;
     std::string program = kf::ModuleFileName();
-    system.SetLauncher(ExtractFileDir(logPath) + "uninstall.exe", ExtractFileDir(program) + "uninst.old");
+    system.SetLauncher(kf::DirectoryPart(logPath) + "uninstall.exe", kf::DirectoryPart(program) + "uninst.old");
     TSilentProgress progress;
     std::vector<std::string> errors;
     RunUninstall(*uninstallLog, system, progress, errors);
@@ -130,7 +130,7 @@ int ShowDialog(const std::string& logPath)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
-    SetCurrentDirectoryA(ExtractFileDir(kf::ModuleFileName()).c_str());
+    SetCurrentDirectoryA(kf::DirectoryPart(kf::ModuleFileName()).c_str());
     // A log that cannot be read is the dialog's to report.
     std::string title;
     try

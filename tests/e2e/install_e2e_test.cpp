@@ -3,14 +3,14 @@
 // machine is checked, and the installed uninstaller is run to put it back as it was.
 // Also the roads that end early: cancel during the copy, a file that cannot be
 // written, too little space on the drive, and damaged setup files.
-#include "Driver.h"
-#include "Process.h"
+#include "E2ESupport.h"
 #include "archive/ArchiveFormat.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/UninstallLog.h"
 #include "win32ui/Com.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerTexts.h"
 #include "tests/TestSupport.h"
 
 #include <commctrl.h>
@@ -28,6 +28,7 @@
 using namespace kf;
 using namespace kf::ui;
 using namespace kf::installer;
+using namespace kfe2e;
 using kfdriver::StartWithTemp;
 using kfdriver::TProcess;
 using kftest::ReadFileBytes;
@@ -35,42 +36,7 @@ using kftest::WriteFileBytes;
 
 namespace {
 
-constexpr int kStartMs = 30000; // a Wine process start can be slow on a cold server
-constexpr int kActionMs = 30000;
 constexpr const char* kWizardClass = "KitforgeSetupWizard";
-
-std::string Bin(const std::string& name)
-{
-    return std::string(KF_BINARY_DIR) + "\\bin\\" + name;
-}
-
-std::string Lower(std::string text)
-{
-    CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
-// Runs a command to its end; its exit code, or -1.
-long RunToEnd(const std::string& commandLine, const std::string& temp)
-{
-    TProcess process;
-    if (!StartWithTemp(commandLine, temp, process))
-        return -1;
-    return process.WaitForExit(120000);
-}
-
-bool Visible(HWND control)
-{
-    return control && IsWindowVisible(control);
-}
-
-LRESULT Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(control, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
-        return -1;
-    return static_cast<LRESULT>(result);
-}
 
 // An item of a list or combo box in another process. Across processes the text comes
 // back in UTF-16 whichever call asks, so the wide call asks.
@@ -95,26 +61,6 @@ std::vector<std::string> ListLines(HWND list)
     for (LRESULT i = 0; i < count; ++i)
         lines.push_back(ItemText(list, LB_GETTEXT, LB_GETTEXTLEN, i));
     return lines;
-}
-
-std::string TextStarting(HWND top, const std::string& prefix)
-{
-    HWND control = kfdriver::FindControlByPrefix(top, prefix);
-    return control ? kfdriver::TextOf(control) : "<none>";
-}
-
-// A message box of the setup: its text, then a click on one of its buttons.
-std::string AnswerBox(const std::string& caption, const std::string& button)
-{
-    HWND box = kfdriver::WaitForTopWindow(caption, kActionMs, false, "#32770");
-    if (!box)
-        return "<no box \"" + caption + "\">";
-    std::string text;
-    for (const kfdriver::TControl& control : kfdriver::Controls(box))
-        if (control.ClassName == "Static" && control.Text.size() > text.size())
-            text = control.Text;
-    EXPECT_TRUE(kfdriver::Click(kfdriver::FindControl(box, button, "Button"))) << button;
-    return text;
 }
 
 // A 24-bit bitmap file of the wizard's picture size.
@@ -552,6 +498,74 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
             kftest::RemoveTree(GetProgramsDir(0) + "\\" + f.Group);
         }
     }
+}
+
+TEST_F(Install, ClosingEveryWindowDuringTheRollBackNeitherCrashesNorStopsIt)
+{
+    // Many small files before one large one: after a cancel inside the large file the
+    // roll-back has the small ones to remove, long enough to ask every window to close
+    // while it runs. Zeros pack to almost nothing, so the large one costs no space here.
+    const int smallCount = 3000;
+    const int64_t hugeSize = int64_t(400) << 20;
+    std::string title = f.Title + " Many";
+    std::string setup = f.Root + "\\ManySetup.exe";
+    if (!FileExists(setup))
+    {
+        std::string stage = f.Root + "\\many-stage";
+        ASSERT_TRUE(ForceDirectories(stage + "\\app"));
+        for (int i = 0; i < smallCount; ++i)
+            WriteFileBytes(stage + "\\app\\a" + std::to_string(10000 + i) + ".txt", "small");
+        kftest::MakeSparseFile(stage + "\\app\\zz-huge.bin", hugeSize);
+        std::string script = f.Root + "\\many.kfs";
+        std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+        ASSERT_EQ(RunToEnd(kftool + " script set \"" + script + "\" \"TITLE=" + title + "\" BASEDIR=3 \"DIR=" +
+                               f.Target.substr(3) + "\" ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 ICONUNINSTALL=0 " +
+                               "ICONWEBSITE=0 \"STARTMENU=" + f.Group + "\"",
+                           f.Temp),
+                  0);
+        ASSERT_EQ(RunToEnd(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", f.Temp), 0);
+        kftest::RemoveTree(stage);
+    }
+    ASSERT_TRUE(StartWithTemp("\"" + setup + "\"", f.Temp, FSetup));
+    HWND wizard = kfdriver::WaitForTopWindow(title, kStartMs, false, kWizardClass);
+    ASSERT_TRUE(wizard);
+    HWND background = kfdriver::WaitForTopWindow(title, kStartMs, false, "KitforgeSetupBackground");
+    ASSERT_TRUE(background);
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(WaitForText(wizard, "Please select the location"));
+    HWND fileLabel = kfdriver::FindControl(wizard, kInstallingFilesText);
+    HWND totalLabel = kfdriver::FindControl(wizard, kInstallingFilesText);
+    for (HWND control = fileLabel; control; control = GetWindow(control, GW_HWNDNEXT))
+        if (control != fileLabel && kfdriver::TextOf(control) == kInstallingFilesText)
+        {
+            totalLabel = control;
+            break;
+        }
+    HWND fileBar = kfdriver::FindControlOfClass(wizard, PROGRESS_CLASSA);
+    HWND cancel = Button(wizard, "&Cancel");
+    ASSERT_TRUE(fileLabel && totalLabel != fileLabel && fileBar && cancel);
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(kfdriver::WaitUntil(
+        [&] { return kfdriver::TextOf(fileLabel) == ExtractingText("zz-huge.bin") && Ask(fileBar, PBM_GETPOS) > 0; },
+        120000));
+    ASSERT_TRUE(kfdriver::Click(cancel));
+    EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), AbortQuestion(title));
+
+    // The roll-back runs: every way a user has to close a window, on both windows.
+    ASSERT_TRUE(kfdriver::WaitUntil([&] { return kfdriver::TextOf(totalLabel) == kCancellingText; }, kActionMs));
+    std::string firstSmall = f.Target + "\\a10000.txt"; // the roll-back goes newest first
+    // Still there: the requests below reach the roll-back's own pumps.
+    EXPECT_TRUE(FileExists(firstSmall)) << "the roll-back ended before the close requests";
+    for (HWND window : {wizard, background})
+    {
+        kfdriver::RequestClose(window); // the caption's button, the task bar's close
+        PostMessageA(window, WM_SYSKEYDOWN, VK_F4, 1 << 29); // Alt+F4
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    // No page fault, no question, and the roll-back runs to its end.
+    EXPECT_EQ(FSetup.WaitForExit(120000), 1); // cancelled, not a page fault
+    EXPECT_FALSE(kfdriver::FindTopWindow(kCancelCaption, false, "#32770"));
+    ExpectNothingInstalled();
 }
 
 namespace {

@@ -2,8 +2,7 @@
 // registry key, the registration and a log written by TLogFile), the real
 // uninstall.exe started from the target folder without arguments, its restart from
 // the temporary folder followed, and the dialog driven as a user would.
-#include "Driver.h"
-#include "Process.h"
+#include "E2ESupport.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
@@ -20,6 +19,7 @@
 
 using namespace kf;
 using namespace kf::ui;
+using namespace kfe2e;
 using kfdriver::StartWithTemp;
 using kfdriver::TProcess;
 using kftest::TTempDir;
@@ -27,18 +27,9 @@ using kftest::WriteFileBytes;
 
 namespace {
 
-constexpr int kStartMs = 30000; // a Wine process start can be slow on a cold server
-constexpr int kActionMs = 30000;
-
 std::string StubPath()
 {
     return std::string(KF_BINARY_DIR) + "\\bin\\uninstall.exe";
-}
-
-std::string Lower(std::string text)
-{
-    CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
 }
 
 bool KeyExists(HKEY root, const std::string& key)
@@ -58,18 +49,7 @@ void CreateKey(HKEY root, const std::string& key)
 // Starts program without arguments, from its own folder, with TMP/TEMP set.
 bool StartProgram(const std::string& program, const std::string& temp, TProcess& process)
 {
-    return StartWithTemp("\"" + program + "\"", temp, process, uninstall::ExtractFileDir(program));
-}
-
-std::string Text(HWND top, const std::string& prefix)
-{
-    HWND control = kfdriver::FindControlByPrefix(top, prefix);
-    return control ? kfdriver::TextOf(control) : "<none>";
-}
-
-bool Visible(HWND control)
-{
-    return control && IsWindowVisible(control);
+    return StartWithTemp("\"" + program + "\"", temp, process, DirectoryPart(program));
 }
 
 // One installation, made by hand the way the installer would leave it.
@@ -173,7 +153,7 @@ protected:
 
     void ExpectIntroPage(HWND window)
     {
-        EXPECT_EQ(Text(window, "Welcome"), uninstall::ReplaceTitle(uninstall::kIntroTemplate, FTitle));
+        EXPECT_EQ(TextStarting(window, "Welcome"), uninstall::ReplaceTitle(uninstall::kIntroTemplate, FTitle));
         HWND previous = kfdriver::FindControl(window, "<< &Previous", "Button");
         HWND next = kfdriver::FindControl(window, "&Next >>", "Button");
         HWND cancel = kfdriver::FindControl(window, "&Cancel", "Button");
@@ -198,7 +178,7 @@ protected:
         EXPECT_FALSE(IsWindowEnabled(kfdriver::FindControl(window, "&Cancel", "Button")));
         EXPECT_FALSE(IsWindowEnabled(kfdriver::FindControl(window, "<< &Previous", "Button")));
         // The last entry undone is the first line, the title.
-        EXPECT_EQ(Text(window, "Removing title"), "Removing title \"" + FTitle + "\"");
+        EXPECT_EQ(TextStarting(window, "Removing title"), "Removing title \"" + FTitle + "\"");
         HWND bar = kfdriver::FindControlOfClass(window, PROGRESS_CLASSA);
         DWORD_PTR position = 0, maximum = 0;
         SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &position);

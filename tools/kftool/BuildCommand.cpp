@@ -56,7 +56,7 @@ void ResolvePaths(TInstallSettings& s, const std::string& base)
     Resolve(s.Main, base);
     for (std::string& path : s.AddFilesList)
         Resolve(path, base);
-    s.AddDirText = TrimControl(s.AddDirText);
+    s.AddDirText = TrimText(s.AddDirText);
     Resolve(s.AddDirText, base);
     Resolve(s.License, base);
     Resolve(s.Readme, base);

@@ -1,0 +1,138 @@
+#include "runtime/installer/InstallerSteps.h"
+
+#include "runtime/common/InstallDescriptionFormat.h"
+#include "runtime/common/ShellInstallLib.h"
+#include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerTexts.h"
+
+#include <cmath>
+
+namespace kf {
+namespace installer {
+
+std::string ResolveBaseDir(const std::string& value, const TBaseDirectories& dirs)
+{
+    if (value == inf::kProgramFilesDir)
+        return AddBackslash(dirs.ProgramFiles);
+    if (value == inf::kWindowsDir)
+        return AddBackslash(dirs.Windows);
+    if (value == inf::kSystemDir)
+        return AddBackslash(dirs.Windows) + "SYSTEM32\\";
+    if (value == inf::kCRootDir)
+        return "C:\\";
+    if (value == inf::kDesktopDir)
+        return AddBackslash(dirs.Desktop);
+    if (value == inf::kFontsDir)
+        return AddBackslash(dirs.Fonts);
+    return std::string();
+}
+
+int64_t EstimateSpace(const TINFReader& description, const TCompressionManager& package)
+{
+    int64_t sum = 0;
+    for (const std::string& line : description.ReadSection(inf::kFiles))
+        sum += int64_t(package.GetEntrySize(SplitValue(line).first)) + 4096;
+    return static_cast<int64_t>(std::trunc(1.1 * static_cast<double>(sum)));
+}
+
+int DriveNumberFor(const std::string& path)
+{
+    if (path.size() > 2 && path[1] == ':')
+    {
+        char letter = path[0];
+        if (letter >= 'a' && letter <= 'z')
+            letter = static_cast<char>(letter - 'a' + 'A');
+        if (letter >= 'A' && letter <= 'Z')
+            return letter - 'A' + 1;
+    }
+    return 0;
+}
+
+TStepChange NextStepChange(int stepIndex, bool hasLicense)
+{
+    TStepChange change;
+    switch (stepIndex)
+    {
+    case 0:
+        change.PreviousVisible = 1;
+        if (hasLicense)
+        {
+            change.NewStep = 1;
+            change.Page = 1;
+            change.NextCaption = kYesCaption;
+            change.PreviousCaption = kNoCaption;
+            change.PrintVisible = 1;
+        }
+        else
+        {
+            change.NewStep = 2;
+            change.Page = 2;
+        }
+        break;
+    case 1:
+        change.NewStep = 2;
+        change.Page = 2;
+        change.PrintVisible = 0;
+        change.NextCaption = kNextCaption;
+        change.PreviousCaption = kPreviousCaption;
+        change.SpaceTimer = 1;
+        break;
+    case 2:
+        change.SpaceTimer = 0;
+        change.Action = TStepAction::SpaceCheckAndCopy;
+        break;
+    case 3:
+        change.Action = TStepAction::GroupStep;
+        break;
+    case 4:
+        change.NewStep = 5;
+        change.Page = 5;
+        change.FinishVisible = 1;
+        change.NextVisible = change.PreviousVisible = change.CancelVisible = 0;
+        break;
+    case 5:
+        change.Action = TStepAction::Finish;
+        break;
+    }
+    return change;
+}
+
+TStepChange PreviousStepChange(int stepIndex, bool hasLicense)
+{
+    TStepChange change;
+    switch (stepIndex)
+    {
+    case 1:
+        change.Action = TStepAction::ConfirmRefusal;
+        break;
+    case 2:
+        change.SpaceTimer = 0;
+        if (hasLicense)
+        {
+            change.NewStep = 1;
+            change.Page = 1;
+            change.PrintVisible = 1;
+            change.NextCaption = kYesCaption;
+            change.PreviousCaption = kNoCaption;
+        }
+        else
+        {
+            change.NewStep = 0;
+            change.Page = 0;
+            change.PreviousVisible = 0;
+        }
+        break;
+    }
+    return change;
+}
+
+std::string BrowseStartFolder(const std::string& path, IInstallSystem& system)
+{
+    std::string folder = path;
+    while (!folder.empty() && !(folder.back() == '\\' && system.DirectoryExists(folder)))
+        folder.pop_back();
+    return folder;
+}
+
+} // namespace installer
+} // namespace kf

@@ -1,0 +1,81 @@
+// Recording fakes of the installer's system and progress interfaces, shared by the
+// installing tests and the model tests.
+#pragma once
+
+#include "runtime/installer/InstallerCore.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kftest {
+
+// Existing directories are a set; every change is recorded in order.
+class TFakeSystem : public kf::installer::IInstallSystem
+{
+public:
+    std::set<std::string> Existing;
+    std::vector<std::string> Calls;
+    std::string Desktop = "C:\\Desktop";
+    int64_t Free = int64_t(1) << 30;
+    std::vector<int> DrivesAsked;
+
+    bool DirectoryExists(const std::string& path) override { return Existing.count(path) > 0; }
+    bool ForceDirectories(const std::string& path) override
+    {
+        Calls.push_back("mkdir " + path);
+        Existing.insert(path);
+        return true;
+    }
+    bool DeleteFileAt(const std::string& path) override { return Record("delete " + path); }
+    bool RemoveDirectoryAt(const std::string& path) override { return Record("rmdir " + path); }
+    int64_t DriveFreeSpace(int drive) override
+    {
+        DrivesAsked.push_back(drive);
+        return Free;
+    }
+    std::string GroupDir(const std::string& group) override { return "C:\\Programs\\" + group; }
+    std::string CommonDesktopDir() override { return Desktop; }
+    std::string CreateShortcut(const std::string& base, const std::string& target, const std::string& dir) override
+    {
+        Calls.push_back("link " + base + " -> " + target + " in " + dir);
+        return base + ".LNK";
+    }
+    void RegisterUninstall(const std::string& key, const kf::TRegistration& r) override
+    {
+        Calls.push_back("register " + key + "|" + r.InstallDir + "|" + r.MainExecutable + "|" + r.Website);
+    }
+    int32_t RunAndWait(const std::string& commandLine) override { return Record("run " + commandLine), 0; }
+    void Launch(const std::string& file, const std::string& dir) override { Record("launch " + file + " in " + dir); }
+
+private:
+    bool Record(const std::string& call)
+    {
+        Calls.push_back(call);
+        return true;
+    }
+};
+
+class TFakeView : public kf::installer::IInstallView
+{
+public:
+    std::vector<std::string> Labels;
+    int32_t TotalPosition = -1, TotalMaximum = -1;
+    bool Pump() override { return false; }
+    void CopyStarted() override { Labels.push_back("copy started"); }
+    void GroupStepStarted() override { Labels.push_back("group step"); }
+    void SetInstallingFile(const std::string& text) override { Labels.push_back(text); }
+    void SetTotalLabel(const std::string& text) override { Labels.push_back("total: " + text); }
+    void SetCompleting(const std::string& text) override { Labels.push_back(text); }
+    void SetFileProgress(int32_t, int32_t) override {}
+    void SetTotalProgress(int32_t position, int32_t maximum) override
+    {
+        TotalPosition = position;
+        TotalMaximum = maximum;
+    }
+    void ShowInstallError(const std::string& text) override { Labels.push_back("error: " + text); }
+    void ShowLogError(const std::string& text) override { Labels.push_back("log error: " + text); }
+    void BringToFront() override {}
+};
+
+} // namespace kftest

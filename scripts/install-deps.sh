@@ -12,7 +12,7 @@ packages=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
           g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-source
           libz-mingw-w64-dev wine wine32:i386 xvfb xauth x11-apps imagemagick nsis
-          clang-format python3)
+          clang-format python3 fonts-wine osslsigncode openssl)
 for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 if ((${#need[@]})); then

@@ -835,3 +835,55 @@ TEST_F(Install, DamagedSetupFilesSayThatAndChangeNothing)
         EXPECT_TRUE(kfdriver::FindTopWindows(f.Title).empty()) << name;
     }
 }
+
+// Signed setups start, install and keep their signatures: built with the author's
+// --sign command (osslsigncode through tests/sign_tool.cmd: KF_SIGN_TOOL), then
+// dual-signed and unsigned again. One package byte changed after signing makes the
+// setup damaged.
+TEST_F(Install, SignedSetupsInstallWithASignedUninstaller)
+{
+    const char* tool = std::getenv("KF_SIGN_TOOL");
+    if (!tool || !*tool)
+        GTEST_SKIP() << "no signing tool (KF_SIGN_TOOL)";
+    const std::string sign = std::string("cmd /c ") + tool;
+    std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+    std::string signedSetup = f.Root + "\\Signed.exe", dual = f.Root + "\\Dual.exe", removed = f.Root + "\\Removed.exe";
+    std::string build = kftool + " build --sign \"" + tool + " sign {}\" -C \"" + f.Stage + "\" \"" + f.Root +
+                        "\\e2e.kfs\" \"" + signedSetup + "\"";
+    ASSERT_EQ(RunToEnd(build, f.Temp), 0) << build;
+    ASSERT_TRUE(CopyFileA(signedSetup.c_str(), dual.c_str(), FALSE));
+    ASSERT_EQ(RunToEnd(sign + " nest \"" + dual + "\"", f.Temp), 0);
+    ASSERT_TRUE(CopyFileA(signedSetup.c_str(), removed.c_str(), FALSE));
+    ASSERT_EQ(RunToEnd(sign + " remove \"" + removed + "\"", f.Temp), 0);
+
+    for (const std::string& setup : {signedSetup, dual, removed})
+    {
+        SCOPED_TRACE(setup);
+        EXPECT_EQ(RunToEnd(sign + " verify \"" + setup + "\"", f.Temp) == 0, setup != removed);
+        EXPECT_EQ(RunToEnd(kftool + " verify \"" + setup + "\"", f.Temp), 0);
+        HWND wizard = StartSetup(setup);
+        ASSERT_TRUE(wizard);
+        ToLocationPage(wizard);
+        ASSERT_TRUE(kfdriver::PressKey(wizard, VK_RETURN));
+        ASSERT_TRUE(WaitForText(wizard, "Installation of"));
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
+        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+        for (const auto& [name, bytes] : f.Files)
+            if (name != "uninstall.exe")
+                EXPECT_TRUE(ReadFileBytes(f.Target + "\\" + name) == bytes) << name;
+        EXPECT_EQ(RunToEnd(sign + " verify \"" + f.Target + "\\uninstall.exe\"", f.Temp), 0);
+        kftest::RemoveTree(f.TargetParent + "\\Vendor");
+        kftest::RemoveTree(GetProgramsDir(0) + "\\" + f.Group);
+        DeleteFileA((GetDesktopDir(0) + "\\Demo Tool.LNK").c_str());
+        UnregisterUninstall(f.Title);
+    }
+
+    std::string flipped = ReadFileBytes(signedSetup);
+    flipped[flipped.size() / 2] ^= 1; // inside the big file's data
+    std::string damaged = f.Root + "\\Flipped.exe";
+    WriteFileBytes(damaged, flipped);
+    ASSERT_TRUE(StartWithTemp("\"" + damaged + "\"", f.Temp, FSetup));
+    EXPECT_EQ(AnswerBox(kDamagedSetupCaption, "OK"), kDamagedSetupText);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2);
+    ExpectNothingInstalled();
+}

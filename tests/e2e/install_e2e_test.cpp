@@ -812,8 +812,10 @@ TEST_F(Install, SignedSetupsInstallWithASignedUninstaller)
         ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
         EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
         for (const auto& [name, bytes] : f.Files)
+        {
             if (name != "uninstall.exe")
                 EXPECT_TRUE(ReadFileBytes(f.Target + "\\" + name) == bytes) << name;
+        }
         EXPECT_EQ(RunToEnd(sign + " verify \"" + f.Target + "\\uninstall.exe\"", f.Temp), 0);
         kftest::RemoveTree(f.TargetParent + "\\Vendor");
         kftest::RemoveTree(GetProgramsDir(0) + "\\" + f.Group);

@@ -16,7 +16,7 @@ public:
     bool ForceDirectories(const std::string& path) override;
     bool DeleteFileAt(const std::string& path) override;
     bool RemoveDirectoryAt(const std::string& path) override;
-    int64_t DriveFreeSpace(int drive) override;
+    int64_t FreeSpace(const std::string& root) override;
     std::string GroupDir(const std::string& group) override;
     std::string CommonDesktopDir() override;
     std::string CreateShortcut(const std::string& linkBase, const std::string& target,

@@ -33,8 +33,9 @@ public:
     virtual bool ForceDirectories(const std::string& path) = 0;
     virtual bool DeleteFileAt(const std::string& path) = 0;
     virtual bool RemoveDirectoryAt(const std::string& path) = 0;
-    // Free bytes on a drive (1 = A, 0 = the current drive); -1 when it cannot be asked.
-    virtual int64_t DriveFreeSpace(int drive) = 0;
+    // Free bytes at a FreeSpaceRoot ("C:\", "\\server\share\", "" for the current
+    // drive); -1 when it cannot be asked.
+    virtual int64_t FreeSpace(const std::string& root) = 0;
     virtual std::string GroupDir(const std::string& group) = 0; // GetGroupDir(group, 0)
     virtual std::string CommonDesktopDir() = 0;                 // GetDesktopDir(0)
     virtual std::string CreateShortcut(const std::string& linkBase, const std::string& target,

@@ -4,6 +4,8 @@
 #include "builder/build/SetupBuilder.h"
 #include "builder/wizard/Navigation.h"
 #include "win32ui/Application.h"
+#include "win32ui/ErrorBox.h"
+#include "win32ui/MessageLoop.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>
@@ -73,9 +75,7 @@ public:
         FWait = std::make_unique<TWaitForm>();
         FWait->Create(FOwner);
         EnableWindow(FOwner, FALSE);
-        MSG message;
-        while (PeekMessageA(&message, FWait->Handle(), 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
+        ui::PumpWindowMessages(FWait->Handle());
         RedrawWindow(FWait->Handle(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
@@ -141,7 +141,6 @@ HWND TMainForm::Add(TCtl ctl, HWND control, ui::TPanel& page, uint32_t anchors)
 
 void TMainForm::CreatePages()
 {
-    HFONT font = FFont.Get();
     FPageControl.Create(FMainPanel.Handle(), Handle(), 0, 0, kClientWidth, kClientHeight - kButtonBarHeight);
     FMainPanel.Layout().Add(FPageControl.Handle(), akLeft | akTop | akRight | akBottom);
     for (size_t i = 0; i < FPages.size(); ++i)
@@ -149,55 +148,77 @@ void TMainForm::CreatePages()
         FPages[i].Create(FPageControl.Handle(), Handle(), kPageLeft, kPageTop, kPageWidth, kPageHeight,
                          ui::TPanel::kFaceColor, 0, i == 0);
         FPageControl.Layout().Add(FPages[i].Handle(), akLeft | akTop | akRight | akBottom);
+        FPageSet.Add(FPages[i].Handle(), static_cast<int>(i));
     }
+    CreateStartPage(FPages[kStartPage]);
+    CreateInfoPage(FPages[kInfoPage]);
+    CreateAppearancePage(FPages[kAppearancePage]);
+    CreateFilesPage(FPages[kFilesPage]);
+    CreateIconsPage(FPages[kIconsPage]);
+    CreateLicensePage(FPages[kLicensePage]);
+    CreateFinishPage(FPages[kFinishPage]);
 
-    auto label = [&](TCtl ctl, ui::TPanel& page, const char* text, int x, int y, uint32_t anchors = ui::kAnchorDefault,
-                     DWORD extra = 0) {
-        HWND h = ui::CreateControl(page.Handle(), "STATIC", text, kLabel | extra, 0, x, y, 1, kLabelHeight,
-                                   ctl == TCtl::Count ? 0 : IdOf(ctl), font);
-        SetWindowPos(h, nullptr, 0, 0, ui::TextWidth(h, text), kLabelHeight, SWP_NOMOVE | SWP_NOZORDER);
-        return Add(ctl, h, page, anchors);
-    };
-    // Created with its initial text, which notifies nothing and is remembered, so that
-    // only a real change of the text counts as one.
-    auto edit = [&](TCtl ctl, ui::TPanel& page, int x, int y, int w, const char* text = "") {
-        HWND h = ui::CreateControl(page.Handle(), "EDIT", text, kEdit, WS_EX_CLIENTEDGE, x, y, w, kEditHeight,
-                                   IdOf(ctl), font);
-        FEditTexts[static_cast<size_t>(ctl)] = text;
-        return Add(ctl, h, page, kRight);
-    };
-    auto button = [&](TCtl ctl, ui::TPanel& page, const char* text, int x, int y, int w, int h,
-                      uint32_t anchors = kRightOnly) {
-        return Add(ctl, ui::CreateControl(page.Handle(), "BUTTON", text, kButton, 0, x, y, w, h, IdOf(ctl), font),
-                   page, anchors);
-    };
-    auto check = [&](TCtl ctl, ui::TPanel& page, const char* text, int x, int y, int w, bool checked) {
-        HWND h = ui::CreateControl(page.Handle(), "BUTTON", text, kCheck, 0, x, y, w, kCheckHeight, IdOf(ctl), font);
-        SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-        return Add(ctl, h, page);
-    };
-    auto radioGroup = [&](TCtl group, ui::TPanel& page, int y, int height, std::initializer_list<const char*> items,
-                          HWND* out, int firstId) {
-        HWND box = ui::CreateControl(page.Handle(), "BUTTON", "", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, 0, 0, y,
-                                     kPageWidth, height, IdOf(group), font);
-        Add(group, box, page, akLeft | akTop | akRight | akBottom);
-        int index = 0;
-        int step = (height - 16) / static_cast<int>(items.size());
-        for (const char* item : items)
-        {
-            DWORD style = WS_VISIBLE | BS_AUTORADIOBUTTON | (index == 0 ? WS_GROUP | WS_TABSTOP : 0);
-            out[index] = ui::CreateControl(page.Handle(), "BUTTON", item, style, 0, 10,
-                                           y + 12 + index * step + (step - kCheckHeight) / 2, kPageWidth - 20,
-                                           kCheckHeight, firstId + index, font);
-            Add(TCtl::Count, out[index], page, akLeft | akTop | akRight);
-            ++index;
-        }
-        // The first item is selected at start.
-        SendMessageA(out[0], BM_SETCHECK, BST_CHECKED, 0);
-    };
+    // The five fields that stop following the title once typed into.
+    for (TCtl c : kMarkedFields)
+        SetWindowSubclass(Control(c), &TMainForm::EditKeyProc, static_cast<UINT_PTR>(c),
+                          reinterpret_cast<DWORD_PTR>(this));
+}
 
-    // Start page: the logo on white, then the choice.
-    ui::TPanel& start = FPages[kStartPage];
+HWND TMainForm::AddLabel(TCtl ctl, ui::TPanel& page, const char* text, int x, int y, uint32_t anchors, DWORD extra)
+{
+    HWND h = ui::CreateControl(page.Handle(), "STATIC", text, kLabel | extra, 0, x, y, 1, kLabelHeight,
+                               ctl == TCtl::Count ? 0 : IdOf(ctl), FFont.Get());
+    SetWindowPos(h, nullptr, 0, 0, ui::TextWidth(h, text), kLabelHeight, SWP_NOMOVE | SWP_NOZORDER);
+    return Add(ctl, h, page, anchors);
+}
+
+// Created with its initial text, which notifies nothing and is remembered, so that only a
+// real change of the text counts as one.
+HWND TMainForm::AddEdit(TCtl ctl, ui::TPanel& page, int x, int y, int w, const char* text)
+{
+    HWND h = ui::CreateControl(page.Handle(), "EDIT", text, kEdit, WS_EX_CLIENTEDGE, x, y, w, kEditHeight, IdOf(ctl),
+                               FFont.Get());
+    FEditTexts[static_cast<size_t>(ctl)] = text;
+    return Add(ctl, h, page, kRight);
+}
+
+HWND TMainForm::AddButton(TCtl ctl, ui::TPanel& page, const char* text, int x, int y, int w, int h, uint32_t anchors)
+{
+    return Add(ctl, ui::CreateControl(page.Handle(), "BUTTON", text, kButton, 0, x, y, w, h, IdOf(ctl), FFont.Get()),
+               page, anchors);
+}
+
+HWND TMainForm::AddCheck(TCtl ctl, ui::TPanel& page, const char* text, int x, int y, int w, bool checked)
+{
+    HWND h = ui::CreateControl(page.Handle(), "BUTTON", text, kCheck, 0, x, y, w, kCheckHeight, IdOf(ctl), FFont.Get());
+    SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    return Add(ctl, h, page);
+}
+
+void TMainForm::AddRadioGroup(TCtl group, ui::TPanel& page, int y, int height, std::initializer_list<const char*> items,
+                              HWND* out, int firstId)
+{
+    HWND box = ui::CreateControl(page.Handle(), "BUTTON", "", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, 0, 0, y, kPageWidth,
+                                 height, IdOf(group), FFont.Get());
+    Add(group, box, page, akLeft | akTop | akRight | akBottom);
+    int index = 0;
+    int step = (height - 16) / static_cast<int>(items.size());
+    for (const char* item : items)
+    {
+        DWORD style = WS_VISIBLE | BS_AUTORADIOBUTTON | (index == 0 ? WS_GROUP | WS_TABSTOP : 0);
+        out[index] = ui::CreateControl(page.Handle(), "BUTTON", item, style, 0, 10,
+                                       y + 12 + index * step + (step - kCheckHeight) / 2, kPageWidth - 20, kCheckHeight,
+                                       firstId + index, FFont.Get());
+        Add(TCtl::Count, out[index], page, akLeft | akTop | akRight);
+        ++index;
+    }
+    // The first item is selected at start.
+    SendMessageA(out[0], BM_SETCHECK, BST_CHECKED, 0);
+}
+
+// The logo on white, then the choice.
+void TMainForm::CreateStartPage(ui::TPanel& start)
+{
     FImagePanel.Create(start.Handle(), Handle(), 0, 0, kPageWidth, 96, kWhite);
     start.Layout().Add(FImagePanel.Handle(), akLeft | akTop | akRight);
     FLogoImage = ui::CreateControl(FImagePanel.Handle(), "STATIC", "", WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, 0, 0, 0,
@@ -205,40 +226,47 @@ void TMainForm::CreatePages()
     SendMessageA(FLogoImage, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FLogo.Get()));
     SetWindowPos(FLogoImage, nullptr, 0, 0, kPageWidth, 96, SWP_NOZORDER); // SS_BITMAP resized it to the picture
     FImagePanel.Layout().Add(FLogoImage, akLeft | akTop | akRight | akBottom);
-    radioGroup(TCtl::FStartRadioGroup, start, 96, kPageHeight - 96,
-               {"Create New &Installation", "&Open Existing Installation"}, FStartItems.data(), kStartItemId);
+    AddRadioGroup(TCtl::FStartRadioGroup, start, 96, kPageHeight - 96,
+                  {"Create New &Installation", "&Open Existing Installation"}, FStartItems.data(), kStartItemId);
+}
 
-    // Info page.
-    ui::TPanel& info = FPages[kInfoPage];
-    label(TCtl::FAppTitleLabel, info, "Application Title", 5, 5);
-    label(TCtl::FDirLabel, info, "Default Target Directory", 5, 60);
-    label(TCtl::Count, info, "Base Directory", 50, 85);
-    label(TCtl::FEnterFullPathLabel, info, "Full path, including drive letter:", 265, 85);
+// The title, the target directory and the website.
+void TMainForm::CreateInfoPage(ui::TPanel& info)
+{
+    HFONT font = FFont.Get();
+    AddLabel(TCtl::FAppTitleLabel, info, "Application Title", 5, 5);
+    AddLabel(TCtl::FDirLabel, info, "Default Target Directory", 5, 60);
+    AddLabel(TCtl::Count, info, "Base Directory", 50, 85);
+    AddLabel(TCtl::FEnterFullPathLabel, info, "Full path, including drive letter:", 265, 85);
     ShowWindow(Control(TCtl::FEnterFullPathLabel), SW_HIDE);
-    label(TCtl::FProgramFilesLabel, info, "%PROGRAM FILES%\\", 15, 110, ui::kAnchorDefault, SS_RIGHT);
+    AddLabel(TCtl::FProgramFilesLabel, info, "%PROGRAM FILES%\\", 15, 110, ui::kAnchorDefault, SS_RIGHT);
     SetWindowPos(Control(TCtl::FProgramFilesLabel), nullptr, 0, 0, 108, kLabelHeight, SWP_NOMOVE | SWP_NOZORDER);
-    label(TCtl::Count, info, "Full Target Directory", 25, 135);
-    label(TCtl::FFullDirLabel, info, "%PROGRAM FILES%\\My Application\\", 130, 135);
-    label(TCtl::Count, info, "Application or Organization Website URL (optional)", 5, 189);
-    label(TCtl::Count, info, "http://", 15, 209);
-    edit(TCtl::FAppTitleEdit, info, 15, 20, 400, "My Application");
-    HWND combo = ui::CreateControl(info.Handle(), "COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL |
-                                   CBS_DROPDOWNLIST, 0, 130, 80, 131, 200, IdOf(TCtl::FBaseDirectoryCombo), font);
+    AddLabel(TCtl::Count, info, "Full Target Directory", 25, 135);
+    AddLabel(TCtl::FFullDirLabel, info, "%PROGRAM FILES%\\My Application\\", 130, 135);
+    AddLabel(TCtl::Count, info, "Application or Organization Website URL (optional)", 5, 189);
+    AddLabel(TCtl::Count, info, "http://", 15, 209);
+    AddEdit(TCtl::FAppTitleEdit, info, 15, 20, 400, "My Application");
+    HWND combo = ui::CreateControl(info.Handle(), "COMBOBOX", "",
+                                   WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 130, 80, 131,
+                                   200, IdOf(TCtl::FBaseDirectoryCombo), font);
     Add(TCtl::FBaseDirectoryCombo, combo, info);
     for (const char* item : kBaseDirItems)
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
-    edit(TCtl::FDirEdit, info, 130, 105, 285, "My Application");
-    check(TCtl::FDisableBrowseCheckbox, info, "Do not allow user to select a different directory", 16, 154, 249,
-          false);
-    edit(TCtl::FURLEdit, info, 50, 204, 365);
+    AddEdit(TCtl::FDirEdit, info, 130, 105, 285, "My Application");
+    AddCheck(TCtl::FDisableBrowseCheckbox, info, "Do not allow user to select a different directory", 16, 154, 249,
+             false);
+    AddEdit(TCtl::FURLEdit, info, 50, 204, 365);
+}
 
-    // Appearance page.
-    ui::TPanel& look = FPages[kAppearancePage];
-    label(TCtl::FBitmapLabel, look, "Wizard Bitmap File (153x259) (optional)", 16, 8);
-    label(TCtl::Count, look, "Installer Background Colors", 16, 56);
-    edit(TCtl::FBitmapEdit, look, 16, 24, 329);
-    button(TCtl::FBrowseBitmapButton, look, "Browse", 352, 24, 57, kEditHeight);
+// The wizard bitmap and the background colours with their preview.
+void TMainForm::CreateAppearancePage(ui::TPanel& look)
+{
+    HFONT font = FFont.Get();
+    AddLabel(TCtl::FBitmapLabel, look, "Wizard Bitmap File (153x259) (optional)", 16, 8);
+    AddLabel(TCtl::Count, look, "Installer Background Colors", 16, 56);
+    AddEdit(TCtl::FBitmapEdit, look, 16, 24, 329);
+    AddButton(TCtl::FBrowseBitmapButton, look, "Browse", 352, 24, 57, kEditHeight);
     FColorGridTop.Create(look.Handle(), IdOf(TCtl::FColorGridTop), 16, 72, 384, 25, 4);
     SendMessageA(FColorGridTop.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Add(TCtl::FColorGridTop, FColorGridTop.Handle(), look, akLeft | akTop | akRight);
@@ -248,14 +276,17 @@ void TMainForm::CreatePages()
     FColorGridBottom.Create(look.Handle(), IdOf(TCtl::FColorGridBottom), 16, 227, 384, 24, 0);
     SendMessageA(FColorGridBottom.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Add(TCtl::FColorGridBottom, FColorGridBottom.Handle(), look, akLeft | akRight | akBottom);
+}
 
-    // Files page; "Install main application executable" comes last in the tab order.
-    ui::TPanel& files = FPages[kFilesPage];
-    label(TCtl::FMainEXELabel, files, "Main Application Executable", 5, 20);
-    label(TCtl::Count, files, "Other Files", 5, 80);
-    edit(TCtl::FMainEXEEdit, files, 15, 35, 340);
-    button(TCtl::FMainEXEButton, files, "Browse", 359, 35, 55, kEditHeight);
-    check(TCtl::FLaunchCheckbox, files, "Allow user to launch program after installation", 15, 60, 306, true);
+// "Install main application executable" comes last in the tab order.
+void TMainForm::CreateFilesPage(ui::TPanel& files)
+{
+    HFONT font = FFont.Get();
+    AddLabel(TCtl::FMainEXELabel, files, "Main Application Executable", 5, 20);
+    AddLabel(TCtl::Count, files, "Other Files", 5, 80);
+    AddEdit(TCtl::FMainEXEEdit, files, 15, 35, 340);
+    AddButton(TCtl::FMainEXEButton, files, "Browse", 359, 35, 55, kEditHeight);
+    AddCheck(TCtl::FLaunchCheckbox, files, "Allow user to launch program after installation", 15, 60, 306, true);
     struct TRadio
     {
         TCtl Ctl;
@@ -283,56 +314,61 @@ void TMainForm::CreatePages()
     FFilesDirTab.Create(FFilesPageControl.Handle(), Handle(), 0, 0, kPageWidth, 76, ui::TPanel::kFaceColor, 0, false);
     for (ui::TPanel* tab : {&FFilesAddTab, &FFilesDirTab})
         FFilesPageControl.Layout().Add(tab->Handle(), akLeft | akTop | akRight | akBottom);
-    HWND list = ui::CreateControl(FFilesAddTab.Handle(), "LISTBOX", "", WS_VISIBLE | WS_TABSTOP | WS_GROUP |
-                                  WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+    FFilesTabs.Add(FFilesAddTab.Handle(), 0);
+    FFilesTabs.Add(FFilesDirTab.Handle(), 1);
+    HWND list = ui::CreateControl(FFilesAddTab.Handle(), "LISTBOX", "",
+                                  WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL |
+                                      LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
                                   WS_EX_CLIENTEDGE, 10, 0, 340, 66, IdOf(TCtl::FFilesAddListbox), font);
     Add(TCtl::FFilesAddListbox, list, FFilesAddTab, akLeft | akTop | akRight | akBottom);
-    button(TCtl::FFilesAddButton, FFilesAddTab, "Add", 354, 10, 55, kEditHeight);
-    button(TCtl::FFilesRemButton, FFilesAddTab, "Remove", 354, 35, 55, kEditHeight);
-    label(TCtl::FFilesDirLabel, FFilesDirTab, "Select directory to install", 10, 10);
-    edit(TCtl::FFilesDirEdit, FFilesDirTab, 10, 25, 340);
-    button(TCtl::FFilesDirButton, FFilesDirTab, "Browse", 354, 25, 55, kEditHeight);
-    check(TCtl::FMainEXECheckbox, files, "Install main application executable", 5, 1, 351, true);
+    AddButton(TCtl::FFilesAddButton, FFilesAddTab, "Add", 354, 10, 55, kEditHeight);
+    AddButton(TCtl::FFilesRemButton, FFilesAddTab, "Remove", 354, 35, 55, kEditHeight);
+    AddLabel(TCtl::FFilesDirLabel, FFilesDirTab, "Select directory to install", 10, 10);
+    AddEdit(TCtl::FFilesDirEdit, FFilesDirTab, 10, 25, 340);
+    AddButton(TCtl::FFilesDirButton, FFilesDirTab, "Browse", 354, 25, 55, kEditHeight);
+    AddCheck(TCtl::FMainEXECheckbox, files, "Install main application executable", 5, 1, 351, true);
+}
 
-    // Icons page.
-    ui::TPanel& icons = FPages[kIconsPage];
-    label(TCtl::FStartMenuLabel, icons, "Start Menu group name", 5, 0);
-    label(TCtl::Count, icons, "Start Menu Icons", 5, 45);
-    label(TCtl::Count, icons, "Icon Captions", 155, 45);
-    label(TCtl::FIconAppLabel, icons, "Main Application", 15, 65);
-    label(TCtl::Count, icons, "Other Icons", 5, 135);
-    edit(TCtl::FStartMenuEdit, icons, 15, 15, 400, "My Application");
-    check(TCtl::FIconUninstallCheckbox, icons, "Uninstall Program", 15, 85, 116, true);
-    check(TCtl::FIconWebsiteCheckbox, icons, "Application Website", 15, 110, 121, false);
-    edit(TCtl::FIconUninstallEdit, icons, 155, 85, 260, "Uninstall My Application");
-    edit(TCtl::FIconWebsiteEdit, icons, 155, 110, 260, "My Application Website");
-    check(TCtl::FIconDesktopCheckbox, icons, "Allow user to create desktop icon", 15, 150, 361, true);
-    edit(TCtl::FIconAppEdit, icons, 155, 60, 260, "My Application");
+// The Start Menu group and its icons.
+void TMainForm::CreateIconsPage(ui::TPanel& icons)
+{
+    AddLabel(TCtl::FStartMenuLabel, icons, "Start Menu group name", 5, 0);
+    AddLabel(TCtl::Count, icons, "Start Menu Icons", 5, 45);
+    AddLabel(TCtl::Count, icons, "Icon Captions", 155, 45);
+    AddLabel(TCtl::FIconAppLabel, icons, "Main Application", 15, 65);
+    AddLabel(TCtl::Count, icons, "Other Icons", 5, 135);
+    AddEdit(TCtl::FStartMenuEdit, icons, 15, 15, 400, "My Application");
+    AddCheck(TCtl::FIconUninstallCheckbox, icons, "Uninstall Program", 15, 85, 116, true);
+    AddCheck(TCtl::FIconWebsiteCheckbox, icons, "Application Website", 15, 110, 121, false);
+    AddEdit(TCtl::FIconUninstallEdit, icons, 155, 85, 260, "Uninstall My Application");
+    AddEdit(TCtl::FIconWebsiteEdit, icons, 155, 110, 260, "My Application Website");
+    AddCheck(TCtl::FIconDesktopCheckbox, icons, "Allow user to create desktop icon", 15, 150, 361, true);
+    AddEdit(TCtl::FIconAppEdit, icons, 155, 60, 260, "My Application");
     EnableWindow(Control(TCtl::FIconWebsiteCheckbox), FALSE);
     EnableWindow(Control(TCtl::FIconWebsiteEdit), FALSE);
     // Themed check boxes ignore the text colour of WM_CTLCOLORSTATIC; these two turn red.
     for (TCtl c : {TCtl::FIconUninstallCheckbox, TCtl::FIconWebsiteCheckbox})
         SetWindowTheme(Control(c), L"", L"");
+}
 
-    // Licence page.
-    ui::TPanel& licence = FPages[kLicensePage];
-    label(TCtl::FLicLabel, licence, "License Agreement File (optional)", 5, 5);
-    label(TCtl::FReadmeLabel, licence, "Readme File (optional, displayed after installation)", 5, 50);
-    button(TCtl::FLicButton, licence, "&Browse", 354, 20, 66, kEditHeight);
-    edit(TCtl::FLicenseEdit, licence, 10, 20, 340);
-    edit(TCtl::FReadmeEdit, licence, 10, 65, 340);
-    button(TCtl::FReadmeButton, licence, "&Browse", 354, 65, 66, kEditHeight);
+// The licence and the readme.
+void TMainForm::CreateLicensePage(ui::TPanel& licence)
+{
+    AddLabel(TCtl::FLicLabel, licence, "License Agreement File (optional)", 5, 5);
+    AddLabel(TCtl::FReadmeLabel, licence, "Readme File (optional, displayed after installation)", 5, 50);
+    AddButton(TCtl::FLicButton, licence, "&Browse", 354, 20, 66, kEditHeight);
+    AddEdit(TCtl::FLicenseEdit, licence, 10, 20, 340);
+    AddEdit(TCtl::FReadmeEdit, licence, 10, 65, 340);
+    AddButton(TCtl::FReadmeButton, licence, "&Browse", 354, 65, 66, kEditHeight);
+}
 
-    // Finish page.
-    radioGroup(TCtl::FFinishRadioGroup, FPages[kFinishPage], 0, kPageHeight,
-               {"&Run Installation", "&Modify Installation", "&Save Installation Script", "&New Installation",
-                "&Quit"},
-               FFinishItems.data(), kFinishItemId);
-
-    // The five fields that stop following the title once typed into.
-    for (TCtl c : kMarkedFields)
-        SetWindowSubclass(Control(c), &TMainForm::EditKeyProc, static_cast<UINT_PTR>(c),
-                          reinterpret_cast<DWORD_PTR>(this));
+// What to do with the finished installation.
+void TMainForm::CreateFinishPage(ui::TPanel& page)
+{
+    AddRadioGroup(
+        TCtl::FFinishRadioGroup, page, 0, kPageHeight,
+        {"&Run Installation", "&Modify Installation", "&Save Installation Script", "&New Installation", "&Quit"},
+        FFinishItems.data(), kFinishItemId);
 }
 
 void TMainForm::CreateButtonBar()
@@ -499,7 +535,7 @@ LRESULT CALLBACK TMainForm::EditKeyProc(HWND edit, UINT message, WPARAM wParam, 
         }
         catch (const std::exception& error)
         {
-            ui::Application().ShowException(error);
+            ui::ReportException(edit, &error);
         }
     }
     else if (message == WM_NCDESTROY)
@@ -585,17 +621,14 @@ void TMainForm::SetLabelRed(TCtl label, bool red)
 
 void TMainForm::SetActivePage(int32_t page)
 {
-    if (page < 0 || page >= kPageCount || page == FActivePage)
+    if (page < 0 || page >= kPageCount || page == FPageSet.Page())
         return;
-    ShowWindow(FPages[static_cast<size_t>(page)].Handle(), SW_SHOW);
-    ShowWindow(FPages[static_cast<size_t>(FActivePage)].Handle(), SW_HIDE);
-    FActivePage = page;
+    FPageSet.ShowPage(page);
 }
 
 void TMainForm::SetFilesPage(int32_t page)
 {
-    ShowWindow(FFilesAddTab.Handle(), page == 0 ? SW_SHOW : SW_HIDE);
-    ShowWindow(FFilesDirTab.Handle(), page == 1 ? SW_SHOW : SW_HIDE);
+    FFilesTabs.ShowPage(page);
 }
 
 int32_t TMainForm::RadioGroupIndex(TCtl group) const

@@ -9,6 +9,7 @@
 #include "builder/wizard/win32/ColorGrid.h"
 #include "win32ui/Control.h"
 #include "win32ui/Font.h"
+#include "win32ui/PageControls.h"
 #include "win32ui/PaintBox.h"
 #include "win32ui/Panel.h"
 
@@ -66,7 +67,7 @@ public:
     void SetEnabled(TCtl ctl, bool enabled) override;
     void SetVisible(TCtl ctl, bool visible) override;
     void SetLabelRed(TCtl label, bool red) override;
-    int32_t ActivePage() const override { return FActivePage; }
+    int32_t ActivePage() const override { return FPageSet.Page(); }
     void SetActivePage(int32_t page) override;
     void SetFilesPage(int32_t page) override;
     int32_t RadioGroupIndex(TCtl group) const override;
@@ -94,8 +95,24 @@ protected:
 
 private:
     void CreatePages();
+    void CreateStartPage(ui::TPanel& page);
+    void CreateInfoPage(ui::TPanel& page);
+    void CreateAppearancePage(ui::TPanel& page);
+    void CreateFilesPage(ui::TPanel& page);
+    void CreateIconsPage(ui::TPanel& page);
+    void CreateLicensePage(ui::TPanel& page);
+    void CreateFinishPage(ui::TPanel& page);
     void CreateButtonBar();
     HWND Add(TCtl ctl, HWND control, ui::TPanel& page, uint32_t anchors = ui::kAnchorDefault);
+    // Controls in the window's font, added to page's layout (TCtl::Count: no name).
+    HWND AddLabel(TCtl ctl, ui::TPanel& page, const char* text, int x, int y, uint32_t anchors = ui::kAnchorDefault,
+                  DWORD extra = 0);
+    HWND AddEdit(TCtl ctl, ui::TPanel& page, int x, int y, int w, const char* text = "");
+    HWND AddButton(TCtl ctl, ui::TPanel& page, const char* text, int x, int y, int w, int h,
+                   uint32_t anchors = ui::akTop | ui::akRight);
+    HWND AddCheck(TCtl ctl, ui::TPanel& page, const char* text, int x, int y, int w, bool checked);
+    void AddRadioGroup(TCtl group, ui::TPanel& page, int y, int height, std::initializer_list<const char*> items,
+                       HWND* out, int firstId);
     void Command(int id, int code);
     void Click(TCtl ctl);
     void EditChanged(TCtl ctl);
@@ -120,15 +137,16 @@ private:
     ui::TPanel FButtonPanel;
     ui::TPanel FPageControl;
     std::array<ui::TPanel, 7> FPages; // FStartTab .. FFinishTab
+    ui::TPageControls FPageSet;       // one of FPages shown at a time
     ui::TPanel FImagePanel;
     HWND FLogoImage = nullptr;
     ui::TPanel FFilesPageControl;
     ui::TPanel FFilesAddTab;
     ui::TPanel FFilesDirTab;
+    ui::TPageControls FFilesTabs; // FFilesAddTab, FFilesDirTab
     TColorGrid FColorGridTop;
     TColorGrid FColorGridBottom;
     ui::TPaintBox FBackgroundPreview;
-    int32_t FActivePage = 0;
     TCtl FSelectedFilesRadio = TCtl::FNoFilesRadio;
     int FPreviewPaints = 0;
 };

@@ -42,6 +42,12 @@ kf_wine_prefix_init() {
                 mkdir -p "$d"
             fi
         done
+        # Wine's own MS Sans Serif and Marlett (Debian's fonts-wine) where Windows keeps
+        # its fonts: this Wine does not look for them in its data directory, and without
+        # them labels take a wider stand-in and the caption buttons draw as letters.
+        if [ -d /usr/share/wine/fonts ]; then
+            cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        fi
         # A crashing program must end with an exit code, not wait on a crash dialog.
         # Unmanaged windows: without a window manager, Wine waits 2 s on every hide or
         # destroy of a managed window for a state change that never comes.

@@ -276,11 +276,13 @@ TEST(RunAndWait, ProgramThatCannotStartGives259)
 
 namespace {
 
-std::string StubPath() { return std::string(KF_BINARY_DIR) + "\\bin\\uninstall.exe"; }
+std::string ProgramPath(const char* name) { return std::string(KF_BINARY_DIR) + "\\bin\\" + name; }
 
-std::string StubResource(const char* type, const char* name)
+std::string StubPath() { return ProgramPath("uninstall.exe"); }
+
+std::string ResourceOf(const std::string& program, const char* type, const char* name)
 {
-    HMODULE module = LoadLibraryExA(StubPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module)
         return std::string();
     std::string bytes;
@@ -290,6 +292,8 @@ std::string StubResource(const char* type, const char* name)
     FreeLibrary(module);
     return bytes;
 }
+
+std::string StubResource(const char* type, const char* name) { return ResourceOf(StubPath(), type, name); }
 
 } // namespace
 
@@ -311,6 +315,20 @@ TEST(UninstallerStub, CarriesManifestAndVersion)
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904E4\\OriginalFilename",
                                reinterpret_cast<void**>(&text), &length));
     EXPECT_STREQ(text, "uninstall.exe");
+}
+
+// Icon group 1 is what the shell shows for the file and what the window classes load:
+// the 16 and 32 pixel pictures.
+TEST(ProgramIcon, BothStubsAndTheBuilderCarryIt)
+{
+    for (const char* program : {"uninstall.exe", "installer.exe", "Kitforge.exe"})
+    {
+        std::string group = ResourceOf(ProgramPath(program), MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(1));
+        ASSERT_GE(group.size(), 6u + 2 * 14) << program;
+        EXPECT_EQ(static_cast<unsigned char>(group[4]), 2) << program;
+        EXPECT_EQ(static_cast<unsigned char>(group[6]), 16) << program;
+        EXPECT_EQ(static_cast<unsigned char>(group[6 + 14]), 32) << program;
+    }
 }
 
 TEST(UninstallerStub, StaysWithinItsSizeBudget)

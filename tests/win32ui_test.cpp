@@ -169,9 +169,6 @@ TEST(Win32PageControls, AControlShowsOnItsPageWhileItIsVisible)
     EXPECT_FALSE(IsWindowVisible(second));
     EXPECT_TRUE(pages.OwnVisible(optional));
 
-    for (int i = 4; i < TPageControls::kCapacity; ++i)
-        pages.Add(first, 0);
-    EXPECT_THROW(pages.Add(first, 0), TError);
     DestroyWindow(parent);
 }
 

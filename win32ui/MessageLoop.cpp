@@ -47,6 +47,13 @@ bool PumpMessages()
     return true;
 }
 
+void PumpWindowMessages(HWND window)
+{
+    MSG message;
+    while (PeekMessageA(&message, window, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
 void RunModal(const bool& done)
 {
     MSG message;

@@ -15,6 +15,10 @@ int RunMessageLoop();
 // (it is posted again for the loop that owns it).
 bool PumpMessages();
 
+// Dispatches what is queued for window alone (its paint, for one), leaving the input of
+// every other window waiting.
+void PumpWindowMessages(HWND window);
+
 // Runs the loop until done becomes true. A WM_QUIT ends it too and is posted again,
 // for the program's own loop.
 void RunModal(const bool& done);

@@ -1,14 +1,11 @@
 #include "win32ui/PageControls.h"
 
-#include "platform/Error.h"
-
 namespace kf::ui {
 
 void TPageControls::Add(HWND control, int page)
 {
-    if (FCount == kCapacity)
-        throw TError("Too many controls on the pages");
-    FItems[FCount++] = {control, page, true};
+    if (FCount < kCapacity)
+        FItems[FCount++] = {control, page, true};
 }
 
 void TPageControls::SetOwnVisible(HWND control, bool visible)
@@ -29,11 +26,7 @@ bool TPageControls::OwnVisible(HWND control) const
 void TPageControls::Apply() const
 {
     for (int i = 0; i < FCount; ++i)
-        if (Shown(FItems[i]))
-            ShowWindow(FItems[i].Control, SW_SHOWNA);
-    for (int i = 0; i < FCount; ++i)
-        if (!Shown(FItems[i]))
-            ShowWindow(FItems[i].Control, SW_HIDE);
+        ShowWindow(FItems[i].Control, Shown(FItems[i]) ? SW_SHOWNA : SW_HIDE);
 }
 
 } // namespace kf::ui

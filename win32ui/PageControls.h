@@ -14,7 +14,8 @@ public:
 
     static constexpr int kCapacity = 64;
 
-    // Visible until told otherwise. Raises TError beyond kCapacity controls.
+    // Visible until told otherwise. A control beyond kCapacity is left as it is, never
+    // shown or hidden: the wizards' control sets are fixed and well below it.
     void Add(HWND control, int page);
 
     int Page() const { return FPage; }
@@ -33,8 +34,7 @@ public:
         SetOwnVisible(control, visible);
         Apply();
     }
-    // Shows what is to be seen, then hides the rest, so that the window never passes
-    // through a moment with neither page on it.
+    // Shows or hides every control as its page and its own visibility say.
     void Apply() const;
 
 private:
@@ -46,8 +46,7 @@ private:
     };
     bool Shown(const TItem& item) const { return item.Visible && (item.Page == kEveryPage || item.Page == FPage); }
 
-    // A fixed table: the wizards' control sets are known when they are written, and it
-    // keeps the growth code of a vector out of the stubs.
+    // A fixed table keeps a vector's growth code (and an exception) out of the stubs.
     TItem FItems[kCapacity] = {};
     int FCount = 0;
     int FPage = 0;

@@ -59,8 +59,7 @@ TPageSetup TInstallerModel::SetUp(const TBaseDirectories& dirs)
         setup.LicenseAgree = kLicenseAgreeText;
     }
     setup.WhereToInstall = WhereToInstallText(title);
-    FLocation = setup.Location =
-        ResolveBaseDir(description.ReadValue(inf::kBaseDir), dirs) + description.ReadValue(inf::kDefaultDir);
+    FLocation = setup.Location = DefaultLocation(description, dirs);
     installer.SpaceRequired = EstimateSpace(description, installer.Package());
     setup.SpaceRequired = KilobytesText(installer.SpaceRequired);
     FBrowseEnabled = setup.BrowseEnabled = !(installer.HasSection(inf::kBrowseButton) &&

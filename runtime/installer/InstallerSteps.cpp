@@ -27,6 +27,11 @@ std::string ResolveBaseDir(const std::string& value, const TBaseDirectories& dir
     return std::string();
 }
 
+std::string DefaultLocation(const TINFReader& description, const TBaseDirectories& dirs)
+{
+    return ResolveBaseDir(description.ReadValue(inf::kBaseDir), dirs) + description.ReadValue(inf::kDefaultDir);
+}
+
 int64_t EstimateSpace(const TINFReader& description, const TCompressionManager& package)
 {
     int64_t sum = 0;

@@ -31,6 +31,9 @@ struct TBaseDirectories
 // gives "".
 std::string ResolveBaseDir(const std::string& value, const TBaseDirectories& dirs);
 
+// The location a setup proposes: the base directory of "[basedir]" + "[defaultdir]".
+std::string DefaultLocation(const TINFReader& description, const TBaseDirectories& dirs);
+
 // trunc(1.1 * sum over the "[files]" lines of (GetEntrySize(left part) + 4096)); a
 // missing entry counts -1. Summed in 64 bits: a package near the 2 GiB limit must not
 // wrap into a negative requirement that every drive would satisfy.

@@ -45,11 +45,6 @@ private:
 
 } // namespace
 
-std::string DefaultLocation(const TINFReader& description, const TBaseDirectories& dirs)
-{
-    return ResolveBaseDir(description.ReadValue(inf::kBaseDir), dirs) + description.ReadValue(inf::kDefaultDir);
-}
-
 int RunSilentInstall(TInstaller& installer, const std::string& location, int64_t freeSpace, IInstallSystem& system,
                      TSetupLog& log)
 {

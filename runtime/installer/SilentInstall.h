@@ -14,9 +14,6 @@
 namespace kf {
 namespace installer {
 
-// The location a setup proposes: the base directory of "[basedir]" + "[defaultdir]".
-std::string DefaultLocation(const TINFReader& description, const TBaseDirectories& dirs);
-
 // Installs into location. freeSpace is what the location's drive has (-1 when unknown,
 // which fails the space check as the wizard would). Returns kExitSuccess, or
 // kExitFailed after the roll-back (too little space, a location that cannot be made, a

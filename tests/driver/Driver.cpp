@@ -202,7 +202,12 @@ bool PressKey(HWND top, UINT virtualKey)
     UINT scan = MapVirtualKeyA(virtualKey, 0);
     LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
     LPARAM up = down | (1 << 30) | (static_cast<LPARAM>(1) << 31);
-    return PostToFocus(top, WM_KEYDOWN, virtualKey, down) && PostToFocus(top, WM_KEYUP, virtualKey, up);
+    if (!PostToFocus(top, WM_KEYDOWN, virtualKey, down))
+        return false;
+    // The key down may have closed the window already (Esc, Enter): then the key up
+    // has nowhere to go, and that is no failure.
+    PostToFocus(top, WM_KEYUP, virtualKey, up);
+    return true;
 }
 
 bool PressAltKey(HWND top, char letter)

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace kf {
@@ -62,21 +63,23 @@ TCompressionManager::TCompressionManager(const std::string& fileName, bool creat
         return;
     }
     FArchiveFile.Open(fileName, readOnly ? TFileMode::OpenRead : TFileMode::OpenReadWrite);
+    int64_t walkEnd = FArchiveFile.Size();
+    FArchiveEnd = walkEnd;
     if (readTrailer)
     {
-        FArchiveFile.Seek(FArchiveFile.Size() - kTrailerSize);
-        uint8_t trailer[kTrailerSize];
-        FArchiveFile.ReadExact(trailer, kTrailerSize);
-        FBaseOffset = DecodeLE32(trailer);
+        FLocation = LocatePackage(FArchiveFile);
+        FBaseOffset = FLocation.BaseOffset;
+        FArchiveEnd = FLocation.TrailerOffset;
+        walkEnd = FArchiveEnd + kTrailerSize; // an unsigned file's own end, as always
     }
-    WalkHeaders();
+    FWalkEnd = walkEnd;
+    WalkHeaders(walkEnd);
 }
 
 TCompressionManager::~TCompressionManager() = default;
 
-void TCompressionManager::WalkHeaders()
+void TCompressionManager::WalkHeaders(int64_t size)
 {
-    int64_t size = FArchiveFile.Size();
     int64_t position = FBaseOffset;
     FArchiveFile.Seek(position);
     uint8_t raw[kEntryHeaderSize];
@@ -148,7 +151,7 @@ std::string TCompressionManager::ReadEntryString(const std::string& name)
     if (header.PackedSize < 0 || header.OriginalSize < 0 ||
         int64_t(header.OriginalSize) > int64_t(header.PackedSize) * kMaxDeflateRatio)
         RaiseDamaged();
-    if (header.PackedSize > FArchiveFile.Size() - start)
+    if (header.PackedSize > FWalkEnd - start)
         throw TIOError(kErrReadBeyondEnd);
 
     std::string packed(static_cast<size_t>(header.PackedSize), '\0');
@@ -279,19 +282,38 @@ int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
 int32_t TCompressionManager::DecompressFile(TFile& dest, TFile& source, int32_t packedSize,
                                             int32_t originalSize)
 {
-    FCancelRequested = false;
-    if (packedSize < 0 || originalSize < 0)
+    TInflateOutcome outcome = InflateData(source, packedSize, originalSize,
+                                          [&dest](const uint8_t* data, int32_t size) { dest.WriteExact(data, size); });
+    if (outcome.Fault == TInflateFault::NoInflater)
+        return -1;
+    if (!outcome.Sound())
         RaiseDamaged();
+    return 0;
+}
+
+TInflateOutcome TCompressionManager::InflateData(TFile& source, int32_t packedSize, int32_t originalSize,
+                                                 const TInflateSink& sink)
+{
+    FCancelRequested = false;
+    TInflateOutcome outcome;
+    outcome.OriginalSize = originalSize;
+    auto fault = [&outcome](TInflateFault what) {
+        outcome.Fault = what;
+        return outcome;
+    };
+    if (packedSize < 0 || originalSize < 0)
+        return fault(TInflateFault::NegativeSize);
     std::vector<Bytef> input(kChunkSize);
     std::vector<Bytef> output(kOutputBufferSize);
     int64_t inputLeft = packedSize;
     int64_t outputLeft = originalSize;
-    int64_t written = 0;
     bool started = false;
     bool streamEnded = false;
     z_stream stream{};
     TInflateGuard guard;
 
+    // Each pass reads a chunk when the last is used up, hands on the previous pass's
+    // output and inflates once; completion is decided by the header's byte counts.
     for (;;)
     {
         bool progressed = false;
@@ -313,10 +335,10 @@ int32_t TCompressionManager::DecompressFile(TFile& dest, TFile& source, int32_t 
         {
             int32_t pending = kOutputBufferSize - static_cast<int32_t>(stream.avail_out);
             if (pending > outputLeft)
-                RaiseDamaged(); // the stream yields more than the header says
-            dest.WriteExact(output.data(), pending);
+                return fault(TInflateFault::TooLong);
+            sink(output.data(), pending);
             outputLeft -= pending;
-            written += pending;
+            outcome.Produced += pending;
             stream.next_out = output.data();
             stream.avail_out = kOutputBufferSize;
             progressed = true;
@@ -325,7 +347,7 @@ int32_t TCompressionManager::DecompressFile(TFile& dest, TFile& source, int32_t 
         {
             started = true;
             if (inflateInit(&stream) != Z_OK)
-                return -1;
+                return fault(TInflateFault::NoInflater);
             guard.Stream = &stream;
             progressed = true;
         }
@@ -333,22 +355,112 @@ int32_t TCompressionManager::DecompressFile(TFile& dest, TFile& source, int32_t 
         int result = inflate(&stream, inputLeft == 0 ? Z_FINISH : Z_SYNC_FLUSH);
         if (result == Z_STREAM_END)
             streamEnded = true;
+        else if (result == Z_DATA_ERROR && stream.msg && std::strcmp(stream.msg, "incorrect data check") == 0)
+            return fault(TInflateFault::ChecksumMismatch);
         else if (result != Z_OK && result != Z_BUF_ERROR)
-            RaiseDamaged();
+            return fault(TInflateFault::CorruptData);
         progressed = progressed || stream.avail_in != inBefore || stream.avail_out != outBefore;
         if (OnProgress)
-            OnProgress(*this, static_cast<int32_t>(written), originalSize);
+            OnProgress(*this, static_cast<int32_t>(outcome.Produced), originalSize);
         if (FCancelRequested)
-            return 0;
+            return outcome;
         if (inputLeft == 0 && outputLeft == 0)
             break;
         // A truncated or over-long stream stops moving; without this the loop would spin.
         if (!progressed)
-            RaiseDamaged();
+            return fault(!streamEnded ? TInflateFault::Incomplete
+                                      : outputLeft > 0 ? TInflateFault::TooShort : TInflateFault::TrailingData);
     }
-    if (!streamEnded || stream.avail_in != 0 || stream.avail_out != static_cast<uInt>(kOutputBufferSize))
-        RaiseDamaged();
-    return 0;
+    if (stream.avail_out != static_cast<uInt>(kOutputBufferSize))
+        return fault(TInflateFault::TooLong);
+    if (!streamEnded)
+        return fault(TInflateFault::Incomplete);
+    if (stream.avail_in != 0)
+        return fault(TInflateFault::TrailingData);
+    return outcome;
+}
+
+TInflateOutcome TCompressionManager::InflateEntry(int32_t index, const TInflateSink& sink)
+{
+    const TArchiveEntryHeader& header = FEntries[index];
+    int64_t start = int64_t(FBaseOffset) + header.DataOffset;
+    if (header.PackedSize >= 0 && start + header.PackedSize > FArchiveEnd)
+        throw TIOError(kErrReadBeyondEnd);
+    FArchiveFile.Seek(start);
+    return InflateData(FArchiveFile, header.PackedSize, header.OriginalSize, sink);
+}
+
+int32_t TCompressionManager::ChainBreak() const
+{
+    int64_t position = FBaseOffset;
+    for (size_t i = 0; i < FEntries.size(); ++i)
+    {
+        const TArchiveEntryHeader& header = FEntries[i];
+        if (int64_t(header.DataOffset) != position - FBaseOffset + kEntryHeaderSize || header.OriginalSize < 0)
+            return static_cast<int32_t>(i);
+        position += kEntryHeaderSize + int64_t(header.PackedSize);
+    }
+    return position == FArchiveEnd ? -1 : static_cast<int32_t>(FEntries.size());
+}
+
+std::string TCompressionManager::CheckChain() const
+{
+    int32_t index = ChainBreak();
+    if (index < 0)
+        return std::string();
+    if (static_cast<size_t>(index) == FEntries.size())
+    {
+        int64_t position = FBaseOffset;
+        for (const TArchiveEntryHeader& header : FEntries)
+            position += kEntryHeaderSize + int64_t(header.PackedSize);
+        return "the entries end at " + std::to_string(position) + ", the archive at " + std::to_string(FArchiveEnd);
+    }
+    const TArchiveEntryHeader& header = FEntries[index];
+    if (header.OriginalSize < 0)
+        return "entry \"" + header.NameString() + "\": negative OriginalSize";
+    return "entry \"" + header.NameString() + "\": DataOffset " + std::to_string(header.DataOffset) +
+           " does not follow its header";
+}
+
+bool TCompressionManager::SignedChecksumHolds() { return !FLocation.Signed || PeChecksumMatches(FArchiveFile); }
+
+bool IsSoundSetupFile(const std::string& path, const std::string& requiredEntry)
+{
+    try
+    {
+        TCompressionManager archive(path, false, true, true);
+        return archive.ChainBreak() < 0 && archive.FindEntry(requiredEntry) >= 0 && archive.SignedChecksumHolds();
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+}
+
+std::string TInflateOutcome::Text() const
+{
+    switch (Fault)
+    {
+    case TInflateFault::None:
+        return std::string();
+    case TInflateFault::NoInflater:
+        return "cannot initialise inflate";
+    case TInflateFault::NegativeSize:
+        return "negative size in header";
+    case TInflateFault::CorruptData:
+        return "corrupt zlib data";
+    case TInflateFault::ChecksumMismatch:
+        return "Adler-32 mismatch";
+    case TInflateFault::Incomplete:
+        return "zlib stream is incomplete";
+    case TInflateFault::TooLong:
+        return "yields more than OriginalSize bytes";
+    case TInflateFault::TooShort:
+        return "yields " + std::to_string(Produced) + " bytes, OriginalSize is " + std::to_string(OriginalSize);
+    case TInflateFault::TrailingData:
+        return "data after the end of the zlib stream";
+    }
+    return std::string();
 }
 
 void TCompressionManager::ExtractFile(const std::string& name, const std::string& destPath)

@@ -8,11 +8,15 @@
 //   package build      CreateNew=true  ReadOnly=false ReadTrailer=false
 //   installer stub     CreateNew=false ReadOnly=true  ReadTrailer=true (its own .exe)
 //
+// In trailer mode the package is found by LocatePackage (HostFile.h), which also reads
+// signed setups; the archive then ends at the trailer.
+//
 // Errors: every failed file operation raises TIOError (platform/Error.h) and aborts the
 // operation; no partial work is undone. A name that is not in the archive is no error.
 #pragma once
 
 #include "archive/ArchiveFormat.h"
+#include "archive/HostFile.h"
 #include "archive/MemoryStream.h"
 #include "platform/File.h"
 
@@ -31,6 +35,52 @@ class TCompressionManager;
 // source size) and DecompressFile (Position: bytes written, Size: OriginalSize).
 using TProgressEvent = std::function<void(TCompressionManager& sender, int32_t position, int32_t size)>;
 
+// Receives each inflated chunk in order; may raise (a failed write ends the inflate).
+// Borrows any callable taking (const uint8_t* data, int32_t size) for the length of
+// the call it is passed to: lighter than std::function in the stubs.
+class TInflateSink
+{
+public:
+    template <class F>
+    TInflateSink(const F& write)
+        : FContext(&write),
+          FCall([](const void* context, const uint8_t* data, int32_t size) {
+              (*static_cast<const F*>(context))(data, size);
+          })
+    {}
+    void operator()(const uint8_t* data, int32_t size) const { FCall(FContext, data, size); }
+
+private:
+    const void* FContext;
+    void (*FCall)(const void* context, const uint8_t* data, int32_t size);
+};
+
+// What an inflate of one entry's data found. Sound: a complete zlib stream that ends
+// exactly at PackedSize, matches its Adler-32 and yields exactly OriginalSize bytes.
+enum class TInflateFault
+{
+    None,             // sound, or stopped by a cancel request
+    NoInflater,       // inflateInit failed
+    NegativeSize,     // the header holds a negative size
+    CorruptData,      // inflate refused the data
+    ChecksumMismatch, // the content does not match the stream's Adler-32
+    Incomplete,       // the stored data stops before the stream's end
+    TooLong,          // the stream yields more than OriginalSize bytes
+    TooShort,         // the stream ends before OriginalSize bytes
+    TrailingData,     // stored bytes follow the end of the stream
+};
+
+struct TInflateOutcome
+{
+    TInflateFault Fault = TInflateFault::None;
+    int64_t Produced = 0;     // bytes handed to the sink
+    int32_t OriginalSize = 0; // what the header promised
+    bool Sound() const { return Fault == TInflateFault::None; }
+    // One line for a person: "" when sound, else e.g. "Adler-32 mismatch",
+    // "yields 17 bytes, OriginalSize is 18".
+    std::string Text() const;
+};
+
 class TCompressionManager
 {
 public:
@@ -39,8 +89,10 @@ public:
 
     // CreateNew: create (truncate) the file for reading and writing; nothing else is read.
     // Otherwise open the existing file (read only when readOnly) and walk its headers from
-    // the base offset, which comes from the file's last 4 bytes when readTrailer is set.
-    // The walk ends when fewer than 268 bytes remain or a header's PackedSize is negative.
+    // the base offset, which comes from the trailer when readTrailer is set (for an
+    // unsigned file its last 4 bytes). The walk ends when fewer than 268 bytes remain
+    // before the trailer's end (the file's end without trailer) or a header's
+    // PackedSize is negative.
     // Raises the open's TIOError (a missing file: "File not found").
     TCompressionManager(const std::string& fileName, bool createNew, bool readOnly, bool readTrailer);
     ~TCompressionManager();
@@ -79,10 +131,40 @@ public:
     // The chunked paths. CompressFile returns -1 when deflate cannot be initialised,
     // DecompressFile -1 when inflate cannot; otherwise 0. Both clear CancelRequested at
     // the start and return early (without error) once it is set. DecompressFile ends
-    // with TIOError on damaged data: an inflate error, a stream that stops before
-    // OriginalSize bytes or yields more.
+    // with TIOError(kErrInvalidData) on every fault InflateData finds.
     int32_t CompressFile(TFile& dest, TFile& source);
     int32_t DecompressFile(TFile& dest, TFile& source, int32_t packedSize, int32_t originalSize);
+
+    // The one chunked inflate every extraction goes through: reads packedSize bytes from
+    // source (positioned at the data) in 65,535-byte chunks and hands the output to
+    // sink in pieces of at most 131,070 bytes. Clears CancelRequested at the start,
+    // calls OnProgress after every inflate step (Position: bytes handed over, Size:
+    // originalSize) and stops without a fault once CancelRequested is set. Output past
+    // originalSize never reaches the sink. Raises the I/O error of a read (a source
+    // that ends early: "Read beyond end of file") or whatever sink raises.
+    TInflateOutcome InflateData(TFile& source, int32_t packedSize, int32_t originalSize, const TInflateSink& sink);
+
+    // InflateData over entry index (0 <= index < Entries().size()). Raises TIOError
+    // "Read beyond end of file" before reading when the data would run past the
+    // archive's end, so a truncated entry is told in the system's words.
+    TInflateOutcome InflateEntry(int32_t index, const TInflateSink& sink);
+
+    // The chain check: -1 when the headers follow each other exactly from the base
+    // offset to the archive's end (the trailer in trailer mode, else the end of the
+    // file): every DataOffset where its header ends, no negative size, no bytes left over
+    // and none missing. Otherwise the index of the first entry whose header is wrong, or
+    // Entries().size() when the entries end elsewhere than the archive. Only the headers
+    // are read, so damage inside an entry's data is left to InflateEntry.
+    int32_t ChainBreak() const;
+    // ChainBreak for a person: "" when sound, else e.g. "entry "x": DataOffset 9 does
+    // not follow its header", "the entries end at 700, the archive at 704".
+    std::string CheckChain() const;
+
+    // False only for a signed setup (trailer mode, Location().Signed) whose PE checksum,
+    // which the signer wrote over the finished file, no longer matches its bytes. Signing
+    // covers the package, so a package changed afterwards is damaged, and this tells it
+    // without verifying the signature. Reads the whole file of a signed setup.
+    bool SignedChecksumHolds();
 
     // Writes the entry to destPath, replacing any file there; a missing name creates
     // nothing. Any failure of the decompression raises TError("Cannot extract file.").
@@ -101,11 +183,15 @@ public:
     bool ReadOnly() const { return FReadOnly; }
     bool CreateNew() const { return FCreateNew; }
     int32_t BaseOffset() const { return FBaseOffset; }
+    // Where the archive ends: the trailer in trailer mode, else the end of the file.
+    int64_t ArchiveEnd() const { return FArchiveEnd; }
+    // Trailer mode only: where LocatePackage found the package.
+    const TPackageLocation& Location() const { return FLocation; }
     bool CancelRequested() const { return FCancelRequested; }
     TFile& ArchiveFile() { return FArchiveFile; }
 
 private:
-    void WalkHeaders();
+    void WalkHeaders(int64_t walkEnd);
     void WriteHeader(int32_t index);
     void IndexEntry(int32_t index);
 
@@ -115,8 +201,20 @@ private:
     bool FReadOnly;
     bool FCreateNew;
     int32_t FBaseOffset = 0;
+    int64_t FArchiveEnd = 0;
+    int64_t FWalkEnd = 0; // the file's end, or the trailer's end in trailer mode
+    TPackageLocation FLocation;
     bool FCancelRequested = false;
     std::unordered_map<std::string, int32_t> FIndex; // upper-cased name -> last index
 };
+
+// The damaged-setup check of a setup executable, before anything is shown: true when
+// it can be installed whole. False for a truncated download, junk behind the package, a
+// zeroed trailer and, in a signed setup, a package changed after signing: it needs the
+// trailer found as LocatePackage says, headers that chain exactly from the base to the
+// trailer (ChainBreak), an entry named requiredEntry, and for a signed file the checksum
+// (SignedChecksumHolds). Damage inside an entry's data of an unsigned setup shows only
+// when that entry is extracted. Never raises: an I/O error makes it false.
+bool IsSoundSetupFile(const std::string& path, const std::string& requiredEntry);
 
 } // namespace kf

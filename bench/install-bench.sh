@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # install-bench.sh [mixed|many]: installing a reference corpus under Wine (default "mixed",
-# ~150 MB in 2,000 files; "many" is 20,000 files of 1-8 KiB), timed from the
-# start of the setup executable to its complete page (Kitforge: driven through the
-# wizard with kfdriver; NSIS: the same tree packed by makensis with SetCompressor zlib,
-# installed silently with /S /D=C:\dir), side by side in the same run, and the raw
-# inflate ceiling of the archive format (shared/bench/zlib_limit.c, chunked inflate of
-# every file). Medians of KF_BENCH_RUNS runs (default 3). Not a test.
+# ~150 MB in 2,000 files; "many" is 20,000 files of 1-8 KiB) silently on both sides, as a
+# package manager would (Kitforge: Setup.exe /S /D=C:\dir; NSIS: the same tree packed by
+# makensis with SetCompressor zlib, /S /D=C:\dir), alternating in the same run, then
+# removing it silently (Kitforge: uninstall.exe /S, which returns when the removal is
+# done; NSIS: uninst.exe /S _?=C:\dir, which runs in place and waits), and the raw inflate
+# ceiling of the archive format (shared/bench/zlib_limit.c, chunked inflate of every
+# file). Medians of KF_BENCH_RUNS runs (default 3). Not a test.
 #   KFTOOL     kftool to build with (default build/native/bin/kftool)
-#   KF_BUILD   Windows build with kfdriver.exe (default build/win)
+#   KF_BUILD   Windows build (default build/win)
 #   KF_SHARED  the shared folder with bench/ (default ../shared beside the repo)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -23,8 +24,8 @@ mkdir -p "$work"
 work="$(cd "$work" && pwd)"
 kftool="$(cd "$(dirname "$kftool")" && pwd)/$(basename "$kftool")"
 [ -x "$kftool" ] || { echo "install-bench: $kftool is missing; run make first" >&2; exit 1; }
-[ -f "$winbuild/bin/kfdriver.exe" ] || { echo "install-bench: $winbuild/bin/kfdriver.exe is missing" >&2; exit 1; }
 command -v makensis >/dev/null || { echo "install-bench: makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
+# No window is expected, but Wine wants a display all the same.
 if [ -z "${KF_BENCH_ON_XVFB:-}" ]; then
     KF_BENCH_ON_XVFB=1 exec "$root/scripts/with-xvfb.sh" "$0" "$@"
 fi
@@ -53,44 +54,41 @@ kf_wine_prefix_init
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineserver -p
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
-driver() { timeout 600 wine "$winbuild/bin/kfdriver.exe" "$@"; }
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $1 }"; }
 median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-title="KF bench $set_name"
-: >"$work/kf.times"
-: >"$work/kf-copy.times"
-: >"$work/nsis.times"
+# timed FILE CMD...: appends CMD's wall time to FILE; a failing CMD ends the bench.
+timed() {
+    local out="$1" t0 t1
+    shift
+    t0=$(now)
+    if ! timeout 900 "$@" >/dev/null 2>&1; then
+        echo "install-bench: $* failed" >&2
+        exit 1
+    fi
+    t1=$(now)
+    calc "$t1 - $t0" >>"$out"
+}
+for f in kf kf-un nsis nsis-un; do : >"$work/$f.times"; done
 for ((i = 0; i < runs; i++)); do
-    # Each side removes its own earlier installation just before it runs: creating files
-    # right after many were deleted is slower on ext4, and both must pay the same.
-    rm -rf "$WINEPREFIX/drive_c/kf-bench"
+    # Each side's own uninstaller removes its installation before the other side runs:
+    # creating files right after many were deleted is slower on ext4, and both pay it.
     sync
-    t0=$(now)
-    (timeout 600 wine "$work/KFBenchSetup.exe" >/dev/null 2>&1 || true) &
-    driver wait "$title" 120000
-    driver wait-control "$title" "Welcome to" 60000
-    driver click "$title" "&Next >>"
-    driver wait-control "$title" "Please select the location" 30000
-    tc=$(now)
-    driver click "$title" "&Next >>"
-    driver wait-control "$title" "Installation of" 600000
-    t1=$(now)
-    calc "$t1 - $t0" >>"$work/kf.times"
-    calc "$t1 - $tc" >>"$work/kf-copy.times"
-    driver click "$title" "&Finish"
-    wait
+    timed "$work/kf.times" wine "$work/KFBenchSetup.exe" /S "/D=C:\\kf-bench"
+    installed=$(du -sb "$WINEPREFIX/drive_c/kf-bench" | cut -f1)
+    sync
+    timed "$work/kf-un.times" wine "C:\\kf-bench\\uninstall.exe" /S
+    [ ! -e "$WINEPREFIX/drive_c/kf-bench" ] || { echo "install-bench: Kitforge left C:\\kf-bench" >&2; exit 1; }
+    sync
+    timed "$work/nsis.times" wine "$work/nsis-$set_name-zlib.exe" /S "/D=C:\\kf-nsis"
+    sync
+    timed "$work/nsis-un.times" wine "C:\\kf-nsis\\uninst.exe" /S "_?=C:\\kf-nsis"
     rm -rf "$WINEPREFIX/drive_c/kf-nsis"
-    sync
-    t0=$(now)
-    timeout 600 wine "$work/nsis-$set_name-zlib.exe" /S "/D=C:\\kf-nsis" >/dev/null 2>&1 || true
-    t1=$(now)
-    calc "$t1 - $t0" >>"$work/nsis.times"
 done
 kf=$(median <"$work/kf.times")
-kfcopy=$(median <"$work/kf-copy.times")
+kfun=$(median <"$work/kf-un.times")
 nsis=$(median <"$work/nsis.times")
-installed=$(du -sb "$WINEPREFIX/drive_c/kf-bench" | cut -f1)
+nsisun=$(median <"$work/nsis-un.times")
 
 cc -O2 -o "$work/zlib_limit" "$shared/bench/zlib_limit.c" -lz
 "$work/zlib_limit" -r "$runs" -d 1 "$corpus/$set_name.list" "$work/raw.out" >"$work/raw.log"
@@ -99,8 +97,11 @@ inflate=$(sed -n 's/^RESULT .*inflate_wall_s=\([0-9.]*\).*/\1/p' "$work/raw.log"
 
 echo
 printf '%-34s %9s %12s\n' "" "wall (s)" "vs NSIS"
-printf '%-34s %9.2f %12.3f\n' "Kitforge setup, start to complete" "$kf" "$(calc "$kf / $nsis")"
-printf '%-34s %9.2f %12.3f\n' "  of it: Next on location to complete" "$kfcopy" "$(calc "$kfcopy / $nsis")"
-printf '%-34s %9.2f %12.3f\n' "NSIS zlib setup, silent" "$nsis" "1.000"
+printf '%-34s %9.2f %12.3f\n' "Kitforge setup /S" "$kf" "$(calc "$kf / $nsis")"
+printf '%-34s %9.2f %12.3f\n' "NSIS zlib setup /S" "$nsis" "1.000"
 printf '%-34s %9.2f %12.3f\n' "raw chunked inflate (Linux)" "$inflate" "$(calc "$inflate / $nsis")"
-echo "installed by Kitforge: $installed bytes; runs: kf $(tr '\n' ' ' <"$work/kf.times")/ nsis $(tr '\n' ' ' <"$work/nsis.times")"
+printf '%-34s %9.2f %12.3f\n' "Kitforge uninstall.exe /S" "$kfun" "$(calc "$kfun / $nsisun")"
+printf '%-34s %9.2f %12.3f\n' "NSIS uninst.exe /S" "$nsisun" "1.000"
+echo "installed by Kitforge: $installed bytes"
+echo "runs: kf $(tr '\n' ' ' <"$work/kf.times")/ nsis $(tr '\n' ' ' <"$work/nsis.times")"
+echo "uninstall runs: kf $(tr '\n' ' ' <"$work/kf-un.times")/ nsis $(tr '\n' ' ' <"$work/nsis-un.times")"

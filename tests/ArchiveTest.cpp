@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <set>
 #include <vector>
 
 using namespace kf;
@@ -411,18 +412,28 @@ TEST(ChunkedCompression, DamagedEntriesEndWithCannotExtract)
     for (size_t i = 100; i < garbage.size(); i += 977)
         garbage[i] = static_cast<char>(garbage[i] ^ 0x5A);
 
+    std::string adler = packed.Stored;
+    adler.back() = static_cast<char>(adler.back() ^ 1);
+
     struct TCase
     {
         const char* What;
         std::string Archive;
+        TInflateFault Fault;
     };
     std::vector<TCase> cases = {
-        {"flipped bytes", Header("x", 268, size, static_cast<int32_t>(garbage.size())) + garbage},
-        {"stream cut short", Header("x", 268, size, 1000) + packed.Stored.substr(0, 1000)},
-        {"claims more output", Header("x", 268, size + 10, packed.Header.PackedSize) + packed.Stored},
-        {"claims less output", Header("x", 268, size - 10, packed.Header.PackedSize) + packed.Stored},
-        {"junk after the stream", Header("x", 268, size, packed.Header.PackedSize + 3) + packed.Stored + "abc"},
-        {"not zlib at all", Header("x", 268, 10, 4) + "abcd"},
+        {"flipped bytes", Header("x", 268, size, static_cast<int32_t>(garbage.size())) + garbage,
+         TInflateFault::CorruptData},
+        {"stream cut short", Header("x", 268, size, 1000) + packed.Stored.substr(0, 1000), TInflateFault::Incomplete},
+        {"claims more output", Header("x", 268, size + 10, packed.Header.PackedSize) + packed.Stored,
+         TInflateFault::TooShort},
+        {"claims less output", Header("x", 268, size - 10, packed.Header.PackedSize) + packed.Stored,
+         TInflateFault::TooLong},
+        {"junk after the stream", Header("x", 268, size, packed.Header.PackedSize + 3) + packed.Stored + "abc",
+         TInflateFault::TrailingData},
+        {"not zlib at all", Header("x", 268, 10, 4) + "abcd", TInflateFault::CorruptData},
+        {"Adler-32 changed", Header("x", 268, size, packed.Header.PackedSize) + adler,
+         TInflateFault::ChecksumMismatch},
     };
     for (const TCase& c : cases)
     {
@@ -441,5 +452,175 @@ TEST(ChunkedCompression, DamagedEntriesEndWithCannotExtract)
         {
             EXPECT_STREQ(error.what(), "Cannot extract file.") << c.What;
         }
+        // What the one inflate tells: the fault, and never more than OriginalSize bytes.
+        int64_t handed = 0;
+        TInflateOutcome outcome = archive.InflateEntry(0, [&](const uint8_t*, int32_t n) { handed += n; });
+        EXPECT_EQ(outcome.Fault, c.Fault) << c.What << ": " << outcome.Text();
+        EXPECT_EQ(outcome.Produced, handed) << c.What;
+        EXPECT_LE(handed, archive.Entries()[0].OriginalSize) << c.What;
     }
+    // A sound entry inflates whole; one whose data runs past the end is told in the
+    // system's words before anything is read.
+    WriteFileBytes(dir / "good.dat", Header("x", 268, size, packed.Header.PackedSize) + packed.Stored);
+    TCompressionManager good(dir / "good.dat", false, true, false);
+    std::string out;
+    EXPECT_TRUE(good.InflateEntry(0, [&](const uint8_t* d, int32_t n) { out.append(reinterpret_cast<const char*>(d), n); })
+                    .Sound());
+    EXPECT_TRUE(out == content);
+    WriteFileBytes(dir / "cut.dat", Header("x", 268, size, packed.Header.PackedSize) + packed.Stored.substr(0, 5000));
+    TCompressionManager cut(dir / "cut.dat", false, true, false);
+    EXPECT_EQ(IOCodeOf([&] { cut.InflateEntry(0, [](const uint8_t*, int32_t) {}); }), kErrReadBeyondEnd);
+}
+
+// ---- Setup executables, signed or not ----
+
+namespace {
+
+void PutLE(std::string& bytes, size_t at, uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+// A 1,024-byte PE32 stub: headers up to 512, one section's raw data from 512 to 1024.
+std::string PeStub()
+{
+    std::string stub(1024, '\0');
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    PutLE(stub, 0x3C, 64, 4);
+    stub.replace(64, 4, std::string("PE\0\0", 4));
+    PutLE(stub, 64 + 6, 1, 2);     // sections
+    PutLE(stub, 64 + 20, 224, 2);  // optional header with 16 directories
+    PutLE(stub, 88, 0x10B, 2);     // PE32
+    PutLE(stub, 88 + 60, 512, 4);  // SizeOfHeaders
+    PutLE(stub, 88 + 92, 16, 4);   // directory count
+    PutLE(stub, 312 + 16, 512, 4); // raw size
+    PutLE(stub, 312 + 20, 512, 4); // raw start
+    return stub;
+}
+
+constexpr size_t kSecurityDirectoryAt = 88 + 96 + 8 * 4;
+
+// What a signer does: zero padding to 8, a certificate table of `records` records,
+// the security directory pointing at it.
+std::string Sign(std::string setup, int records = 1)
+{
+    setup.resize((setup.size() + 7) / 8 * 8, '\0');
+    std::string table;
+    for (int i = 0; i < records; ++i)
+    {
+        std::string record(8, '\0');
+        PutLE(record, 4, 0x0200, 2); // WIN_CERT_REVISION_2_0
+        PutLE(record, 6, 0x0002, 2); // PKCS signed data
+        record += std::string(37 + i, '\x30');
+        PutLE(record, 0, static_cast<uint32_t>(record.size()), 4);
+        record.resize((record.size() + 7) / 8 * 8, '\0');
+        table += record;
+    }
+    PutLE(setup, kSecurityDirectoryAt, static_cast<uint32_t>(setup.size()), 4);
+    PutLE(setup, kSecurityDirectoryAt + 4, static_cast<uint32_t>(table.size()), 4);
+    return setup + table;
+}
+
+// What removing the signature leaves: the padding, a cleared directory.
+std::string Unsign(std::string setup)
+{
+    uint32_t start = static_cast<uint8_t>(setup[kSecurityDirectoryAt]) |
+                     static_cast<uint8_t>(setup[kSecurityDirectoryAt + 1]) << 8 |
+                     static_cast<uint8_t>(setup[kSecurityDirectoryAt + 2]) << 16;
+    setup.resize(start);
+    PutLE(setup, kSecurityDirectoryAt, 0, 8);
+    return setup;
+}
+
+std::string PeSetup(const TTempDir& dir, const std::string& content)
+{
+    {
+        TCompressionManager archive(dir / "pkg.dat", true, false, false);
+        archive.WriteEntryString("install.inf", "[title]\r\nDemo\r\n\r\n");
+        archive.WriteEntryString("data\\x.bin", content);
+    }
+    return PeStub() + ReadFileBytes(dir / "pkg.dat") + Trailer(1024);
+}
+
+} // namespace
+
+TEST(SetupFile, SignedAndUnsignedSetupsShowTheSamePackageWhateverThePadding)
+{
+    TTempDir dir;
+    std::set<size_t> paddings;
+    for (size_t n = 0; n < 24; ++n)
+    {
+        std::string setup = PeSetup(dir, kftest::NoiseBytes(n, 3));
+        const int64_t trailerAt = static_cast<int64_t>(setup.size()) - 4;
+        paddings.insert((8 - setup.size() % 8) % 8);
+        struct TCase
+        {
+            const char* What;
+            std::string Bytes;
+            bool Signed;
+        } cases[] = {{"unsigned", setup, false},
+                     {"signed", Sign(setup), true},
+                     {"dual", Sign(setup, 2), true},
+                     {"removed", Unsign(Sign(setup)), false}};
+        for (const TCase& c : cases)
+        {
+            WriteFileBytes(dir / "setup.exe", c.Bytes);
+            TCompressionManager archive(dir / "setup.exe", false, true, true);
+            EXPECT_EQ(archive.BaseOffset(), 1024) << c.What << n;
+            EXPECT_EQ(archive.ArchiveEnd(), trailerAt) << c.What << n;
+            EXPECT_EQ(archive.Location().Signed, c.Signed) << c.What << n;
+            ASSERT_EQ(archive.Entries().size(), 2u) << c.What << n;
+            EXPECT_EQ(archive.CheckChain(), "") << c.What << n;
+            EXPECT_EQ(archive.ReadEntryString("data\\x.bin"), kftest::NoiseBytes(n, 3)) << c.What << n;
+        }
+    }
+    EXPECT_EQ(paddings.size(), 8u) << "every padding from 0 to 7 was tried";
+}
+
+TEST(SetupFile, DamageIsToldSignedOrNot)
+{
+    TTempDir dir;
+    std::string setup = PeSetup(dir, kftest::NoiseBytes(5000, 4));
+    auto check = [&](const std::string& bytes) {
+        WriteFileBytes(dir / "setup.exe", bytes);
+        return IsSoundSetupFile(dir / "setup.exe", "install.inf");
+    };
+    EXPECT_TRUE(check(setup));
+    std::string zeroed = setup;
+    zeroed.replace(zeroed.size() - 4, 4, std::string(4, '\0'));
+    std::string shifted = setup; // the package moved by a byte: the trailer no longer fits
+    shifted.insert(2000, "j");
+    std::string unsignedCases[] = {setup.substr(0, setup.size() - 1), setup.substr(0, 3000), setup + "junk",
+                                   setup + std::string(8, '\0'), zeroed, shifted};
+    for (const std::string& bad : unsignedCases)
+    {
+        EXPECT_FALSE(check(bad)) << bad.size();
+        // Signing keeps damage where it was: the package is read up to the trailer only.
+        EXPECT_FALSE(check(Sign(bad))) << bad.size();
+    }
+    // Zeros past an 8-byte boundary are no signer's padding.
+    EXPECT_FALSE(check(setup + std::string((8 - setup.size() % 8) % 8 + 1, '\0')));
+
+    // A signed file whose table is damaged, or followed by bytes, is not read as signed,
+    // so its package ends nowhere sensible.
+    std::string signedSetup = Sign(setup);
+    std::string badRecord = signedSetup;
+    PutLE(badRecord, badRecord.size() - 48, 3, 4);
+    EXPECT_FALSE(check(badRecord));
+    EXPECT_FALSE(check(signedSetup + std::string(8, '\0')));
+
+    // A sound signed package whose checksum is not the signer's: changed after signing.
+    EXPECT_FALSE(check(signedSetup));
+    {
+        TCompressionManager archive(dir / "setup.exe", false, true, true);
+        EXPECT_EQ(archive.ChainBreak(), -1);
+        EXPECT_FALSE(archive.SignedChecksumHolds());
+    }
+    EXPECT_TRUE(check(Unsign(signedSetup)));
+
+    WriteFileBytes(dir / "other.exe", setup);
+    EXPECT_FALSE(IsSoundSetupFile(dir / "other.exe", "readme.txt"));
+    EXPECT_FALSE(IsSoundSetupFile(dir / "missing.exe", "install.inf"));
 }

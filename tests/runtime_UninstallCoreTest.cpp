@@ -2,6 +2,7 @@
 // each kind of log entry, against a recording fake of the system.
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/common/UninstallLog.h"
+#include "runtime/common/SetupSwitches.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>

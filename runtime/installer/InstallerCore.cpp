@@ -32,42 +32,7 @@ TAncestor FindExistingAncestor(const std::string& installDir, IInstallSystem& sy
 
 bool CheckSetupPackage(const std::string& path)
 {
-    try
-    {
-        TFile file(path, TFileMode::OpenRead);
-        int64_t size = file.Size();
-        if (size < kTrailerSize)
-            return false;
-        uint8_t raw[kEntryHeaderSize];
-        file.Seek(size - kTrailerSize);
-        file.ReadExact(raw, kTrailerSize);
-        int64_t base = DecodeLE32(raw);
-        int64_t end = size - kTrailerSize;
-        if (base < 0 || base >= end)
-            return false;
-        bool description = false;
-        int64_t position = base;
-        while (position < end)
-        {
-            if (end - position < kEntryHeaderSize)
-                return false;
-            file.Seek(position);
-            file.ReadExact(raw, kEntryHeaderSize);
-            TArchiveEntryHeader header = DecodeEntryHeader(raw);
-            if (header.PackedSize < 0 || header.OriginalSize < 0 ||
-                header.DataOffset != position - base + kEntryHeaderSize ||
-                header.PackedSize > end - position - kEntryHeaderSize)
-                return false;
-            if (UpperCaseAscii(header.NameString()) == "INSTALL.INF")
-                description = true;
-            position += kEntryHeaderSize + int64_t(header.PackedSize);
-        }
-        return description;
-    }
-    catch (const std::exception&)
-    {
-        return false;
-    }
+    return IsSoundSetupFile(path, "install.inf");
 }
 
 std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string& value)

@@ -17,10 +17,9 @@
 namespace kf {
 namespace installer {
 
-// The cheap structure check of a setup executable before anything is shown: a trailer
-// that points inside the file, entry headers (non-negative sizes, each DataOffset
-// where its data begins) that chain exactly up to the trailer, and an "install.inf"
-// entry. False for a truncated download, junk appended or a zeroed trailer.
+// The structure check of a setup executable before anything is shown (IsSoundSetupFile,
+// CompressionManager.h, with "install.inf" required). False for a truncated download,
+// junk appended, a zeroed trailer, or a signed setup whose package changed afterwards.
 bool CheckSetupPackage(const std::string& path);
 
 // What the installing needs from the system; the Windows build talks to the shell and

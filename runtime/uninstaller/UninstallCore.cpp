@@ -127,33 +127,6 @@ std::string ProgressText(const std::string& kind, const std::string& value)
     return "Removing " + LowerCaseAscii(kind) + " " + Quoted(value);
 }
 
-std::vector<std::string> SplitCommandLine(const std::string& commandLine)
-{
-    std::vector<std::string> arguments;
-    size_t i = 0, n = commandLine.size();
-    while (true)
-    {
-        while (i < n && static_cast<unsigned char>(commandLine[i]) <= ' ')
-            ++i;
-        if (i >= n)
-            break;
-        std::string argument;
-        bool quoted = false;
-        for (; i < n; ++i)
-        {
-            char c = commandLine[i];
-            if (c == '"')
-                quoted = !quoted;
-            else if (!quoted && static_cast<unsigned char>(c) <= ' ')
-                break;
-            else
-                argument += c;
-        }
-        arguments.push_back(argument);
-    }
-    return arguments;
-}
-
 std::string TempCopyDirectory(const std::string& rawTempDir, const std::string& programDir)
 {
     std::string temp = AddBackslash(TrimText(UpperCaseAscii(rawTempDir)));

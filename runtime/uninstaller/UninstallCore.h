@@ -43,9 +43,6 @@ std::string CannotOpenLogMessage(const std::string& logPath);
 // value in quotation marks.
 std::string ProgressText(const std::string& kind, const std::string& value);
 
-// ParamStr-style split of a command line: blanks separate arguments, quotation marks
-// group and are removed. Element 0 is the program.
-std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
 // Where the start-up copy goes: the temporary directory as the system reported it
 // (raw, maybe padded), upper-cased, trimmed and with a trailing "\"; "C:\TEMP\" when

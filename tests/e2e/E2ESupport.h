@@ -9,7 +9,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/FileSystem.h"
+#include "runtime/common/ShellInstallLib.h"
+#include "win32ui/Handle.h"
+
+#include <set>
 #include <string>
+#include <vector>
 
 namespace kfe2e {
 
@@ -71,6 +77,71 @@ inline long RunToEnd(const std::string& commandLine, const std::string& temp)
     if (!kfdriver::StartWithTemp(commandLine, temp, process))
         return -1;
     return process.WaitForExit(120000);
+}
+
+// Everything below a folder, as "path size" lines (folders end in "\"), but for the
+// folders in skip (lower case).
+inline void Walk(const std::string& dir, std::set<std::string>& out, const std::set<std::string>& skip)
+{
+    for (const kf::TDirEntry& entry : kf::ListDirectory(dir))
+    {
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        std::string path = kf::AddBackslash(dir) + entry.Name;
+        if (skip.count(Lower(path)))
+            continue;
+        // A folder that is a link (Wine links some user folders into the Linux home)
+        // leads out of the drive.
+        if ((entry.Attributes & kf::kAttrDirectory) &&
+            !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
+        {
+            out.insert(path + "\\");
+            Walk(path, out, skip);
+        }
+        else
+            out.insert(path + " " + std::to_string(kf::FileSizeAt(path)));
+    }
+}
+
+inline std::vector<std::string> SubKeys(HKEY root, const std::string& key)
+{
+    std::vector<std::string> names;
+    kf::ui::TRegKey handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, handle.Receive()) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD length = sizeof(name);
+        if (RegEnumKeyExA(handle.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    return names;
+}
+
+// What an installation and its removal may change: the Wine drive (but for the system
+// folder, the temporary folder, the shell's templates and the test's scratch folder) and
+// the uninstall registrations.
+struct TMachineState
+{
+    std::set<std::string> Files;
+    std::vector<std::string> Registrations;
+};
+
+inline TMachineState MachineState(const std::string& scratch)
+{
+    std::string temp = kf::TempDirectoryRaw();
+    while (!temp.empty() && (static_cast<unsigned char>(temp.back()) <= ' ' || temp.back() == '\\'))
+        temp.pop_back();
+    char profile[MAX_PATH] = {};
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    std::set<std::string> skip = {Lower(temp), Lower(scratch), "c:\\windows",
+                                  Lower(std::string(profile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Templates")};
+    TMachineState state;
+    Walk("C:\\", state.Files, skip);
+    state.Registrations = SubKeys(HKEY_LOCAL_MACHINE, kf::kUninstallKeyPath);
+    return state;
 }
 
 } // namespace kfe2e

@@ -91,52 +91,6 @@ std::string WizardBitmap()
     return bytes;
 }
 
-// Everything below a folder, as "path size" lines (folders end in "\").
-void Walk(const std::string& dir, std::set<std::string>& out, const std::set<std::string>& skip)
-{
-    for (const TDirEntry& entry : ListDirectory(dir))
-    {
-        if (entry.Name == "." || entry.Name == "..")
-            continue;
-        std::string path = AddBackslash(dir) + entry.Name;
-        if (skip.count(Lower(path)))
-            continue;
-        // A folder that is a link (Wine links some user folders into the Linux home)
-        // leads out of the drive.
-        if ((entry.Attributes & kAttrDirectory) && !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
-        {
-            out.insert(path + "\\");
-            Walk(path, out, skip);
-        }
-        else
-            out.insert(path + " " + std::to_string(FileSizeAt(path)));
-    }
-}
-
-std::string GetProfileDir()
-{
-    char profile[MAX_PATH] = {};
-    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
-    return profile;
-}
-
-std::vector<std::string> SubKeys(HKEY root, const std::string& key)
-{
-    std::vector<std::string> names;
-    TRegKey handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, handle.Receive()) != ERROR_SUCCESS)
-        return names;
-    char name[256];
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD length = sizeof(name);
-        if (RegEnumKeyExA(handle.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.push_back(name);
-    }
-    return names;
-}
-
 std::string RegistryString(const std::string& key, const std::string& value)
 {
     return ReadRegistryString(TRegRoot::LocalMachine, key, value);
@@ -265,16 +219,7 @@ protected:
 
 TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
 {
-    // What the machine looks like before: the Wine drive (but for the system folder
-    // and this test's scratch folder) and the registrations.
-    std::string temp = TempDirectoryRaw();
-    while (!temp.empty() && (static_cast<unsigned char>(temp.back()) <= ' ' || temp.back() == '\\'))
-        temp.pop_back();
-    std::set<std::string> skip = {Lower(temp), Lower(f.Root), "c:\\windows",
-                                  Lower(GetProfileDir() + "\\AppData\\Roaming\\Microsoft\\Windows\\Templates")};
-    std::set<std::string> before;
-    Walk("C:\\", before, skip);
-    std::vector<std::string> keysBefore = SubKeys(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+    kfe2e::TMachineState before = kfe2e::MachineState(f.Root);
 
     HWND wizard = StartSetup();
     ASSERT_TRUE(wizard);
@@ -385,8 +330,7 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_EQ(RegistryString(key, "DisplayName"), f.Title + " (remove only)");
     EXPECT_EQ(RegistryString(key, "UninstallString"), "\"" + f.Target + "\\uninstall.exe\"");
 
-    std::set<std::string> during;
-    Walk("C:\\", during, skip);
+    std::set<std::string> during = kfe2e::MachineState(f.Root).Files;
     EXPECT_EQ(during.count(f.Target + "\\Help.txt " + std::to_string(f.Files["Help.txt"].size())), 1u);
     EXPECT_EQ(during.count(groupDir + "\\"), 1u);
 
@@ -406,10 +350,9 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_EQ(dialog.WaitForExit(kActionMs), 0);
 
     // Back as before, but for the uninstaller's own temporary copy.
-    std::set<std::string> after;
-    Walk("C:\\", after, skip);
-    EXPECT_EQ(after, before);
-    EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, kUninstallKeyPath), keysBefore);
+    kfe2e::TMachineState after = kfe2e::MachineState(f.Root);
+    EXPECT_EQ(after.Files, before.Files);
+    EXPECT_EQ(after.Registrations, before.Registrations);
     EXPECT_TRUE(FileExists(f.Temp + "\\uninst.exe"));
 }
 
@@ -834,4 +777,56 @@ TEST_F(Install, DamagedSetupFilesSayThatAndChangeNothing)
         ExpectNothingInstalled();
         EXPECT_TRUE(kfdriver::FindTopWindows(f.Title).empty()) << name;
     }
+}
+
+// Signed setups start, install and keep their signatures: built with the author's
+// --sign command (osslsigncode through tests/sign_tool.cmd: KF_SIGN_TOOL), then
+// dual-signed and unsigned again. One package byte changed after signing makes the
+// setup damaged.
+TEST_F(Install, SignedSetupsInstallWithASignedUninstaller)
+{
+    const char* tool = std::getenv("KF_SIGN_TOOL");
+    if (!tool || !*tool)
+        GTEST_SKIP() << "no signing tool (KF_SIGN_TOOL)";
+    const std::string sign = std::string("cmd /c ") + tool;
+    std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+    std::string signedSetup = f.Root + "\\Signed.exe", dual = f.Root + "\\Dual.exe", removed = f.Root + "\\Removed.exe";
+    std::string build = kftool + " build --sign \"" + tool + " sign {}\" -C \"" + f.Stage + "\" \"" + f.Root +
+                        "\\e2e.kfs\" \"" + signedSetup + "\"";
+    ASSERT_EQ(RunToEnd(build, f.Temp), 0) << build;
+    ASSERT_TRUE(CopyFileA(signedSetup.c_str(), dual.c_str(), FALSE));
+    ASSERT_EQ(RunToEnd(sign + " nest \"" + dual + "\"", f.Temp), 0);
+    ASSERT_TRUE(CopyFileA(signedSetup.c_str(), removed.c_str(), FALSE));
+    ASSERT_EQ(RunToEnd(sign + " remove \"" + removed + "\"", f.Temp), 0);
+
+    for (const std::string& setup : {signedSetup, dual, removed})
+    {
+        SCOPED_TRACE(setup);
+        EXPECT_EQ(RunToEnd(sign + " verify \"" + setup + "\"", f.Temp) == 0, setup != removed);
+        EXPECT_EQ(RunToEnd(kftool + " verify \"" + setup + "\"", f.Temp), 0);
+        HWND wizard = StartSetup(setup);
+        ASSERT_TRUE(wizard);
+        ToLocationPage(wizard);
+        ASSERT_TRUE(kfdriver::PressKey(wizard, VK_RETURN));
+        ASSERT_TRUE(WaitForText(wizard, "Installation of"));
+        ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
+        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+        for (const auto& [name, bytes] : f.Files)
+            if (name != "uninstall.exe")
+                EXPECT_TRUE(ReadFileBytes(f.Target + "\\" + name) == bytes) << name;
+        EXPECT_EQ(RunToEnd(sign + " verify \"" + f.Target + "\\uninstall.exe\"", f.Temp), 0);
+        kftest::RemoveTree(f.TargetParent + "\\Vendor");
+        kftest::RemoveTree(GetProgramsDir(0) + "\\" + f.Group);
+        DeleteFileA((GetDesktopDir(0) + "\\Demo Tool.LNK").c_str());
+        UnregisterUninstall(f.Title);
+    }
+
+    std::string flipped = ReadFileBytes(signedSetup);
+    flipped[flipped.size() / 2] ^= 1; // inside the big file's data
+    std::string damaged = f.Root + "\\Flipped.exe";
+    WriteFileBytes(damaged, flipped);
+    ASSERT_TRUE(StartWithTemp("\"" + damaged + "\"", f.Temp, FSetup));
+    EXPECT_EQ(AnswerBox(kDamagedSetupCaption, "OK"), kDamagedSetupText);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2);
+    ExpectNothingInstalled();
 }

@@ -1,6 +1,7 @@
 // Silent installs and uninstalls under Wine, as package managers run them: /S with /D=
 // and /LOG=, the exit codes, no window at any time, and the registration they read.
 #include "Driver.h"
+#include "E2ESupport.h"
 #include "Process.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
@@ -20,10 +21,7 @@ using kftest::WriteFileBytes;
 
 namespace {
 
-std::string Bin(const std::string& name)
-{
-    return std::string(KF_BINARY_DIR) + "\\bin\\" + name;
-}
+using kfe2e::Bin;
 
 struct TWindowSearch
 {
@@ -145,6 +143,7 @@ std::map<std::string, std::string> Silent::FFiles;
 
 TEST_F(Silent, InstallAndUninstallWithNoWindow)
 {
+    kfe2e::TMachineState before = kfe2e::MachineState(FRoot);
     std::string target = FPlace + "\\App";
     std::string log = FRoot + "\\install.log";
     std::string window;
@@ -188,6 +187,9 @@ TEST_F(Silent, InstallAndUninstallWithNoWindow)
     EXPECT_EQ(window, "");
     ExpectNothingInstalled();
     EXPECT_FALSE(DirectoryExists(FPlace));
+    kfe2e::TMachineState after = kfe2e::MachineState(FRoot);
+    EXPECT_EQ(after.Files, before.Files);
+    EXPECT_EQ(after.Registrations, before.Registrations);
 }
 
 TEST_F(Silent, FailuresExitTwoShowNothingAndLeaveNothing)

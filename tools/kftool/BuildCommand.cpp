@@ -7,9 +7,11 @@
 #include "resources/EmbeddedStubs.h"
 #include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
+#include "tools/kftool/Signing.h"
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 #ifdef _WIN32
 #include <io.h>
@@ -27,8 +29,8 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-const char kBuildUsage[] =
-    "usage: kftool build [-C DIR] [--version X] [--publisher Y] SCRIPT.kfs [OUTPUT.exe]\n";
+const char kBuildUsage[] = "usage: kftool build [-C DIR] [--version X] [--publisher Y] [--sign \"COMMAND\"]\n"
+                           "                    SCRIPT.kfs [OUTPUT.exe]\n";
 
 bool IsAbsolute(const std::string& path)
 {
@@ -116,6 +118,7 @@ private:
 int RunBuildCommand(const std::vector<std::string>& args)
 {
     std::string base, version, publisher;
+    std::string signCommand;
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i)
     {
@@ -133,6 +136,16 @@ int RunBuildCommand(const std::vector<std::string>& args)
                 return kExitUsage;
             }
             *value = args[++i];
+        }
+        else if (args[i] == "--sign")
+        {
+            if (i + 1 >= args.size() || args[i + 1].find("{}") == std::string::npos)
+            {
+                std::fputs("kftool build: --sign needs a command that names the file as {}\n", stderr);
+                std::fputs(kBuildUsage, stderr);
+                return kExitUsage;
+            }
+            signCommand = args[++i];
         }
         else if (args[i].size() > 1 && args[i][0] == '-')
         {
@@ -174,8 +187,21 @@ int RunBuildCommand(const std::vector<std::string>& args)
 
     TCommandObserver observer(KF_ISATTY(stderr) != 0);
     TClock::time_point start = TClock::now();
-    bool built = BuildSetup(settings, output, EmbeddedStubs(), &observer);
-    double seconds = Seconds(TClock::now() - start);
+    std::unique_ptr<TSignedStubSource> signedStubs;
+    if (!signCommand.empty())
+    {
+        try
+        {
+            signedStubs = std::make_unique<TSignedStubSource>(EmbeddedStubs(), signCommand);
+        }
+        catch (const std::exception& error)
+        {
+            std::fputs("Error creating installation.\n", stderr);
+            PrintError(output, error.what());
+            return kExitFailure;
+        }
+    }
+    bool built = BuildSetup(settings, output, signedStubs ? *signedStubs : EmbeddedStubs(), &observer);
     observer.ClearProgress();
     if (!built)
     {
@@ -183,7 +209,20 @@ int RunBuildCommand(const std::vector<std::string>& args)
         PrintError(observer.FSubject, observer.FMessage);
         return kExitFailure;
     }
-    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", ForTerminal(output).c_str(), observer.FFiles,
+    if (!signCommand.empty())
+    {
+        std::string problem = RunSignCommand(signCommand, output);
+        if (!problem.empty())
+        {
+            RemoveFile(output); // an unsigned setup must not pass for the signed one
+            std::fputs("Error creating installation.\n", stderr);
+            PrintError(output, "signing failed: " + problem);
+            return kExitFailure;
+        }
+    }
+    double seconds = Seconds(TClock::now() - start);
+    std::printf("%s: %d files packed, %lld bytes in, %lld bytes out, %.2f s\n", ForTerminal(output).c_str(),
+                observer.FFiles,
                 static_cast<long long>(observer.FBytesIn), static_cast<long long>(FileSizeAt(output)), seconds);
     return kExitOk;
 }

@@ -5,6 +5,7 @@
 #include "tools/kftool/HostText.h"
 
 #include "platform/Error.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 
 #include <cstdio>
@@ -55,6 +56,23 @@ bool TakeOnlyArguments(std::vector<std::string>& args, size_t count, const char*
     return true;
 }
 
+// Inflates entry index to sink and returns "" or what is wrong with it: the system's
+// I/O error in its own words ("Read beyond end of file" for a truncated entry), else
+// the archive's finding (Adler-32 mismatch, data after the end of the stream...).
+std::string InflateProblem(TCompressionManager& archive, int32_t index, const TInflateSink& sink)
+{
+    try
+    {
+        return archive.InflateEntry(index, sink).Text();
+    }
+    catch (const TIOError& error)
+    {
+        return error.what();
+    }
+}
+
+const auto kDiscard = [](const uint8_t*, int32_t) {};
+
 } // namespace
 
 int RunList(const std::vector<std::string>& input)
@@ -68,6 +86,13 @@ int RunList(const std::vector<std::string>& input)
         for (const TArchiveEntryHeader& header : opened.Archive->Entries())
             std::printf("%s\t%d\t%d\t%d\n", ForTerminal(header.NameString()).c_str(), header.OriginalSize, header.PackedSize,
                         header.DataOffset);
+        // What was listed is no archive, or not all of one: never a silent success.
+        std::string chain = opened.Archive->CheckChain();
+        if (!chain.empty())
+        {
+            PrintError(args[0], chain);
+            return kExitFailure;
+        }
         return kExitOk;
     });
 }
@@ -89,8 +114,9 @@ int RunCat(const std::vector<std::string>& input, std::FILE* out)
 #ifdef _WIN32
         _setmode(_fileno(out), _O_BINARY); // bytes out exactly as stored
 #endif
-        std::string problem = InflateEntry(*opened.Archive, opened.Archive->Entries()[index],
-                                           [out](const char* data, size_t size) { std::fwrite(data, 1, size, out); });
+        std::string problem = InflateProblem(*opened.Archive, index, [out](const uint8_t* data, int32_t size) {
+            std::fwrite(data, 1, static_cast<size_t>(size), out);
+        });
         std::fflush(out);
         if (!problem.empty())
         {
@@ -138,13 +164,16 @@ int RunExtract(const std::vector<std::string>& input)
                 if (i + 1 < parts.size() && !ForceDirectories(path))
                     break;
             }
-            try
+            std::string problem;
             {
-                opened.Archive->ExtractFile(name, path);
+                TFile file(path, TFileMode::Create);
+                problem = InflateProblem(*opened.Archive, opened.Archive->FindEntry(name),
+                                         [&file](const uint8_t* data, int32_t size) { file.WriteExact(data, size); });
+                file.Close();
             }
-            catch (const std::exception& error)
+            if (!problem.empty())
             {
-                PrintError(args[0], name + ": " + error.what());
+                PrintError(args[0], name + ": " + problem);
                 status = kExitFailure;
             }
         }
@@ -161,32 +190,28 @@ int RunVerify(const std::vector<std::string>& input)
     return Guarded(args[0], [&] {
         TOpenedArchive opened = OpenArchive(args[0], mode);
         int bad = 0;
-        std::string structure = CheckStructure(*opened.Archive, opened.UsesTrailer);
-        if (!structure.empty())
-        {
-            std::printf("%s: %s\n", ForTerminal(args[0]).c_str(), ForTerminal(structure).c_str());
-            ++bad;
-        }
-        for (const TArchiveEntryHeader& header : opened.Archive->Entries())
-        {
-            std::string problem;
-            try
-            {
-                problem = InflateEntry(*opened.Archive, header, nullptr);
-            }
-            catch (const std::exception& error)
-            {
-                problem = error.what();
-            }
+        TCompressionManager& archive = *opened.Archive;
+        std::string checksum =
+            archive.SignedChecksumHolds() ? "" : "the PE checksum does not match: the file changed after it was signed";
+        for (const std::string& problem : {archive.CheckChain(), checksum})
             if (!problem.empty())
             {
-                std::printf("%s: %s\n", ForTerminal(header.NameString()).c_str(), problem.c_str());
+                std::printf("%s: %s\n", ForTerminal(args[0]).c_str(), ForTerminal(problem).c_str());
+                ++bad;
+            }
+        for (int32_t i = 0; i < static_cast<int32_t>(archive.Entries().size()); ++i)
+        {
+            std::string problem = InflateProblem(archive, i, kDiscard);
+            if (!problem.empty())
+            {
+                std::printf("%s: %s\n", ForTerminal(archive.Entries()[i].NameString()).c_str(), problem.c_str());
                 ++bad;
             }
         }
         if (bad)
             return kExitFailure;
-        std::printf("%s: %zu entries, all sound\n", ForTerminal(args[0]).c_str(), opened.Archive->Entries().size());
+        std::printf("%s: %zu entries, all sound%s\n", ForTerminal(args[0]).c_str(), archive.Entries().size(),
+                    archive.Location().Signed ? " (signed)" : "");
         return kExitOk;
     });
 }

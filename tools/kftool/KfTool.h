@@ -1,12 +1,11 @@
-// Shared pieces of the kftool commands: error reporting, archive opening with trailer
-// detection, and a strict streaming inflate used by verify and cat.
+// Shared pieces of the kftool commands: error reporting and archive opening with trailer
+// detection. Every read of the format itself is the archive's (CompressionManager.h).
 #pragma once
 
 #include "archive/CompressionManager.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,21 +34,12 @@ struct TOpenedArchive
 };
 
 // Opens an archive read-only. In Detect mode a file whose first header is not a sound
-// standalone header, but whose last 4 bytes point at one, is read through its trailer.
+// standalone header, but whose trailer (LocatePackage, signed setups included) points
+// at one, is read through its trailer.
 TOpenedArchive OpenArchive(const std::string& path, TTrailerMode mode);
 
 // Parses the --trailer / --no-trailer options out of args.
 TTrailerMode TakeTrailerOption(std::vector<std::string>& args);
-
-// Why an entry's data is not sound, or "" when it is: the zlib stream must be complete
-// and end exactly at PackedSize, its Adler-32 must match and it must yield exactly
-// OriginalSize bytes. Each inflated chunk goes to sink when one is given.
-std::string InflateEntry(kf::TCompressionManager& archive, const kf::TArchiveEntryHeader& header,
-                         const std::function<void(const char*, size_t)>& sink);
-
-// Checks that the headers chain back to back from the base to the end of the archive
-// (the trailer in a setup executable). Returns "" when they do.
-std::string CheckStructure(kf::TCompressionManager& archive, bool hasTrailer);
 
 int RunList(const std::vector<std::string>& args);
 // Writes to out (standard output by default), switched to binary mode on Windows.

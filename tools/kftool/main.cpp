@@ -26,8 +26,9 @@ const char kUsage[] =
     "  script set FILE.kfs KEY=VALUE...\n"
     "                         change settings (creating the script with the defaults)\n"
 #ifdef KF_HAVE_BUILD_COMMAND
-    "  build [-C DIR] SCRIPT.kfs [OUTPUT.exe]\n"
-    "                         build a setup executable from a script\n"
+    "  build [-C DIR] [--sign \"COMMAND\"] SCRIPT.kfs [OUTPUT.exe]\n"
+    "                         build a setup executable from a script; COMMAND signs\n"
+    "                         the uninstaller and the setup, {} naming the file\n"
 #endif
     "\n"
     "list, cat, extract and verify find a setup executable's trailer by themselves;\n"

@@ -1,0 +1,56 @@
+// Hostile uninstall logs: uninstall.log lies in the installed folder where anyone with
+// write access can edit it. Reading it and undoing every entry (against a system that
+// only counts) must end without crashing; the undo may not ask for more operations
+// than the log's bytes could describe.
+#include "FuzzSupport.h"
+#include "runtime/common/UninstallLog.h"
+#include "runtime/uninstaller/UninstallCore.h"
+
+#include <cstdlib>
+
+namespace {
+
+class TCountingSystem : public kf::uninstall::IRemovalSystem
+{
+public:
+    uint32_t DeleteFileAt(const std::string&) override { return Count(); }
+    uint32_t RemoveDirectoryAt(const std::string&) override { return Count(); }
+    uint32_t DeleteRegistryKeyAt(kf::TRegRoot, const std::string&) override { return Count(); }
+    std::string ErrorMessage(uint32_t code) override { return "error " + std::to_string(code); }
+    void UnregisterUninstall(const std::string&) override {}
+
+    size_t Calls = 0;
+
+private:
+    uint32_t Count() { return ++Calls % 3 == 0 ? 5 : 0; } // some operations fail
+};
+
+class TNoProgress : public kf::uninstall::IRemovalProgress
+{
+public:
+    void EntryStarting(const std::string&) override {}
+    void EntryDone() override {}
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const std::string input = FuzzScratchPath("uninstall-log");
+    WriteFuzzInput(input, data, size);
+    try
+    {
+        kf::TLogFile log(input, false);
+        if (static_cast<size_t>(log.Count()) > size)
+            std::abort();
+        TCountingSystem system;
+        TNoProgress progress;
+        std::vector<std::string> errors;
+        kf::uninstall::RunUninstall(log, system, progress, errors);
+        if (system.Calls > size + 1)
+            std::abort(); // each call needs at least a byte of the log behind it
+    }
+    catch (const std::exception&)
+    {}
+    return 0;
+}

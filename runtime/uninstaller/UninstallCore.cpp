@@ -53,16 +53,16 @@ void LeaveForRestart(const std::string& path, IRemovalSystem& system, TRemovalRe
         return;
     }
     report.Scheduled.push_back(path);
+    report.ScheduledIndex.insert(UpperCaseAscii(path));
     report.Lines.push_back(kAtRestartLine);
 }
 
 bool HoldsScheduled(const std::string& folder, const TRemovalReport& report)
 {
     std::string prefix = UpperCaseAscii(AddBackslash(folder));
-    for (const std::string& path : report.Scheduled)
-        if (path.size() > prefix.size() && UpperCaseAscii(path.substr(0, prefix.size())) == prefix)
-            return true;
-    return false;
+    // Every path that begins with the prefix sorts right after it.
+    auto next = report.ScheduledIndex.upper_bound(prefix);
+    return next != report.ScheduledIndex.end() && next->compare(0, prefix.size(), prefix) == 0;
 }
 
 void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRemovalReport& report)

@@ -8,6 +8,7 @@
 #include "runtime/common/UninstallLog.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,9 @@ struct TRemovalReport
     std::vector<std::string> Lines;     // memErrors: every failure with its reason
     std::vector<std::string> Scheduled; // removed at the next restart, in the order asked
     bool LeftForGood = false;           // something stays that no restart will remove
+    // Scheduled, upper-cased and sorted: what a folder holds is found by its prefix
+    // without a pass over every scheduled path.
+    std::set<std::string> ScheduledIndex;
 };
 
 // The memErrors line after the reason of a failure that goes at the next restart.

@@ -3,7 +3,6 @@
 #   build/asan    the same with AddressSanitizer + UBSan
 #   build/fuzz    clang + libFuzzer, fuzz targets only
 #   build/win     the product: 32-bit Windows programs (MinGW-w64), tests run under Wine
-# Each build step re-runs CMake's configure so newly added modules join the build.
 
 SHELL := /bin/bash
 .NOTPARALLEL:
@@ -47,10 +46,10 @@ test: build-all
 	@KF_JOBS=$(JOBS) scripts/run-tests.sh
 
 demo: all
-	@if [ -f scripts/demo.sh ]; then bash scripts/demo.sh; else echo "demo: scripts/demo.sh does not exist yet"; fi
+	bash scripts/demo.sh
 
 bench: all
-	@if [ -f bench/run.sh ]; then bash bench/run.sh; else echo "bench: bench/run.sh does not exist yet"; fi
+	bash bench/run.sh
 
 clean:
 	@if [ -d build/wineprefix ]; then (source scripts/wine-env.sh && wineserver -k) 2>/dev/null || true; fi

@@ -203,10 +203,20 @@ void TCompressionManager::AddFile(const std::string& sourcePath, const std::stri
 {
     TFile source(sourcePath, TFileMode::OpenRead);
     int64_t sourceSize = source.Size();
-    CheckBelowLimit(sourceSize);
-    int32_t index = AddEntry(name, 0, 0, 0);
+    int32_t index = BeginFileEntry(name, sourceSize);
     CompressFile(FArchiveFile, source);
+    EndFileEntry(index, sourceSize);
+    source.Close();
+}
 
+int32_t TCompressionManager::BeginFileEntry(const std::string& name, int64_t sourceSize)
+{
+    CheckBelowLimit(sourceSize);
+    return AddEntry(name, 0, 0, 0);
+}
+
+void TCompressionManager::EndFileEntry(int32_t index, int64_t sourceSize)
+{
     TArchiveEntryHeader& header = FEntries[index];
     int64_t dataStart = int64_t(FBaseOffset) + header.DataOffset;
     int64_t packedSize = FArchiveFile.Position() - dataStart;
@@ -215,7 +225,6 @@ void TCompressionManager::AddFile(const std::string& sourcePath, const std::stri
     header.PackedSize = static_cast<int32_t>(packedSize);
     FArchiveFile.Seek(dataStart - kEntryHeaderSize);
     WriteHeader(index);
-    source.Close();
 }
 
 int32_t TCompressionManager::GetEntrySize(const std::string& name) const
@@ -231,14 +240,49 @@ std::unique_ptr<TMemoryStream> TCompressionManager::ReadEntryStream(const std::s
 
 int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
 {
-    std::vector<Bytef> output(kOutputBufferSize);
-    std::vector<Bytef> input(kChunkSize);
     FCancelRequested = false;
+    return DeflateChunks(
+        source, [&](const uint8_t* data, int32_t count) { dest.WriteExact(data, count); },
+        [&](int64_t position, int64_t size) {
+            if (OnProgress)
+                OnProgress(*this, static_cast<int32_t>(position), static_cast<int32_t>(size));
+            return !FCancelRequested; // pending output is dropped: the entry is left short
+        });
+}
+
+struct TDeflater::TState
+{
+    z_stream Stream{};
+    bool Ready = false; // Stream holds an initialised state
+    std::vector<Bytef> Input = std::vector<Bytef>(TCompressionManager::kChunkSize);
+    std::vector<Bytef> Output = std::vector<Bytef>(TCompressionManager::kOutputBufferSize);
+
+    ~TState()
+    {
+        if (Ready)
+            deflateEnd(&Stream);
+    }
+};
+
+TDeflater::TDeflater() : FState(std::make_unique<TState>()) {}
+TDeflater::~TDeflater() = default;
+
+int32_t TCompressionManager::DeflateChunks(TFile& source, const TDeflateSink& sink, const TDeflateStep& step,
+                                           TDeflater* deflater)
+{
+    std::unique_ptr<TDeflater> fresh;
+    if (!deflater)
+    {
+        fresh = std::make_unique<TDeflater>();
+        deflater = fresh.get();
+    }
+    TDeflater::TState& state = *deflater->FState;
+    std::vector<Bytef>& output = state.Output;
+    std::vector<Bytef>& input = state.Input;
+    z_stream& stream = state.Stream;
     const int64_t sourceSize = source.Size();
     int64_t remaining = sourceSize;
     bool started = false;
-    z_stream stream{};
-    TDeflateGuard guard;
 
     for (;;)
     {
@@ -253,29 +297,28 @@ int32_t TCompressionManager::CompressFile(TFile& dest, TFile& source)
         if (!started || stream.avail_out < static_cast<uInt>(kOutputBufferSize))
         {
             if (started)
-                dest.WriteExact(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
+                sink(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
             stream.next_out = output.data();
             stream.avail_out = kOutputBufferSize;
         }
         if (!started)
         {
             started = true;
-            if (DeflateInitLevel9(stream) != Z_OK)
+            // A state left mid-stream by an error or a stop is reset all the same.
+            if ((state.Ready ? deflateReset(&stream) : DeflateInitLevel9(stream)) != Z_OK)
                 return -1;
-            guard.Stream = &stream;
+            state.Ready = true;
         }
         int result = deflate(&stream, remaining == 0 ? Z_FINISH : Z_PARTIAL_FLUSH);
         if (result == Z_STREAM_ERROR)
             throw TError("Compression failed");
-        if (OnProgress)
-            OnProgress(*this, static_cast<int32_t>(sourceSize - remaining), static_cast<int32_t>(sourceSize));
-        if (FCancelRequested)
-            return 0; // pending output is dropped: the entry is left short
+        if (!step(sourceSize - remaining, sourceSize))
+            return 0;
         if (result == Z_STREAM_END)
             break;
     }
     if (stream.avail_out < static_cast<uInt>(kOutputBufferSize))
-        dest.WriteExact(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
+        sink(output.data(), kOutputBufferSize - static_cast<int32_t>(stream.avail_out));
     return 0;
 }
 

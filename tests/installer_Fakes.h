@@ -4,17 +4,26 @@
 
 #include "runtime/installer/InstallerCore.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace kftest {
 
-// Existing directories are a set; every change is recorded in order.
+// Existing directories are a set, files a map to their attributes and contents; every
+// change is recorded in order.
 class TFakeSystem : public kf::installer::IInstallSystem
 {
 public:
+    struct TFakeFile
+    {
+        uint32_t Attributes;
+        std::string Bytes;
+    };
     std::set<std::string> Existing;
+    std::map<std::string, TFakeFile> Files;
+    std::set<std::string> Unmovable; // MoveFileAt fails for these
     std::vector<std::string> Calls;
     std::string Desktop = "C:\\Desktop";
     int64_t Free = int64_t(1) << 30;
@@ -27,7 +36,41 @@ public:
         Existing.insert(path);
         return true;
     }
-    bool DeleteFileAt(const std::string& path) override { return Record("delete " + path); }
+    bool DeleteFileAt(const std::string& path) override
+    {
+        Record("delete " + path);
+        auto file = Files.find(path);
+        if (file == Files.end() || (file->second.Attributes & kf::kAttrReadOnly))
+            return file == Files.end();
+        Files.erase(file);
+        return true;
+    }
+    uint32_t AttributesAt(const std::string& path) override
+    {
+        auto file = Files.find(path);
+        if (file != Files.end())
+            return file->second.Attributes;
+        return Existing.count(path) ? kf::kAttrDirectory : kf::installer::kNoFile;
+    }
+    bool SetAttributesAt(const std::string& path, uint32_t attributes) override
+    {
+        Record("attrib " + path + " " + std::to_string(attributes));
+        auto file = Files.find(path);
+        if (file == Files.end())
+            return false;
+        file->second.Attributes = attributes;
+        return true;
+    }
+    bool MoveFileAt(const std::string& path, const std::string& newPath) override
+    {
+        Record("move " + path + " -> " + newPath);
+        auto file = Files.find(path);
+        if (file == Files.end() || Unmovable.count(path) || AttributesAt(newPath) != kf::installer::kNoFile)
+            return false;
+        Files[newPath] = file->second;
+        Files.erase(path);
+        return true;
+    }
     bool RemoveDirectoryAt(const std::string& path) override { return Record("rmdir " + path); }
     int64_t FreeSpace(const std::string& root) override
     {

@@ -289,6 +289,24 @@ TEST(Undo, DirectoryEntriesClimbOncePerCreatedLevel)
     EXPECT_THAT(UndoActions("Directory", "C:\\no relative part"), IsEmpty());
 }
 
+// v1 made C:\A and C:\A\old; v2 ships a.txt again, drops old\o.txt, adds new\n.txt.
+TEST(Reinstall, AReinstallTakesOverTheEarlierEntriesOnceAndUndoesItsOwnFirst)
+{
+    std::vector<std::string> earlier = LogHeader();
+    for (const char* line : {"Title: Demo", "Directory: A;C:\\A", "File: C:\\A\\uninstall.log", "File: C:\\A\\a.txt",
+                             "Directory: old\\;C:\\A\\old\\", "File: C:\\A\\old\\o.txt", "", "Title: Demo 1"})
+        earlier.push_back(line);
+    std::vector<std::string> current = {"Title: Demo", "Backup: C:\\A\\uninstall.log|C:\\A\\uninstall.log.~kfkept|32",
+                                        "File: C:\\A\\uninstall.log", "Backup: C:\\A\\a.txt|C:\\A\\a.txt.~kfkept|32",
+                                        "File:  C:\\A\\a.txt", "Directory: new\\;C:\\A\\new\\", "File: C:\\A\\new\\n.txt"};
+    std::vector<std::string> merged = MergeLogEntries(earlier, current);
+    EXPECT_EQ(merged, (std::vector<std::string>{"Title: Demo", "Directory: A;C:\\A", "File: C:\\A\\uninstall.log",
+                                                "File: C:\\A\\a.txt", "Directory: old\\;C:\\A\\old\\",
+                                                "File: C:\\A\\old\\o.txt", "Directory: new\\;C:\\A\\new\\",
+                                                "File: C:\\A\\new\\n.txt"}));
+
+}
+
 // The log goes to a real file; on POSIX "<dir>/" + "\uninstall.log" is a file of that
 // odd name inside the scratch folder, which is all these checks need.
 class Installing : public ::testing::Test
@@ -357,6 +375,63 @@ TEST_F(Installing, RollBackUndoesNewestFirstWithProgress)
     FSystem.Calls.clear();
     FInstaller.RollBack(FSystem, FView);
     EXPECT_THAT(FSystem.Calls, IsEmpty());
+}
+
+// A file standing where the installation writes goes aside, hidden, and a roll-back
+// puts it back with its attributes once the new file is gone; a completed copy deletes
+// what it kept.
+TEST_F(Installing, WhatItWritesOverIsKeptAsideAndRestoredOrDiscarded)
+{
+    const std::string mine = "C:\\App\\notes.txt";
+    const std::string kept = mine + ".~kfkept";
+    FSystem.Existing = {"C:\\App\\", "C:\\App\\docs"};
+    FSystem.Files[mine] = {kAttrReadOnly | kAttrArchive, "mine"};
+    FSystem.Files[kept] = {kAttrArchive, "a copy an earlier run left"};
+    FInstaller.StartLog("");
+    ASSERT_TRUE(FInstaller.KeepAside(mine, FSystem));
+    FInstaller.Log()->AddFileEntry(mine);
+    FSystem.Files[mine] = {kAttrArchive, "new"}; // the copy writes the new file
+    EXPECT_TRUE(FInstaller.KeepAside("C:\\App\\docs", FSystem)); // a folder is never moved
+    EXPECT_TRUE(FInstaller.KeepAside("C:\\App\\new.txt", FSystem)); // nothing there
+    EXPECT_THAT(FSystem.Calls, ElementsAre("move " + mine + " -> " + kept + "2",
+                                           "attrib " + kept + "2 " + std::to_string(kAttrReadOnly | kAttrHidden | kAttrArchive)));
+
+    FSystem.Calls.clear();
+    FInstaller.RollBack(FSystem, FView);
+    EXPECT_EQ(FSystem.Calls[0], "delete " + mine);
+    EXPECT_EQ(FSystem.Files[mine].Bytes, "mine");
+    EXPECT_EQ(FSystem.Files[mine].Attributes, kAttrReadOnly | kAttrArchive);
+    EXPECT_EQ(FSystem.Files.count(kept + "2"), 0u);
+    EXPECT_EQ(FSystem.Files[kept].Bytes, "a copy an earlier run left"); // not this run's
+    // The restore shows the file's path, as its removal just before did.
+    EXPECT_EQ(std::count(FView.Labels.begin(), FView.Labels.end(), "Removing " + mine + "..."), 2);
+
+    // Completed: the kept copy goes, read-only or not; the original's place is the new file's.
+    FSystem.Files.erase(kept);
+    TInstaller completed{std::unique_ptr<TCompressionManager>()};
+    completed.InstallDir = FInstaller.InstallDir;
+    completed.StartLog("");
+    ASSERT_TRUE(completed.KeepAside(mine, FSystem));
+    FSystem.Files[mine] = {kAttrArchive, "new"};
+    completed.DiscardKeptCopies(FSystem);
+    EXPECT_THAT(FSystem.Files, ::testing::SizeIs(1));
+    EXPECT_EQ(FSystem.Files[mine].Bytes, "new");
+}
+
+TEST_F(Installing, AFileThatCannotBeKeptAsideIsNeitherOverwrittenNorRemoved)
+{
+    const std::string mine = "C:\\App\\notes.txt";
+    FSystem.Files[mine] = {kAttrArchive, "mine"};
+    FSystem.Unmovable = {mine};
+    FInstaller.StartLog("");
+    EXPECT_FALSE(FInstaller.KeepAside(mine, FSystem));
+    FInstaller.RollBack(FSystem, FView);
+    EXPECT_EQ(FSystem.Files[mine].Bytes, "mine");
+    for (int attempt = 1; attempt <= 100; ++attempt)
+        FSystem.Files[KeptCopyPath(mine, attempt)] = {kAttrArchive, ""};
+    FSystem.Unmovable.clear();
+    EXPECT_FALSE(FInstaller.KeepAside(mine, FSystem)); // every name taken
+    EXPECT_EQ(FSystem.Files[mine].Bytes, "mine");
 }
 
 TEST_F(Installing, AbortRollsBackAndEndsTheProgram)
@@ -490,6 +565,8 @@ TEST(Registering, MainExecutableWebsiteAndVersionFromTheDescription)
 }
 
 #ifdef _WIN32
+#include <windows.h>
+
 // The copy on a real file system, with a real package: only under Windows (Wine), where
 // the backslash paths of the installing are the file system's own.
 namespace {
@@ -501,7 +578,38 @@ public:
     bool ForceDirectories(const std::string& path) override { return kf::ForceDirectories(path); }
     bool DeleteFileAt(const std::string& path) override { return kf::RemoveFile(path); }
     bool RemoveDirectoryAt(const std::string& path) override { return kf::RemoveEmptyDirectory(path); }
+    uint32_t AttributesAt(const std::string& path) override { return GetFileAttributesA(path.c_str()); }
+    bool SetAttributesAt(const std::string& path, uint32_t attributes) override
+    {
+        return SetFileAttributesA(path.c_str(), attributes) != 0;
+    }
+    bool MoveFileAt(const std::string& path, const std::string& newPath) override
+    {
+        return MoveFileA(path.c_str(), newPath.c_str()) != 0;
+    }
 };
+
+uint64_t WriteTime(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+}
+
+// A file written an hour ago, so a copy made now could not pass for it.
+void WriteOldFile(const std::string& path, const std::string& bytes, uint32_t attributes)
+{
+    kftest::WriteFileBytes(path, bytes);
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME time;
+    GetSystemTimeAsFileTime(&time);
+    ULARGE_INTEGER value = {{time.dwLowDateTime, time.dwHighDateTime}};
+    value.QuadPart -= 36000000000ull;
+    time = {value.LowPart, value.HighPart};
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    SetFileAttributesA(path.c_str(), attributes);
+}
 
 // Confirms Cancel the first time a file is part written: from then on every pump
 // reports the request, as the wizard's does.
@@ -578,6 +686,28 @@ TEST(Copy, ADamagedEntryIsReportedAndRolledBack)
     std::string error = "error: " + InstallErrorText(target + "\\big.bin");
     EXPECT_NE(std::find(view.Labels.begin(), view.Labels.end(), error), view.Labels.end());
     EXPECT_FALSE(DirectoryExists(target));
+
+    // Into a folder that holds the user's own files where the package writes, and an
+    // earlier log: all of it comes back as it was, and nothing kept aside is left.
+    ASSERT_TRUE(ForceDirectories(target + "\\lang"));
+    WriteOldFile(target + "\\lang\\small.txt", "the user's own", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    WriteOldFile(target + "\\uninstall.log", "an earlier log", FILE_ATTRIBUTE_ARCHIVE);
+    uint64_t time = WriteTime(target + "\\lang\\small.txt");
+    TInstaller again(MakePackage(dir / "package2.dat", kftest::NoiseBytes(1 << 20), true));
+    again.ReadSettings();
+    EXPECT_EQ(again.Copy(target, system, view), TCopyResult::EndProgram);
+    EXPECT_EQ(kftest::ReadFileBytes(target + "\\lang\\small.txt"), "the user's own");
+    EXPECT_EQ(GetFileAttributesA((target + "\\lang\\small.txt").c_str()),
+              DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(WriteTime(target + "\\lang\\small.txt"), time);
+    EXPECT_EQ(kftest::ReadFileBytes(target + "\\uninstall.log"), "an earlier log");
+    std::vector<std::string> names;
+    for (const std::string& folder : {target, target + "\\lang"})
+        for (const TDirEntry& entry : ListDirectory(folder))
+            if (entry.Name != "." && entry.Name != "..")
+                names.push_back(entry.Name);
+    EXPECT_THAT(names, ::testing::UnorderedElementsAre("lang", "uninstall.log", "small.txt"));
+    SetFileAttributesA((target + "\\lang\\small.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(Copy, EveryFileInPlaceAndTheLogInOrder)
@@ -589,13 +719,19 @@ TEST(Copy, EveryFileInPlaceAndTheLogInOrder)
     TRealSystem system;
     TFakeView view;
     std::string target = dir / "Demo";
+    // Over a file of that name: replaced, and no kept copy stays behind.
+    ASSERT_TRUE(ForceDirectories(target));
+    WriteOldFile(target + "\\big.bin", "older", FILE_ATTRIBUTE_READONLY);
+    std::string attributes = std::to_string(GetFileAttributesA((target + "\\big.bin").c_str())); // Wine adds ARCHIVE
     EXPECT_EQ(installer.Copy(target, system, view), TCopyResult::Completed);
     EXPECT_EQ(kftest::ReadFileBytes(target + "\\big.bin"), big);
+    EXPECT_FALSE(FileExists(KeptCopyPath(target + "\\big.bin", 1)));
     EXPECT_EQ(kftest::ReadFileBytes(target + "\\lang\\small.txt"), "small");
     std::string log = kftest::ReadFileBytes(target + "\\uninstall.log");
-    EXPECT_EQ(log.substr(log.find("Title:")), "Title: Demo\r\nDirectory: Demo;" + target + "\r\nFile: " + target +
+    EXPECT_EQ(log.substr(log.find("Title:")), "Title: Demo\r\nFile: " + target +
                                                   "\\uninstall.log\r\nDirectory: lang\\;" + target +
-                                                  "\\lang\\\r\nFile: " + target + "\\lang\\small.txt\r\nFile: " +
+                                                  "\\lang\\\r\nFile: " + target + "\\lang\\small.txt\r\nBackup: " +
+                                                  target + "\\big.bin|" + target + "\\big.bin.~kfkept|" + attributes + "\r\nFile: " +
                                                   target + "\\big.bin\r\n");
     EXPECT_EQ(view.TotalPosition, 2);
     EXPECT_EQ(view.TotalMaximum, 1);

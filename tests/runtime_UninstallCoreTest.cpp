@@ -251,7 +251,8 @@ TEST(UninstallRemoval, OtherKindsChangeNothing)
 {
     TFakeSystem system;
     TRemovalReport report;
-    for (const char* kind : {"Title", "Source", "file", "FILE", "directory", "registry key", "Shortcut", ""})
+    // "Backup" too: the kept copy it names is gone once the installation completed.
+    for (const char* kind : {"Title", "Source", "Backup", "file", "FILE", "directory", "registry key", "Shortcut", ""})
         RemoveEntry(kind, "C:\\Demo\\a.txt", system, report);
     EXPECT_THAT(system.Calls, IsEmpty());
     EXPECT_THAT(report.Lines, IsEmpty());

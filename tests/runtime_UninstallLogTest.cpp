@@ -179,6 +179,25 @@ TEST(UninstallLogReader, ValueKeepsEverythingAfterTheFirstColon)
     EXPECT_FALSE(ParseLogLine("# File: C:\\x", kind, value));
 }
 
+TEST(UninstallLogWriter, BackupEntryRoundTripsAndRefusesDamagedValues)
+{
+    kftest::TTempDir dir;
+    TLogFile log(dir / "u.log", true);
+    log.AddBackupEntry({"C:\My Files\a;b:c.txt", "C:\My Files\a;b:c.txt.~kfkept2", 0x23});
+    std::string kind, value;
+    ASSERT_TRUE(log.ReadPrevious(kind, value));
+    EXPECT_EQ(kind, "Backup");
+    TKeptCopy copy;
+    ASSERT_TRUE(ParseKeptCopy(value, copy));
+    EXPECT_EQ(copy.Original, "C:\My Files\a;b:c.txt");
+    EXPECT_EQ(copy.Kept, "C:\My Files\a;b:c.txt.~kfkept2");
+    EXPECT_EQ(copy.Attributes, 0x23u);
+    for (const char* damaged : {"", "C:\a", "C:\a|C:\b", "C:\a|C:\b|", "|C:\b|1", "C:\a||1", "C:\a|C:\b|1x",
+                                "C:\a|C:\b|4294967296"})
+        EXPECT_FALSE(ParseKeptCopy(damaged, copy)) << damaged;
+    EXPECT_EQ(copy.Original, "C:\My Files\a;b:c.txt");
+}
+
 TEST(UninstallLogReader, LastTitleAndSourceWinAndKindsAreCaseSensitive)
 {
     TTempDir dir;

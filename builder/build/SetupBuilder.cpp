@@ -4,6 +4,7 @@
 #include "archive/CompressionManager.h"
 #include "builder/build/FileSet.h"
 #include "builder/build/InstallDescription.h"
+#include "builder/build/ParallelPack.h"
 #include "builder/build/PathRules.h"
 #include "platform/Error.h"
 #include "platform/File.h"
@@ -84,6 +85,34 @@ std::vector<std::pair<std::string, std::string>> Documents(const TInstallSetting
     return documents;
 }
 
+// The parallel packing's events as the build's observer sees them.
+class TBuildEvents : public TPackEvents
+{
+public:
+    TBuildEvents(TBuildObserver* observer, std::string& subject, TBuildProgress& progress)
+        : FObserver(observer), FSubject(subject), FProgress(progress)
+    {
+    }
+    void Starting(const TPackItem& item) override { FSubject = item.SourcePath; }
+    void Progress(int64_t bytesRead) override
+    {
+        FProgress.BytesDone = bytesRead;
+        if (FObserver)
+            FObserver->Progress(FProgress);
+    }
+    void Packed(const TPackItem& item, int64_t size) override
+    {
+        ++FProgress.FilesDone;
+        if (FObserver)
+            FObserver->FilePacked(item.SourcePath, item.EntryName, size);
+    }
+
+private:
+    TBuildObserver* FObserver;
+    std::string& FSubject;
+    TBuildProgress& FProgress;
+};
+
 } // namespace
 
 std::string DefaultSetupFileName(const std::string& title)
@@ -117,7 +146,7 @@ std::string PackagePathFor(const std::string& outputPath)
 }
 
 bool BuildPackage(const TInstallSettings& settings, const std::string& packagePath, TStubSource& stubs,
-                  TBuildObserver* observer)
+                  TBuildObserver* observer, int32_t jobs)
 {
     std::string subject;
     return Guarded(observer, subject, [&] {
@@ -137,33 +166,40 @@ bool BuildPackage(const TInstallSettings& settings, const std::string& packagePa
         std::string_view uninstaller = stubs.Stub(TStubKind::Uninstaller);
         archive.WriteEntryString("uninstall.exe", std::string(uninstaller));
 
-        std::vector<std::pair<std::string, std::string>> sources;
+        std::vector<TPackItem> sources;
         for (const std::string& path : files)
             sources.push_back({path, "data\\" + ArchiveNameFor(settings, path)});
         for (auto& document : Documents(settings))
-            sources.push_back(std::move(document));
+            sources.push_back({std::move(document.first), std::move(document.second)});
 
         TBuildProgress progress;
         progress.FileCount = static_cast<int32_t>(sources.size());
         if (observer)
-        {
             for (const auto& source : sources)
-                progress.BytesTotal += std::max<int64_t>(0, FileSizeAt(source.first));
-            archive.OnProgress = [&](TCompressionManager&, int32_t position, int32_t) {
-                TBuildProgress now = progress;
-                now.BytesDone += position;
-                observer->Progress(now);
-            };
-        }
-        for (const auto& source : sources)
+                progress.BytesTotal += std::max<int64_t>(0, FileSizeAt(source.SourcePath));
+        if (jobs > 1)
         {
-            subject = source.first;
-            archive.AddFile(source.first, source.second);
-            int64_t size = archive.Entries().back().OriginalSize;
-            ++progress.FilesDone;
-            progress.BytesDone += size;
+            TBuildEvents events(observer, subject, progress);
+            PackFiles(archive, sources, jobs, events);
+        }
+        else
+        {
             if (observer)
-                observer->FilePacked(source.first, source.second, size);
+                archive.OnProgress = [&](TCompressionManager&, int32_t position, int32_t) {
+                    TBuildProgress now = progress;
+                    now.BytesDone += position;
+                    observer->Progress(now);
+                };
+            for (const auto& source : sources)
+            {
+                subject = source.SourcePath;
+                archive.AddFile(source.SourcePath, source.EntryName);
+                int64_t size = archive.Entries().back().OriginalSize;
+                ++progress.FilesDone;
+                progress.BytesDone += size;
+                if (observer)
+                    observer->FilePacked(source.SourcePath, source.EntryName, size);
+            }
         }
         subject = packagePath;
         archive.ArchiveFile().Close(); // a close that loses data fails the build
@@ -197,11 +233,11 @@ void AssembleSetup(std::string_view installerStub, const std::string& packagePat
 }
 
 bool BuildSetup(const TInstallSettings& settings, const std::string& outputPath, TStubSource& stubs,
-                TBuildObserver* observer)
+                TBuildObserver* observer, int32_t jobs)
 {
     TWaitScope wait(observer);
     const std::string packagePath = PackagePathFor(outputPath);
-    if (!BuildPackage(settings, packagePath, stubs, observer))
+    if (!BuildPackage(settings, packagePath, stubs, observer, jobs))
         return false;
 
     std::string subject;

@@ -65,9 +65,11 @@ public:
 // last three only when given). A file-set path that is the package file itself (the
 // output lies in the image directory) is left out of the package and of the
 // description. True when everything was written; on any error false, the error goes
-// to the observer and the package file keeps what was written so far.
+// to the observer and the package file keeps what was written so far. jobs above 1
+// compresses that many files at once (PackFiles) for the same bytes; the builder
+// program packs on its one thread.
 bool BuildPackage(const TInstallSettings& settings, const std::string& packagePath, TStubSource& stubs,
-                  TBuildObserver* observer = nullptr);
+                  TBuildObserver* observer = nullptr, int32_t jobs = 1);
 
 // Builds the package beside the output (PackagePathFor), then writes the setup
 // executable, replacing any file there, and deletes the package. True when the setup
@@ -75,9 +77,9 @@ bool BuildPackage(const TInstallSettings& settings, const std::string& packagePa
 // behind and no output is written; when the assembly fails the package is still
 // deleted and an output already created keeps what was written. A setup executable
 // that would reach 2 GiB (offsets are signed 32-bit) is refused before the output is
-// touched. Errors reach only the observer.
+// touched. Errors reach only the observer. jobs: as for BuildPackage.
 bool BuildSetup(const TInstallSettings& settings, const std::string& outputPath, TStubSource& stubs,
-                TBuildObserver* observer = nullptr);
+                TBuildObserver* observer = nullptr, int32_t jobs = 1);
 
 // The assembly on its own: installer stub, the whole package file, trailer. Raises
 // TIOError on a failed open, read or write, and TError when the result would reach

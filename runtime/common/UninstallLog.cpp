@@ -144,6 +144,38 @@ void TLogFile::AddDirectoryEntry(const std::string& fullPath, const std::string&
     WriteLine("Directory: " + relativePart + ";" + fullPath);
 }
 
+void TLogFile::AddBackupEntry(const TKeptCopy& copy)
+{
+    WriteLine(std::string(kBackupKind) + ": " + KeptCopyValue(copy));
+}
+
+std::string KeptCopyValue(const TKeptCopy& copy)
+{
+    // The 64-bit overload: the stubs carry it already.
+    return copy.Original + "|" + copy.Kept + "|" + std::to_string(int64_t(copy.Attributes));
+}
+
+bool ParseKeptCopy(const std::string& value, TKeptCopy& copy)
+{
+    size_t first = value.find('|');
+    size_t second = first == std::string::npos ? first : value.find('|', first + 1);
+    if (second == std::string::npos || first == 0 || second == first + 1 || second + 1 == value.size())
+        return false;
+    uint64_t attributes = 0;
+    for (size_t i = second + 1; i < value.size(); ++i)
+    {
+        if (value[i] < '0' || value[i] > '9')
+            return false;
+        attributes = attributes * 10 + uint64_t(value[i] - '0');
+        if (attributes > UINT32_MAX)
+            return false;
+    }
+    copy.Original = value.substr(0, first);
+    copy.Kept = value.substr(first + 1, second - first - 1);
+    copy.Attributes = static_cast<uint32_t>(attributes);
+    return true;
+}
+
 bool TLogFile::ReadPrevious(std::string& kind, std::string& value)
 {
     while (FCursor >= 0)

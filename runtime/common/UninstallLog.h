@@ -6,7 +6,8 @@
 // characters with "#" in the first and last column, then one entry line per recorded
 // action: kind, ":", one blank, value. Kinds: "Title" (the application title),
 // "File" (full path), "Directory" (relative part ";" full path: the levels created and
-// the deepest of them), "Registry Key" (root "HKCU"/"HKLM" "\" key path), "Source".
+// the deepest of them), "Registry Key" (root "HKCU"/"HKLM" "\" key path), "Source",
+// "Backup" (a file kept aside before the installation wrote over it; see TKeptCopy).
 // Readers skip lines that are empty after trimming or that begin with "#", anywhere.
 #pragma once
 
@@ -55,6 +56,26 @@ void ForEachDirectoryUndoLevel(const std::string& value, TRemove remove)
 // without ":" is all kind and an empty value.
 bool ParseLogLine(const std::string& line, std::string& kind, std::string& value);
 
+// A file that stood where the installation writes one, renamed in its folder and hidden
+// until the installation completes; a roll-back puts it back. Its "Backup" entry is
+// written before the new file's "File" entry, so undoing newest first removes the new
+// file and then restores the old one. Value: original path "|" kept path "|" the
+// original's attributes in decimal ("|" never occurs in a Windows path). Uninstallers
+// ignore the kind: once the installation completed, the kept copy is gone.
+constexpr const char* kBackupKind = "Backup";
+
+struct TKeptCopy
+{
+    std::string Original;
+    std::string Kept;
+    uint32_t Attributes = 0;
+};
+
+std::string KeptCopyValue(const TKeptCopy& copy);
+// False, and copy untouched, unless the value has the three fields with both paths set
+// and a decimal number last.
+bool ParseKeptCopy(const std::string& value, TKeptCopy& copy);
+
 class TLogFile
 {
 public:
@@ -78,6 +99,8 @@ public:
     void AddFileEntry(const std::string& path);
     // "Directory: " + relative part + ";" + full path.
     void AddDirectoryEntry(const std::string& fullPath, const std::string& relativePart);
+    // "Backup: " + KeptCopyValue(copy).
+    void AddBackupEntry(const TKeptCopy& copy);
 
     // Moves backwards over the lines held (for a reader the whole file, for a writer
     // the entries of this run) and parses the next entry line with ParseLogLine,
@@ -86,6 +109,7 @@ public:
 
     // Lines held: a reader's whole file, header included; a writer's entries so far.
     int32_t Count() const { return static_cast<int32_t>(FLines.size()); }
+    const std::vector<std::string>& Lines() const { return FLines; }
     const std::string& Title() const { return FTitle; }
     const std::string& Source() const { return FSource; }
     const std::string& FileName() const { return FFileName; }

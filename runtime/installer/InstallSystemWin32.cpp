@@ -15,6 +15,21 @@ bool TWin32InstallSystem::DirectoryExists(const std::string& path) { return kf::
 bool TWin32InstallSystem::ForceDirectories(const std::string& path) { return kf::ForceDirectories(path); }
 bool TWin32InstallSystem::DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 bool TWin32InstallSystem::RemoveDirectoryAt(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+static_assert(kAttrReadOnly == FILE_ATTRIBUTE_READONLY && kAttrHidden == FILE_ATTRIBUTE_HIDDEN &&
+                  kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY && kAttrNormal == FILE_ATTRIBUTE_NORMAL &&
+                  kNoFile == INVALID_FILE_ATTRIBUTES,
+              "the portable attribute bits are the system's");
+
+uint32_t TWin32InstallSystem::AttributesAt(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+bool TWin32InstallSystem::SetAttributesAt(const std::string& path, uint32_t attributes)
+{
+    return SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+// MoveFileA never replaces an existing file, which is what keeping a copy aside needs.
+bool TWin32InstallSystem::MoveFileAt(const std::string& path, const std::string& newPath)
+{
+    return MoveFileA(path.c_str(), newPath.c_str()) != 0;
+}
 std::string TWin32InstallSystem::GroupDir(const std::string& group) { return GetGroupDir(group, 0); }
 std::string TWin32InstallSystem::CommonDesktopDir() { return GetDesktopDir(0); }
 

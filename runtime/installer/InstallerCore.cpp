@@ -45,6 +45,51 @@ std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string&
     return actions;
 }
 
+std::string KeptCopyPath(const std::string& original, int attempt)
+{
+    std::string path = original + ".~kfkept";
+    return attempt > 1 ? path + std::to_string(attempt) : path;
+}
+
+void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system)
+{
+    if (system.AttributesAt(copy.Kept) == kNoFile)
+        return;
+    uint32_t there = system.AttributesAt(copy.Original);
+    if (there != kNoFile && !(there & kAttrDirectory))
+    {
+        system.SetAttributesAt(copy.Original, kAttrNormal); // a read-only file would not go
+        system.DeleteFileAt(copy.Original);
+    }
+    if (system.MoveFileAt(copy.Kept, copy.Original))
+        system.SetAttributesAt(copy.Original, copy.Attributes);
+}
+
+std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
+                                         const std::vector<std::string>& current)
+{
+    std::vector<std::string> merged, keys; // keys: kind ": " value, blanks around either trimmed
+    std::string kind, value;
+    if (!current.empty())
+        merged.push_back(current.front());
+    for (const std::vector<std::string>* lines : {&earlier, &current})
+        for (const std::string& line : *lines)
+        {
+            if (&line == &current.front() || !ParseLogLine(line, kind, value) || kind == "Title" ||
+                kind == kBackupKind)
+                continue;
+            std::string key = kind + ": " + value;
+            bool known = false;
+            for (const std::string& seen : keys)
+                known = known || seen == key;
+            if (known)
+                continue;
+            keys.push_back(key);
+            merged.push_back(line);
+        }
+    return merged;
+}
+
 TInstaller::TInstaller(const std::string& setupPath)
     : TInstaller(std::make_unique<TCompressionManager>(setupPath, false, true, true))
 {}
@@ -69,14 +114,92 @@ void TInstaller::ReadSettings()
         ImageName = FDescription.ReadValue(inf::kImage);
 }
 
-void TInstaller::StartLog(const std::string& relative)
+void TInstaller::StartLog(const std::string& relative, const TKeptCopy* earlierLog)
 {
     std::string logPath = AddBackslash(InstallDir) + kLogName;
     FLog = std::make_unique<TLogFile>(logPath, true);
     FLog->AddTitleEntry(Title);
     if (!relative.empty())
         FLog->AddDirectoryEntry(InstallDir, relative);
+    if (earlierLog)
+    {
+        FLog->AddBackupEntry(*earlierLog);
+        FKept.push_back(earlierLog->Kept);
+    }
     FLog->AddFileEntry(logPath);
+}
+
+bool TInstaller::PlanKeptCopy(const std::string& path, IInstallSystem& system, TKeptCopy& copy)
+{
+    uint32_t attributes = system.AttributesAt(path);
+    if (attributes == kNoFile || (attributes & kAttrDirectory))
+        return false;
+    copy.Original = path;
+    copy.Attributes = attributes;
+    copy.Kept.clear();
+    // A name taken by anything, even a kept copy of an earlier run, is never reused.
+    for (int attempt = 1; attempt <= 100; ++attempt)
+    {
+        std::string kept = KeptCopyPath(path, attempt);
+        if (system.AttributesAt(kept) == kNoFile)
+        {
+            copy.Kept = kept;
+            break;
+        }
+    }
+    return true;
+}
+
+bool TInstaller::MoveAside(const TKeptCopy& copy, IInstallSystem& system)
+{
+    if (copy.Kept.empty() || !system.MoveFileAt(copy.Original, copy.Kept))
+        return false;
+    system.SetAttributesAt(copy.Kept, copy.Attributes | kAttrHidden);
+    return true;
+}
+
+bool TInstaller::KeepAside(const std::string& path, IInstallSystem& system)
+{
+    TKeptCopy copy;
+    if (!PlanKeptCopy(path, system, copy))
+        return true;
+    if (copy.Kept.empty())
+        return false;
+    // Logged before the rename: a setup that dies right after it still has the record.
+    if (FLog)
+        FLog->AddBackupEntry(copy);
+    if (!MoveAside(copy, system))
+        return false;
+    FKept.push_back(copy.Kept);
+    return true;
+}
+
+void TInstaller::DiscardKeptCopies(IInstallSystem& system)
+{
+    for (const std::string& kept : FKept)
+    {
+        system.SetAttributesAt(kept, kAttrNormal);
+        system.DeleteFileAt(kept);
+    }
+    FKept.clear();
+}
+
+void TInstaller::CarryOverEarlierLog()
+{
+    if (!FLog || FEarlierLog.empty())
+        return;
+    std::vector<std::string> merged = MergeLogEntries(FEarlierLog, FLog->Lines());
+    FEarlierLog.clear();
+    try
+    {
+        // A new writer: the header, then every entry appended and closed in turn, so the
+        // file is complete up to each line written.
+        FLog = std::make_unique<TLogFile>(FLog->FileName(), true);
+        for (const std::string& line : merged)
+            FLog->WriteLine(line);
+    }
+    catch (const std::exception&)
+    {}
 }
 
 void TInstaller::CreatePath(const std::string& directory, IInstallSystem& system)
@@ -105,18 +228,47 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     InstallDir = location;
     TAncestor ancestor = FindExistingAncestor(InstallDir, system);
     system.ForceDirectories(InstallDir);
+    // An earlier installation's log goes aside rather than being truncated, so that a
+    // roll-back leaves that installation able to uninstall.
+    TKeptCopy earlierLog;
+    bool keptLog = PlanKeptCopy(AddBackslash(InstallDir) + kLogName, system, earlierLog) &&
+                   MoveAside(earlierLog, system);
     try
     {
-        StartLog(ancestor.Relative);
+        StartLog(ancestor.Relative, keptLog ? &earlierLog : nullptr);
     }
     catch (const std::exception& error)
     {
         FLog.reset();
+        FKept.clear();
+        if (keptLog)
+            RestoreKeptCopy(earlierLog, system);
         // What this step made for the log is taken away again; nothing else exists yet.
         if (!ancestor.Relative.empty())
             UndoEntry("Directory", ancestor.Relative + ";" + InstallDir, system);
         view.ShowLogError(error.what());
         return TCopyResult::LogFailed;
+    }
+    if (keptLog)
+    {
+        // Read as the uninstaller reads it: the last "Title" entry names the installation.
+        std::string kind, value, title;
+        std::vector<std::string> lines;
+        try
+        {
+            TFile file(earlierLog.Kept, TFileMode::OpenRead);
+            std::string bytes(static_cast<size_t>(file.Size()), '\0');
+            if (!bytes.empty())
+                file.ReadExact(&bytes[0], static_cast<int32_t>(bytes.size()));
+            lines = SplitLines(bytes);
+        }
+        catch (const std::exception&)
+        {} // unreadable: this run's log alone, as before
+        for (const std::string& line : lines)
+            if (ParseLogLine(line, kind, value) && kind == "Title")
+                title = value;
+        if (title == Title)
+            FEarlierLog = std::move(lines);
     }
 
     for (const std::string& line : FDescription.ReadSection(inf::kDirectories))
@@ -166,17 +318,20 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
             CreatePath(directory, system);
             preparedDirectory = directory;
         }
-        FLog->AddFileEntry(destination); // before writing, so a roll-back gets a partial file too
-
-        bool failed = false;
-        InProgress = true;
-        try
+        // A missing entry writes nothing, so what stands there stays where it is.
+        bool failed = FPackage->GetEntrySize(entry) >= 0 && !KeepAside(destination, system);
+        if (!failed)
         {
-            FPackage->ExtractFile(entry, destination);
-        }
-        catch (const std::exception&)
-        {
-            failed = true;
+            FLog->AddFileEntry(destination); // before writing, so a roll-back gets a partial file too
+            InProgress = true;
+            try
+            {
+                FPackage->ExtractFile(entry, destination);
+            }
+            catch (const std::exception&)
+            {
+                failed = true;
+            }
         }
         InProgress = false;
         if (failed)
@@ -191,6 +346,7 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
         if (view.Pump())
             return AbortInstall(system, view);
     }
+    DiscardKeptCopies(system);
     return TCopyResult::Completed;
 }
 
@@ -265,7 +421,8 @@ void TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
     while (FLog->ReadPrevious(kind, value))
     {
         view.SetTotalLabel(kCancellingText);
-        view.SetInstallingFile(RemovingText(value));
+        // A "Backup" value shows its original path; no other value holds a "|".
+        view.SetInstallingFile(RemovingText(value.substr(0, value.find('|'))));
         view.SetFileProgress(1, 1);
         view.Pump();
         UndoEntry(kind, value, system);
@@ -277,6 +434,10 @@ void TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
 
 void TInstaller::UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system)
 {
+    TKeptCopy kept;
+    // A damaged "Backup" value restores nothing: a guessed path could replace a good file.
+    if (kind == kBackupKind && ParseKeptCopy(value, kept))
+        RestoreKeptCopy(kept, system);
     for (const TUndoAction& action : UndoActions(kind, value))
     {
         if (action.IsFile)

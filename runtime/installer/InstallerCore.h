@@ -5,6 +5,7 @@
 #pragma once
 
 #include "archive/CompressionManager.h"
+#include "platform/FileSystem.h"
 #include "runtime/common/Registration.h"
 #include "runtime/common/UninstallLog.h"
 #include "runtime/installer/infreader.h"
@@ -22,6 +23,12 @@ namespace installer {
 // junk appended, a zeroed trailer, or a signed setup whose package changed afterwards.
 bool CheckSetupPackage(const std::string& path);
 
+// Beside the attribute bits of platform/FileSystem.h: a file with none of them
+// (FILE_ATTRIBUTE_NORMAL), and the answer for a path where nothing is
+// (INVALID_FILE_ATTRIBUTES).
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kNoFile = 0xFFFFFFFFu;
+
 // What the installing needs from the system; the Windows build talks to the shell and
 // the registry, tests give a recording fake.
 class IInstallSystem
@@ -32,6 +39,12 @@ public:
     virtual bool ForceDirectories(const std::string& path) = 0;
     virtual bool DeleteFileAt(const std::string& path) = 0;
     virtual bool RemoveDirectoryAt(const std::string& path) = 0;
+    // The attributes of the file or folder at path; kNoFile when nothing is there.
+    virtual uint32_t AttributesAt(const std::string& path) = 0;
+    virtual bool SetAttributesAt(const std::string& path, uint32_t attributes) = 0;
+    // Renames a file; false when it fails or something stands at newPath. A rename keeps
+    // the contents, the times and the attributes.
+    virtual bool MoveFileAt(const std::string& path, const std::string& newPath) = 0;
     // Free bytes at a FreeSpaceRoot ("C:\", "\\server\share\", "" for the current
     // drive); -1 when it cannot be asked.
     virtual int64_t FreeSpace(const std::string& root) = 0;
@@ -76,9 +89,19 @@ struct TUndoAction
     std::string Path;
 };
 
-// What UndoEntry does for a log entry: "File" deletes it; "Directory" removes the
-// levels of ForEachDirectoryUndoLevel; any other kind nothing.
+// What UndoEntry does for a "File" entry (delete it) and a "Directory" entry (remove the
+// levels of ForEachDirectoryUndoLevel); nothing for any other kind. UndoEntry restores
+// the kept copy of a "Backup" entry itself (RestoreKeptCopy).
 std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string& value);
+
+// Where a file is kept aside: its own name with ".~kfkept" and, from the second try on,
+// the try's number, in the same folder, so the rename never crosses a drive.
+std::string KeptCopyPath(const std::string& original, int attempt);
+
+// Puts a kept copy back with its attributes, first deleting whatever file this run left
+// at the original path. Nothing happens when the kept copy is not there (it was never
+// moved, or is back already).
+void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system);
 
 // Deepest existing ancestor of installDir (the installDir itself when it exists), found
 // by climbing with ParentDir; "" when nothing on the way exists. The relative part is
@@ -96,6 +119,16 @@ enum class TCopyResult
     LogFailed,    // the log could not be created; nothing was copied
     EndProgram,   // rolled back after a failure or a confirmed cancel
 };
+
+// The entries of a log that replaces an earlier installation's log of the same title:
+// the first line of current (this run's entries, in order: its title), then the entries of earlier
+// (a whole log file's lines) in their order, then current's other entries but those
+// earlier already holds. Undone newest first, everything this run added goes before
+// what the earlier installation left (files before the folders that hold them) and no
+// entry is undone twice. Titles but the first and "Backup" entries, whose copies are gone
+// once an installation completed, are left out, and so are comment and empty lines.
+std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
+                                         const std::vector<std::string>& current);
 
 // The run-time state of the stub and its installing operations.
 class TInstaller
@@ -130,6 +163,16 @@ public:
     // Undoes every entry logged in this run, newest first, with progress.
     void RollBack(IInstallSystem& system, IInstallView& view);
     void UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system);
+    // A file standing at path is renamed aside and hidden, its "Backup" entry logged
+    // first; a folder or nothing there is left alone. False when a file is there and
+    // cannot be kept aside: writing over it would lose it.
+    bool KeepAside(const std::string& path, IInstallSystem& system);
+    // The copy completed: no roll-back can come any more, the kept copies are deleted.
+    void DiscardKeptCopies(IInstallSystem& system);
+    // The installation completed over an earlier one of the same title: the log takes
+    // over the earlier log's entries (MergeLogEntries), so one uninstall removes what
+    // every version installed. Errors are ignored: the log of this run stays.
+    void CarryOverEarlierLog();
 
     // State of the run.
     std::string Title = "product";
@@ -147,19 +190,25 @@ public:
     // not as cancelled.
     bool Failed = false;
 
-    // The uninstall log as a writer with the title, the created levels (relative part)
-    // and itself; raises the I/O error when it cannot be created.
-    void StartLog(const std::string& relative);
+    // The uninstall log as a writer with the title, the created levels (relative part),
+    // the earlier log kept aside when there was one, and itself; raises the I/O error
+    // when it cannot be created.
+    void StartLog(const std::string& relative, const TKeptCopy* earlierLog = nullptr);
     TLogFile* Log() { return FLog.get(); }
     void LoadDescription(const std::string& text) { FDescription.LoadText(text); }
     void FreeLog() { FLog.reset(); }
 
 private:
     void CreateIcons(const std::vector<std::string>& lines, const std::string& folder, IInstallSystem& system);
+    // A free name for keeping the file at path aside; false when no file is there.
+    bool PlanKeptCopy(const std::string& path, IInstallSystem& system, TKeptCopy& copy);
+    bool MoveAside(const TKeptCopy& copy, IInstallSystem& system);
 
     std::unique_ptr<TCompressionManager> FPackage;
     TINFReader FDescription;
     std::unique_ptr<TLogFile> FLog;
+    std::vector<std::string> FKept; // the copies moved aside in this run
+    std::vector<std::string> FEarlierLog; // lines of the earlier log of this title
 };
 
 } // namespace installer

@@ -7,11 +7,13 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "tests/TestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 using namespace kf;
 using kfdriver::StartWithTemp;
@@ -369,4 +371,97 @@ TEST_F(Silent, InstallOnANetworkShare)
     EXPECT_FALSE(DirectoryExists(std::string(share) + "\\Apps"));
     EXPECT_TRUE(DirectoryExists(share));
     ExpectNothingInstalled();
+}
+
+namespace {
+
+// Every name under folder, folders included, as relative paths.
+void CollectNames(const std::string& folder, const std::string& prefix, std::vector<std::string>& names)
+{
+    for (const TDirEntry& entry : ListDirectory(folder))
+    {
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        names.push_back(prefix + entry.Name);
+        if (entry.Attributes & FILE_ATTRIBUTE_DIRECTORY)
+            CollectNames(folder + "\\" + entry.Name, prefix + entry.Name + "\\", names);
+    }
+}
+
+FILETIME WriteTime(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+} // namespace
+
+TEST_F(Silent, AFailedInstallationPutsBackWhatItWroteOver)
+{
+    std::string target = FPlace + "\\App";
+    std::string mine = target + "\\Help.txt";
+    std::string log = FRoot + "\\kept.log";
+    std::string window;
+    // The user's own file where the package writes one, and a folder where the last file
+    // (uninstall.exe) must go: the copy fails after it wrote over the user's file.
+    ASSERT_TRUE(ForceDirectories(target + "\\uninstall.exe"));
+    WriteFileBytes(mine, "the user's own notes");
+    FILETIME old = {0xEEB60000, 0x01CF461B}; // a whole second in 2014: any file system keeps it exactly
+    HANDLE file = CreateFileA(mine.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &old);
+    CloseHandle(file);
+    SetFileAttributesA(mine.c_str(), FILE_ATTRIBUTE_READONLY);
+    DWORD attributes = GetFileAttributesA(mine.c_str());
+
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 2) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(mine), "the user's own notes");
+    FILETIME time = WriteTime(mine);
+    EXPECT_EQ(time.dwLowDateTime, old.dwLowDateTime);
+    EXPECT_EQ(time.dwHighDateTime, old.dwHighDateTime);
+    EXPECT_EQ(GetFileAttributesA(mine.c_str()), attributes);
+    std::vector<std::string> names;
+    CollectNames(target, "", names);
+    EXPECT_THAT(names, ::testing::UnorderedElementsAre("Help.txt", "uninstall.exe")); // nothing kept aside
+    EXPECT_EQ(Value(std::string(kUninstallKeyPath) + FTitle, "DisplayName"), "<no key>");
+
+    // Completed over it: the package's file replaces it and no kept copy remains.
+    ASSERT_TRUE(RemoveEmptyDirectory(target + "\\uninstall.exe"));
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(mine), FFiles["Help.txt"]);
+    names.clear();
+    CollectNames(target, "", names);
+    for (const std::string& name : names)
+        EXPECT_EQ(name.find(".~kfkept"), std::string::npos) << name;
+    EXPECT_EQ(window, "");
+}
+
+TEST_F(Silent, AReinstallCarriesTheEarlierEntriesSoOneUninstallRemovesBoth)
+{
+    // v2: the same title without docs\guide.txt, with a file of its own.
+    std::string stage = FRoot + "\\stage2", script = FRoot + "\\v2.kfs", setup = FRoot + "\\Setup2.exe";
+    ForceDirectories(stage + "\\app");
+    WriteFileBytes(stage + "\\app\\Help.txt", "Help for version 2\r\n");
+    WriteFileBytes(stage + "\\app\\new.txt", "new in version 2\r\n");
+    std::string kftool = "\"" + Bin("kftool.exe") + "\"", window;
+    ASSERT_EQ(RunWatched(kftool + " script set \"" + script + "\" \"TITLE=" + FTitle + "\" BASEDIR=3 DIR=v2 " +
+                             "ADDFILES=0 ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 \"STARTMENU=" + FGroup + "\"",
+                         FTemp, window),
+              0);
+    ASSERT_EQ(RunWatched(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", FTemp, window), 0);
+
+    std::string target = FPlace + "\\App", log = FRoot + "\\v2.log";
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_EQ(RunWatched("\"" + setup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(target + "\\Help.txt"), "Help for version 2\r\n");
+    EXPECT_EQ(ReadFileBytes(target + "\\docs\\guide.txt"), FFiles["docs\\guide.txt"]);
+    std::string entries = ReadFileBytes(target + "\\uninstall.log");
+    EXPECT_EQ(entries.find("Backup:"), std::string::npos) << entries;
+    EXPECT_EQ(entries.find("File: " + target + "\\Help.txt"), entries.rfind("File: " + target + "\\Help.txt"));
+
+    std::string removal = FRoot + "\\v2-removal.log";
+    EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S /LOG=" + removal, FTemp, window, target), 0)
+        << ReadFileBytes(removal);
+    ExpectNothingInstalled();
+    EXPECT_FALSE(DirectoryExists(FPlace));
 }

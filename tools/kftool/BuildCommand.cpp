@@ -9,9 +9,12 @@
 #include "tools/kftool/KfTool.h"
 #include "tools/kftool/Signing.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -29,7 +32,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-const char kBuildUsage[] = "usage: kftool build [-C DIR] [--version X] [--publisher Y] [--sign \"COMMAND\"]\n"
+const char kBuildUsage[] = "usage: kftool build [-C DIR] [-j N] [--version X] [--publisher Y] [--sign \"COMMAND\"]\n"
                            "                    SCRIPT.kfs [OUTPUT.exe]\n";
 
 bool IsAbsolute(const std::string& path)
@@ -120,6 +123,7 @@ int RunBuildCommand(const std::vector<std::string>& args)
     std::string base, version, publisher;
     std::string signCommand;
     std::vector<std::string> positional;
+    int32_t jobs = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
     for (size_t i = 0; i < args.size(); ++i)
     {
         std::string* value = args[i] == "-C"            ? &base
@@ -136,6 +140,19 @@ int RunBuildCommand(const std::vector<std::string>& args)
                 return kExitUsage;
             }
             *value = args[++i];
+        }
+        else if (args[i].compare(0, 2, "-j") == 0)
+        {
+            // "-j N" or "-jN"
+            std::string text = args[i].size() > 2 ? args[i].substr(2) : (i + 1 < args.size() ? args[++i] : "");
+            char* end = nullptr;
+            long count = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || count < 1 || count > 256)
+            {
+                std::fputs(kBuildUsage, stderr);
+                return kExitUsage;
+            }
+            jobs = static_cast<int32_t>(count);
         }
         else if (args[i] == "--sign")
         {
@@ -201,7 +218,7 @@ int RunBuildCommand(const std::vector<std::string>& args)
             return kExitFailure;
         }
     }
-    bool built = BuildSetup(settings, output, signedStubs ? *signedStubs : EmbeddedStubs(), &observer);
+    bool built = BuildSetup(settings, output, signedStubs ? *signedStubs : EmbeddedStubs(), &observer, jobs);
     observer.ClearProgress();
     if (!built)
     {

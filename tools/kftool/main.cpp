@@ -3,9 +3,7 @@
 #include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
 
-#ifdef KF_HAVE_BUILD_COMMAND
 #include "tools/kftool/BuildCommand.h"
-#endif
 
 #include <cstdio>
 #include <cstring>
@@ -25,11 +23,10 @@ const char kUsage[] =
     "  script show FILE.kfs   print the 24 settings of a script as KEY=value lines\n"
     "  script set FILE.kfs KEY=VALUE...\n"
     "                         change settings (creating the script with the defaults)\n"
-#ifdef KF_HAVE_BUILD_COMMAND
-    "  build [-C DIR] [--sign \"COMMAND\"] SCRIPT.kfs [OUTPUT.exe]\n"
-    "                         build a setup executable from a script; COMMAND signs\n"
+    "  build [-C DIR] [-j N] [--sign \"COMMAND\"] SCRIPT.kfs [OUTPUT.exe]\n"
+    "                         build a setup executable from a script, compressing\n"
+    "                         N files at once (default: one per core); COMMAND signs\n"
     "                         the uninstaller and the setup, {} naming the file\n"
-#endif
     "\n"
     "list, cat, extract and verify find a setup executable's trailer by themselves;\n"
     "--trailer or --no-trailer force the mode. ADDFILESLIST values join paths with '|'.\n"
@@ -91,13 +88,8 @@ int main(int argc, char** argv)
         return kftool::RunVerify(args);
     if (command == "script")
         return kftool::RunScript(args);
-#ifdef KF_HAVE_BUILD_COMMAND
     if (command == "build")
-    {
-        using namespace kftool; // wherever the build command lives
-        return RunBuildCommand(args);
-    }
-#endif
+        return kftool::RunBuildCommand(args);
     std::fprintf(stderr, "kftool: unknown command '%s'\n%s", command.c_str(), kUsage);
     return kftool::kExitUsage;
 }

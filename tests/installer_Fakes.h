@@ -27,7 +27,7 @@ public:
     std::vector<std::string> Calls;
     std::string Desktop = "C:\\Desktop";
     int64_t Free = int64_t(1) << 30;
-    std::vector<int> DrivesAsked;
+    std::vector<std::string> RootsAsked;
 
     bool DirectoryExists(const std::string& path) override { return Existing.count(path) > 0; }
     bool ForceDirectories(const std::string& path) override
@@ -72,9 +72,9 @@ public:
         return true;
     }
     bool RemoveDirectoryAt(const std::string& path) override { return Record("rmdir " + path); }
-    int64_t DriveFreeSpace(int drive) override
+    int64_t FreeSpace(const std::string& root) override
     {
-        DrivesAsked.push_back(drive);
+        RootsAsked.push_back(root);
         return Free;
     }
     std::string GroupDir(const std::string& group) override { return "C:\\Programs\\" + group; }

@@ -123,15 +123,17 @@ TEST(Space, EstimateIsTenPercentOverSizesPlusABlockPerFile)
     EXPECT_EQ(KilobytesText(int64_t(5) << 40), "5368709120 kb");
 }
 
-TEST(Space, DriveOfTheLocation)
+TEST(Space, DriveOrShareOfTheLocation)
 {
-    EXPECT_EQ(DriveNumberFor("C:\\Program Files"), 3);
-    EXPECT_EQ(DriveNumberFor("a:\\x"), 1);
-    EXPECT_EQ(DriveNumberFor("z:x"), 26);
-    EXPECT_EQ(DriveNumberFor("C:"), 0); // not longer than two characters
-    EXPECT_EQ(DriveNumberFor("Demo Tool"), 0);
-    EXPECT_EQ(DriveNumberFor("\\\\server\\share"), 0);
-    EXPECT_EQ(DriveNumberFor("1:\\x"), 0);
+    EXPECT_EQ(FreeSpaceRoot("C:\\Program Files"), "C:\\");
+    EXPECT_EQ(FreeSpaceRoot("a:\\x"), "A:\\");
+    EXPECT_EQ(FreeSpaceRoot("z:x"), "Z:\\");
+    EXPECT_EQ(FreeSpaceRoot("C:"), ""); // not longer than two characters: the current drive
+    EXPECT_EQ(FreeSpaceRoot("Demo Tool"), "");
+    EXPECT_EQ(FreeSpaceRoot("1:\\x"), "");
+    // A share's own free space, not the current drive's.
+    EXPECT_EQ(FreeSpaceRoot("\\\\server\\share"), "\\\\server\\share\\");
+    EXPECT_EQ(FreeSpaceRoot("\\\\server\\share\\Apps\\Demo"), "\\\\server\\share\\");
 }
 
 TEST(Steps, WithLicenceWelcomeLicenceLocationAndBack)
@@ -329,6 +331,24 @@ TEST_F(Installing, CreatePathLogsOnlyTheLevelsItMakes)
     EXPECT_EQ(kind + ": " + value, "Directory: deeper\\;C:\\Apps\\new\\deeper\\");
     ASSERT_TRUE(FInstaller.Log()->ReadPrevious(kind, value));
     EXPECT_EQ(kind + ": " + value, "Directory: new\\;C:\\Apps\\new\\");
+}
+
+TEST_F(Installing, OnAShareOnlyTheFoldersBelowItAreMadeAndLogged)
+{
+    FInstaller.StartLog("");
+    FSystem.Existing = {"\\\\server\\share\\"};
+    FInstaller.CreatePath("\\\\server\\share\\\\App\\", FSystem);
+    EXPECT_THAT(FSystem.Calls, ElementsAre("mkdir \\\\server\\share\\App\\"));
+    std::string kind, value;
+    ASSERT_TRUE(FInstaller.Log()->ReadPrevious(kind, value));
+    EXPECT_EQ(kind + ": " + value, "Directory: App\\;\\\\server\\share\\App\\");
+    ASSERT_TRUE(FInstaller.Log()->ReadPrevious(kind, value));
+    EXPECT_NE(kind, "Directory");
+
+    FSystem.Existing = {"\\\\server\\share"};
+    TAncestor ancestor = FindExistingAncestor("\\\\server\\share\\Vendor\\Demo", FSystem);
+    EXPECT_EQ(ancestor.Existing, "\\\\server\\share");
+    EXPECT_EQ(ancestor.Relative, "Vendor\\Demo");
 }
 
 TEST_F(Installing, RollBackUndoesNewestFirstWithProgress)

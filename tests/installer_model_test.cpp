@@ -165,7 +165,7 @@ TEST_F(Model, PagesComeFromTheDescription)
     FModel->Start();
     EXPECT_EQ(FWizard.Last().Page, tabInfo);
     EXPECT_FALSE(FWizard.Last().PreviousVisible || FWizard.Last().FinishVisible || FWizard.Last().PrintVisible);
-    EXPECT_THAT(FSystem.DrivesAsked, ElementsAre(3));
+    EXPECT_THAT(FSystem.RootsAsked, ElementsAre("C:\\"));
     EXPECT_EQ(FWizard.Space, "4 kb");
     EXPECT_TRUE(FWizard.Insufficient);
 }
@@ -221,7 +221,7 @@ TEST_F(Model, TooLittleSpaceKeepsTheLocationPageAndBrowseMeasuresAgain)
     FSystem.Free = 1 << 20;
     FModel->Browsed("d:\\Elsewhere");
     EXPECT_EQ(FModel->Location(), "d:\\Elsewhere");
-    EXPECT_EQ(FSystem.DrivesAsked.back(), 4);
+    EXPECT_EQ(FSystem.RootsAsked.back(), "D:\\");
     EXPECT_FALSE(FWizard.Insufficient);
 }
 

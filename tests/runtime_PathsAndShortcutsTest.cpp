@@ -40,6 +40,39 @@ TEST(PathHelpers, ParentDirClimbsOneLevel)
     EXPECT_EQ(ParentDir("C:\\a\\\\"), "C:\\a");
 }
 
+// \\server\share\App must not become \server\share\App, a folder at the root of the
+// current drive; and the share is the top, as a drive is.
+TEST(PathHelpers, NetworkPathsKeepTheirShare)
+{
+    EXPECT_EQ(UncRoot("\\\\server\\share\\App\\Sub"), "\\\\server\\share");
+    EXPECT_EQ(UncRoot("\\\\server\\share"), "\\\\server\\share");
+    EXPECT_EQ(UncRoot("\\\\server"), "\\\\server");
+    EXPECT_EQ(UncRoot("C:\\Apps"), "");
+    EXPECT_EQ(UncRoot("\\Apps"), "");
+    EXPECT_EQ(UncRoot("\\\\\\Apps"), "");
+
+    EXPECT_EQ(RemoveDoubleBackslash("\\\\server\\share\\\\App\\"), "\\\\server\\share\\App\\");
+    EXPECT_EQ(RemoveDoubleBackslash("\\\\\\server\\share"), "\\server\\share"); // no server name
+    EXPECT_EQ(RemoveDoubleBackslash("\\Apps\\\\Tool"), "\\Apps\\Tool");
+
+    EXPECT_EQ(ParentDir("\\\\server\\share\\App\\"), "\\\\server\\share");
+    EXPECT_EQ(ParentDir("\\\\server\\share\\"), "");
+    EXPECT_EQ(ParentDir("\\\\server\\share"), "");
+    EXPECT_EQ(ParentDir("\\\\server"), "");
+    EXPECT_EQ(ParentDir("\\Apps\\Tool"), "\\Apps");
+}
+
+// The installer registers and the uninstaller unregisters under one name.
+TEST(PathHelpers, UninstallKeyOfTheTrimmedTitle)
+{
+    std::string key = std::string(kUninstallKeyPath) + "Demo Tool";
+    EXPECT_EQ(UninstallKeyPath("Demo Tool"), key);
+    EXPECT_EQ(UninstallKeyPath("  Demo Tool \t"), key);
+    EXPECT_EQ(UninstallKeyPath(""), "");
+    EXPECT_EQ(UninstallKeyPath("   "), "");
+    EXPECT_EQ(UninstallKeyPath(" \\ "), "");
+}
+
 TEST(PathHelpers, ParentDirAlwaysReachesEmpty)
 {
     // Loops in the uninstaller and installer climb with ParentDir until it is empty.

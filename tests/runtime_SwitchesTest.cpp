@@ -97,6 +97,9 @@ TEST(Registration, ValuesPackageManagersRead)
     EXPECT_EQ(values[4].Text, "C:\\Program Files\\Demo Tool\\uninstall.exe");
     EXPECT_EQ(values[5].Number, 0xFFFFFFFFu);
     EXPECT_EQ(values[9].Name + values[10].Name + values[11].Name, "URLInfoAboutDisplayVersionPublisher");
+
+    r.Title = " Demo Tool  ";
+    EXPECT_EQ(UninstallRegistrationValues(r)[0].Text, "Demo Tool (remove only)");
 }
 
 } // namespace

@@ -24,12 +24,18 @@ class TFakeSystem : public IRemovalSystem
 public:
     std::vector<std::string> Calls;
     std::map<std::string, uint32_t> Failing;
+    bool RefusesSchedule = false;
 
     uint32_t DeleteFileAt(const std::string& path) override { return Record("file " + path, path); }
     uint32_t RemoveDirectoryAt(const std::string& path) override { return Record("dir " + path, path); }
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override
     {
         return Record(std::string(root == TRegRoot::CurrentUser ? "key HKCU " : "key HKLM ") + key, key);
+    }
+    uint32_t ScheduleRemovalAt(const std::string& path) override
+    {
+        Calls.push_back("at restart " + path);
+        return RefusesSchedule ? 5 : 0;
     }
     std::string ErrorMessage(uint32_t code) override { return "reason " + std::to_string(code); }
     void UnregisterUninstall(const std::string& keyName) override { Calls.push_back("unregister " + keyName); }
@@ -117,25 +123,85 @@ TEST(UninstallStartup, CopyGoesToTheTemporaryDirectoryUnlessRunningFromIt)
 TEST(UninstallRemoval, FileFailureGivesTheLinePairWithTheReason)
 {
     TFakeSystem system;
-    system.Failing["C:\\Demo\\busy.dll"] = 32;
-    std::vector<std::string> errors;
-    RemoveEntry("File", "C:\\Demo\\a.txt", system, errors);
-    RemoveEntry("File", "C:\\Demo\\busy.dll", system, errors);
-    EXPECT_THAT(system.Calls, ElementsAre("file C:\\Demo\\a.txt", "file C:\\Demo\\busy.dll"));
-    EXPECT_THAT(errors, ElementsAre("Cannot remove file: \"C:\\Demo\\busy.dll\"", "       reason 32"));
+    system.Failing["C:\\Demo\\gone.dll"] = 2;
+    system.Failing["C:\\Demo\\locked.ini"] = 1224;
+    TRemovalReport report;
+    RemoveEntry("File", "C:\\Demo\\a.txt", system, report);
+    RemoveEntry("File", "C:\\Demo\\gone.dll", system, report);
+    RemoveEntry("File", "C:\\Demo\\locked.ini", system, report);
+    // Neither a missing file nor any other failure is left to a restart.
+    EXPECT_THAT(system.Calls,
+                ElementsAre("file C:\\Demo\\a.txt", "file C:\\Demo\\gone.dll", "file C:\\Demo\\locked.ini"));
+    EXPECT_THAT(report.Lines, ElementsAre("Cannot remove file: \"C:\\Demo\\gone.dll\"", "       reason 2",
+                                          "Cannot remove file: \"C:\\Demo\\locked.ini\"", "       reason 1224"));
+    EXPECT_TRUE(report.LeftForGood);
+    EXPECT_EQ(RemovalExitCode(report), 2);
+}
+
+// A file in use goes at the next restart, and so do the folders it keeps: files first,
+// folders deepest first, and only folders that hold something scheduled.
+TEST(UninstallRemoval, FilesInUseAndTheirFoldersGoAtRestart)
+{
+    kftest::TTempDir dir;
+    std::string path = dir / "uninstall.log";
+    {
+        TLogFile log(path, true);
+        log.AddTitleEntry("Demo");
+        log.AddDirectoryEntry("C:\\Apps\\Vendor\\Demo", "Vendor\\Demo");
+        log.AddFileEntry("C:\\Apps\\Vendor\\Demo\\demo.exe");
+        log.AddDirectoryEntry("C:\\Apps\\Vendor\\Demo\\bin\\", "bin\\");
+        log.AddFileEntry("C:\\Apps\\Vendor\\Demo\\bin\\shell.dll");
+        log.AddDirectoryEntry("C:\\Apps\\Vendor\\Demo\\BinData", "BinData");
+    }
+    TLogFile log(path, false);
+    TFakeSystem system;
+    system.Failing["C:\\Apps\\Vendor\\Demo\\bin\\shell.dll"] = 32; // loaded by Explorer
+    system.Failing["C:\\Apps\\Vendor\\Demo\\BinData"] = 145;      // the user's own file: stays
+    system.Failing["C:\\Apps\\Vendor\\Demo\\bin\\"] = 145;
+    system.Failing["C:\\Apps\\Vendor\\Demo"] = 145;
+    system.Failing["C:\\Apps\\Vendor"] = 145;
+    TRecordingProgress progress;
+    TRemovalReport report;
+    RunUninstall(log, system, progress, report);
+    EXPECT_THAT(report.Scheduled,
+                ElementsAre("C:\\Apps\\Vendor\\Demo\\bin\\shell.dll", "C:\\Apps\\Vendor\\Demo\\bin\\",
+                            "C:\\Apps\\Vendor\\Demo", "C:\\Apps\\Vendor"));
+    EXPECT_THAT(report.Lines,
+                ElementsAre("Cannot remove directory: \"C:\\Apps\\Vendor\\Demo\\BinData\"", "       reason 145",
+                            "Cannot remove file: \"C:\\Apps\\Vendor\\Demo\\bin\\shell.dll\"", "       reason 32",
+                            kAtRestartLine, "Cannot remove directory: \"C:\\Apps\\Vendor\\Demo\\bin\\\"",
+                            "       reason 145", kAtRestartLine,
+                            "Cannot remove directory: \"C:\\Apps\\Vendor\\Demo\"", "       reason 145", kAtRestartLine,
+                            "Cannot remove directory: \"C:\\Apps\\Vendor\"", "       reason 145", kAtRestartLine));
+    // "BinData" is no folder of "bin": it stays for good.
+    EXPECT_TRUE(report.LeftForGood);
+    EXPECT_EQ(RemovalExitCode(report), 2);
+
+    TRemovalReport restartOnly;
+    system.Failing["C:\\Demo\\run.exe"] = 5;
+    RemoveEntry("File", "C:\\Demo\\run.exe", system, restartOnly);
+    EXPECT_EQ(RemovalExitCode(restartOnly), 3010);
+    EXPECT_EQ(RemovalExitCode(TRemovalReport()), 0);
+
+    // A request the system refuses is reported as a plain failure.
+    system.RefusesSchedule = true;
+    TRemovalReport refused;
+    RemoveEntry("File", "C:\\Demo\\run.exe", system, refused);
+    EXPECT_THAT(refused.Lines, ElementsAre("Cannot remove file: \"C:\\Demo\\run.exe\"", "       reason 5"));
+    EXPECT_EQ(RemovalExitCode(refused), 2);
 }
 
 TEST(UninstallRemoval, DirectoryRemovesOneLevelPerRelativeComponent)
 {
     TFakeSystem system;
-    std::vector<std::string> errors;
-    RemoveEntry("Directory", "Vendor\\Demo;C:\\Program Files\\Vendor\\Demo", system, errors);
-    RemoveEntry("Directory", "lang\\;C:\\Program Files\\Demo\\lang\\", system, errors);
-    RemoveEntry("Directory", "a\\b\\c\\;C:\\x\\a\\b\\c\\", system, errors);
+    TRemovalReport report;
+    RemoveEntry("Directory", "Vendor\\Demo;C:\\Program Files\\Vendor\\Demo", system, report);
+    RemoveEntry("Directory", "lang\\;C:\\Program Files\\Demo\\lang\\", system, report);
+    RemoveEntry("Directory", "a\\b\\c\\;C:\\x\\a\\b\\c\\", system, report);
     EXPECT_THAT(system.Calls, ElementsAre("dir C:\\Program Files\\Vendor\\Demo", "dir C:\\Program Files\\Vendor",
                                           "dir C:\\Program Files\\Demo\\lang\\", "dir C:\\x\\a\\b\\c\\",
                                           "dir C:\\x\\a\\b", "dir C:\\x\\a"));
-    EXPECT_THAT(errors, IsEmpty());
+    EXPECT_THAT(report.Lines, IsEmpty());
 }
 
 TEST(UninstallRemoval, DirectoryReportsEveryLevelThatStays)
@@ -143,21 +209,21 @@ TEST(UninstallRemoval, DirectoryReportsEveryLevelThatStays)
     TFakeSystem system;
     system.Failing["C:\\Apps\\Vendor\\Demo"] = 145;
     system.Failing["C:\\Apps\\Vendor"] = 145;
-    std::vector<std::string> errors;
-    RemoveEntry("Directory", "Vendor\\Demo;C:\\Apps\\Vendor\\Demo", system, errors);
-    EXPECT_THAT(errors, ElementsAre("Cannot remove directory: \"C:\\Apps\\Vendor\\Demo\"", "       reason 145",
+    TRemovalReport report;
+    RemoveEntry("Directory", "Vendor\\Demo;C:\\Apps\\Vendor\\Demo", system, report);
+    EXPECT_THAT(report.Lines, ElementsAre("Cannot remove directory: \"C:\\Apps\\Vendor\\Demo\"", "       reason 145",
                                     "Cannot remove directory: \"C:\\Apps\\Vendor\"", "       reason 145"));
 }
 
 TEST(UninstallRemoval, MalformedDirectoryValuesEndSafely)
 {
     TFakeSystem system;
-    std::vector<std::string> errors;
-    RemoveEntry("Directory", "C:\\Apps\\Demo", system, errors); // no ";": no relative part
-    RemoveEntry("Directory", ";C:\\Apps\\Demo", system, errors);
+    TRemovalReport report;
+    RemoveEntry("Directory", "C:\\Apps\\Demo", system, report); // no ";": no relative part
+    RemoveEntry("Directory", ";C:\\Apps\\Demo", system, report);
     EXPECT_THAT(system.Calls, IsEmpty());
     // More levels named than the path has: the climb ends with the empty path.
-    RemoveEntry("Directory", "a\\b\\c;C:\\x", system, errors);
+    RemoveEntry("Directory", "a\\b\\c;C:\\x", system, report);
     EXPECT_THAT(system.Calls, ElementsAre("dir C:\\x", "dir C:", "dir "));
 }
 
@@ -165,17 +231,17 @@ TEST(UninstallRemoval, RegistryKeysUnderTheirRootOnly)
 {
     TFakeSystem system;
     system.Failing["Software\\Gone"] = 2;
-    std::vector<std::string> errors;
-    RemoveEntry("Registry Key", "HKCU\\Software\\Demo\\Settings", system, errors);
-    RemoveEntry("Registry Key", "HKLM\\Software\\Demo", system, errors);
-    RemoveEntry("Registry Key", "HKLM\\Software\\Gone", system, errors);
+    TRemovalReport report;
+    RemoveEntry("Registry Key", "HKCU\\Software\\Demo\\Settings", system, report);
+    RemoveEntry("Registry Key", "HKLM\\Software\\Demo", system, report);
+    RemoveEntry("Registry Key", "HKLM\\Software\\Gone", system, report);
     // An unknown root names a key nobody logged under HKCU: report, delete nothing.
-    RemoveEntry("Registry Key", "HKCR\\Software", system, errors);
-    RemoveEntry("Registry Key", "HKEY_LOCAL_MACHINE\\Software", system, errors);
-    RemoveEntry("Registry Key", "hkcu\\Software\\Demo", system, errors);
+    RemoveEntry("Registry Key", "HKCR\\Software", system, report);
+    RemoveEntry("Registry Key", "HKEY_LOCAL_MACHINE\\Software", system, report);
+    RemoveEntry("Registry Key", "hkcu\\Software\\Demo", system, report);
     EXPECT_THAT(system.Calls, ElementsAre("key HKCU Software\\Demo\\Settings", "key HKLM Software\\Demo",
                                           "key HKLM Software\\Gone"));
-    EXPECT_THAT(errors, ElementsAre("Cannot remove registry key: \"Software\\Gone\"",
+    EXPECT_THAT(report.Lines, ElementsAre("Cannot remove registry key: \"Software\\Gone\"",
                                     "Unrecognized rootkey: \"HKCR\"",
                                     "Unrecognized rootkey: \"HKEY_LOCAL_MACHINE\"",
                                     "Unrecognized rootkey: \"hkcu\""));
@@ -184,12 +250,12 @@ TEST(UninstallRemoval, RegistryKeysUnderTheirRootOnly)
 TEST(UninstallRemoval, OtherKindsChangeNothing)
 {
     TFakeSystem system;
-    std::vector<std::string> errors;
+    TRemovalReport report;
     // "Backup" too: the kept copy it names is gone once the installation completed.
     for (const char* kind : {"Title", "Source", "Backup", "file", "FILE", "directory", "registry key", "Shortcut", ""})
-        RemoveEntry(kind, "C:\\Demo\\a.txt", system, errors);
+        RemoveEntry(kind, "C:\\Demo\\a.txt", system, report);
     EXPECT_THAT(system.Calls, IsEmpty());
-    EXPECT_THAT(errors, IsEmpty());
+    EXPECT_THAT(report.Lines, IsEmpty());
 }
 
 TEST(UninstallRemoval, RunUndoesTheLogNewestFirstThenUnregisters)
@@ -208,19 +274,20 @@ TEST(UninstallRemoval, RunUndoesTheLogNewestFirstThenUnregisters)
     TFakeSystem system;
     system.Failing["C:\\Apps\\Demo\\demo.exe"] = 5;
     TRecordingProgress progress;
-    std::vector<std::string> errors;
-    RunUninstall(log, system, progress, errors);
+    TRemovalReport report;
+    RunUninstall(log, system, progress, report);
 
     EXPECT_THAT(system.Calls, ElementsAre("key HKCU Software\\Demo", "file C:\\Apps\\Demo\\demo.exe",
-                                          "file C:\\Apps\\Demo\\uninstall.log", "dir C:\\Apps\\Demo",
-                                          "unregister Demo Tool"));
+                                          "at restart C:\\Apps\\Demo\\demo.exe", "file C:\\Apps\\Demo\\uninstall.log",
+                                          "dir C:\\Apps\\Demo", "unregister Demo Tool"));
     EXPECT_THAT(progress.Events,
                 ElementsAre("Removing registry key \"HKCU\\Software\\Demo\"", "done",
                             "Removing file \"C:\\Apps\\Demo\\demo.exe\"", "done",
                             "Removing file \"C:\\Apps\\Demo\\uninstall.log\"", "done",
                             "Removing directory \"Demo;C:\\Apps\\Demo\"", "done", "Removing title \"Demo Tool\"",
                             "done"));
-    EXPECT_THAT(errors, ElementsAre("Cannot remove file: \"C:\\Apps\\Demo\\demo.exe\"", "       reason 5"));
+    EXPECT_THAT(report.Lines, ElementsAre("Cannot remove file: \"C:\\Apps\\Demo\\demo.exe\"", "       reason 5",
+                                          kAtRestartLine));
 }
 
 TEST(UninstallRemoval, LogWithoutTitleUnregistersTheEmptyName)
@@ -233,7 +300,7 @@ TEST(UninstallRemoval, LogWithoutTitleUnregistersTheEmptyName)
     TLogFile log(path, false);
     TFakeSystem system;
     TRecordingProgress progress;
-    std::vector<std::string> errors;
-    RunUninstall(log, system, progress, errors);
+    TRemovalReport report;
+    RunUninstall(log, system, progress, report);
     EXPECT_THAT(system.Calls, ElementsAre("file C:\\x.txt", "unregister "));
 }

@@ -158,7 +158,9 @@ TEST_F(PrivateRegistry, GroupDirIsCreatedOneLevelDeep)
 TEST_F(PrivateRegistry, RegistrationIsWrittenAndRemovedWithSubkeys)
 {
     std::string key = std::string(kUninstallKeyPath) + "Demo Tool";
-    RegisterUninstall("Demo Tool", "Demo Tool (remove only)", "C:\\Apps\\Demo Tool\\uninstall.exe");
+    // The installer has the title as the description spells it; the uninstaller's log
+    // reader trims it. Both name the one key.
+    RegisterUninstall(" Demo Tool\t", "Demo Tool (remove only)", "C:\\Apps\\Demo Tool\\uninstall.exe");
     EXPECT_EQ(RawString(HKEY_LOCAL_MACHINE, key, "DisplayName"), "Demo Tool (remove only)");
     EXPECT_EQ(RawString(HKEY_LOCAL_MACHINE, key, "UninstallString"), "C:\\Apps\\Demo Tool\\uninstall.exe");
     SetString(HKEY_LOCAL_MACHINE, key + "\\Extra\\Deeper", "x", "y");
@@ -174,7 +176,7 @@ TEST_F(PrivateRegistry, RegistrationIsWrittenAndRemovedWithSubkeys)
 TEST_F(PrivateRegistry, EmptyKeyNameNeverTouchesTheUninstallKey)
 {
     SetString(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + "Other", "DisplayName", "Other");
-    for (const char* name : {"", "\\", "\\\\"})
+    for (const char* name : {"", "\\", "\\\\", "  "})
     {
         UnregisterUninstall(name);
         EXPECT_EQ(RawString(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + "Other", "DisplayName"), "Other")

@@ -1,5 +1,6 @@
 #include "runtime/common/Registration.h"
 
+#include "platform/Text.h"
 #include "runtime/common/ShellInstallLib.h"
 
 namespace kf {
@@ -43,7 +44,7 @@ std::vector<TRegistryValue> UninstallRegistrationValues(const TRegistration& r)
         kilobytes = 0xFFFFFFFFll;
 
     std::vector<TRegistryValue> values;
-    values.push_back(Text("DisplayName", r.Title + " (remove only)"));
+    values.push_back(Text("DisplayName", TrimText(r.Title) + " (remove only)"));
     values.push_back(Text("UninstallString", quoted));
     values.push_back(Text("QuietUninstallString", quoted + " /S"));
     values.push_back(Text("InstallLocation", r.InstallDir));

@@ -29,7 +29,7 @@ struct TRegistration
     std::string Date;           // YYYYMMDD, for "InstallDate"
 };
 
-// In this order: "DisplayName" (title + " (remove only)"), "UninstallString" (the
+// In this order: "DisplayName" (the trimmed title + " (remove only)"), "UninstallString" (the
 // uninstaller, quoted so that a path with blanks cannot start C:\Program.exe),
 // "QuietUninstallString" (the same with /S), "InstallLocation", "DisplayIcon" (the main
 // executable, else the uninstaller), "EstimatedSize" (KB, rounded up), "InstallDate",

@@ -18,14 +18,25 @@ namespace kf {
 // path + "\" unless path is empty or already ends in "\".
 std::string AddBackslash(const std::string& path);
 
-// Every "\\" reduced to "\", repeatedly, so no run of backslashes survives.
+// The top of a network path: "\\server\share" of "\\server\share\App" (no "\" after
+// it); the whole path when it names no share yet ("\\server"); "" for a path that does
+// not begin with "\\" and a server name.
+std::string UncRoot(const std::string& path);
+
+// Every "\\" reduced to "\", repeatedly, so no run of backslashes survives; the "\\"
+// that begins a network path stays.
 std::string RemoveDoubleBackslash(const std::string& path);
 
 // The path less one trailing "\", then less its last component and the "\" before it:
 // "C:\Program Files\Demo\" gives "C:\Program Files", "C:\Program Files" gives "C:".
-// Empty when no other "\" is left ("Demo", "C:", ""). Always shorter than its input
+// Empty when no other "\" is left ("Demo", "C:", "") and for the share of a network
+// path ("\\server\share", whose parent is no folder). Always shorter than its input
 // (or empty), so loops that climb with it end.
 std::string ParentDir(const std::string& path);
+
+// Where GetDiskFreeSpaceExA asks about a location: "X:\" for a path on drive X,
+// "\\server\share\" for one on a network share, "" (the current drive) otherwise.
+std::string FreeSpaceRoot(const std::string& path);
 
 // False for a key name that would name the Uninstall key itself (empty, or nothing but
 // backslashes): registering or unregistering under it must be refused.
@@ -33,6 +44,12 @@ bool IsUsableUninstallKeyName(const std::string& keyName);
 
 // The registry key below which all registrations live (under HKEY_LOCAL_MACHINE).
 constexpr const char* kUninstallKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The registration key of a title, below HKEY_LOCAL_MACHINE: kUninstallKeyPath + the
+// trimmed title. One rule for the installer that registers and the uninstaller that
+// unregisters (whose log reader trims the title). "" for a title that would name the
+// Uninstall key itself.
+std::string UninstallKeyPath(const std::string& title);
 
 enum class TRegRoot
 {
@@ -66,13 +83,13 @@ std::string GetFontsDir();
 // exists already or cannot be created is no error; the path is returned either way.
 std::string GetGroupDir(const std::string& group, int scope);
 
-// Writes HKLM\...\Uninstall\<keyName> with the values (see Registration.h). Errors
+// Writes HKLM\UninstallKeyPath(keyName) with the values (see Registration.h). Errors
 // are ignored; an unusable key name (see above) writes nothing.
 void RegisterUninstall(const std::string& keyName, const std::vector<TRegistryValue>& values);
 // The same with "DisplayName" and "UninstallString" only, as written.
 void RegisterUninstall(const std::string& keyName, const std::string& displayName,
                        const std::string& uninstallCommand);
-// Deletes HKLM\...\Uninstall\<keyName> with its subkeys. Errors are ignored; an
+// Deletes HKLM\UninstallKeyPath(keyName) with its subkeys. Errors are ignored; an
 // unusable key name deletes nothing, so the Uninstall key itself always survives.
 void UnregisterUninstall(const std::string& keyName);
 

@@ -100,10 +100,10 @@ std::string GetGroupDir(const std::string& group, int scope)
 
 void RegisterUninstall(const std::string& keyName, const std::vector<TRegistryValue>& values)
 {
-    if (!IsUsableUninstallKeyName(keyName))
+    std::string path = UninstallKeyPath(keyName);
+    if (path.empty())
         return;
     ui::TRegKey key;
-    std::string path = std::string(kUninstallKeyPath) + keyName;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
         return;
@@ -134,9 +134,9 @@ void RegisterUninstall(const std::string& keyName, const std::string& displayNam
 
 void UnregisterUninstall(const std::string& keyName)
 {
-    if (!IsUsableUninstallKeyName(keyName))
-        return;
-    DeleteRegistryTree(TRegRoot::LocalMachine, std::string(kUninstallKeyPath) + keyName);
+    std::string path = UninstallKeyPath(keyName);
+    if (!path.empty())
+        DeleteRegistryTree(TRegRoot::LocalMachine, path);
 }
 
 std::string ModuleFileName()

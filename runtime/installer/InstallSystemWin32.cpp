@@ -65,17 +65,10 @@ TBaseDirectories ReadBaseDirectories()
     return dirs;
 }
 
-int64_t TWin32InstallSystem::DriveFreeSpace(int drive)
+int64_t TWin32InstallSystem::FreeSpace(const std::string& root)
 {
     ULARGE_INTEGER available;
-    BOOL ok;
-    if (drive == 0)
-        ok = GetDiskFreeSpaceExA(nullptr, &available, nullptr, nullptr);
-    else
-    {
-        char root[4] = {static_cast<char>('A' + drive - 1), ':', '\\', '\0'};
-        ok = GetDiskFreeSpaceExA(root, &available, nullptr, nullptr);
-    }
+    BOOL ok = GetDiskFreeSpaceExA(root.empty() ? nullptr : root.c_str(), &available, nullptr, nullptr);
     return ok ? static_cast<int64_t>(available.QuadPart) : -1;
 }
 

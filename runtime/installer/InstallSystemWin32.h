@@ -19,7 +19,7 @@ public:
     uint32_t AttributesAt(const std::string& path) override;
     bool SetAttributesAt(const std::string& path, uint32_t attributes) override;
     bool MoveFileAt(const std::string& path, const std::string& newPath) override;
-    int64_t DriveFreeSpace(int drive) override;
+    int64_t FreeSpace(const std::string& root) override;
     std::string GroupDir(const std::string& group) override;
     std::string CommonDesktopDir() override;
     std::string CreateShortcut(const std::string& linkBase, const std::string& target,

@@ -205,7 +205,9 @@ void TInstaller::CarryOverEarlierLog()
 void TInstaller::CreatePath(const std::string& directory, IInstallSystem& system)
 {
     std::string rest = RemoveDoubleBackslash(directory);
-    std::string built;
+    // A network share is no folder to make or log: the levels start below it.
+    std::string built = AddBackslash(UncRoot(rest));
+    rest.erase(0, built.size());
     while (!rest.empty())
     {
         size_t cut = rest.find('\\');

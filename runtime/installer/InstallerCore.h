@@ -45,8 +45,9 @@ public:
     // Renames a file; false when it fails or something stands at newPath. A rename keeps
     // the contents, the times and the attributes.
     virtual bool MoveFileAt(const std::string& path, const std::string& newPath) = 0;
-    // Free bytes on a drive (1 = A, 0 = the current drive); -1 when it cannot be asked.
-    virtual int64_t DriveFreeSpace(int drive) = 0;
+    // Free bytes at a FreeSpaceRoot ("C:\", "\\server\share\", "" for the current
+    // drive); -1 when it cannot be asked.
+    virtual int64_t FreeSpace(const std::string& root) = 0;
     virtual std::string GroupDir(const std::string& group) = 0; // GetGroupDir(group, 0)
     virtual std::string CommonDesktopDir() = 0;                 // GetDesktopDir(0)
     virtual std::string CreateShortcut(const std::string& linkBase, const std::string& target,

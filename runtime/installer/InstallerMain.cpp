@@ -38,7 +38,7 @@ int RunSilent(const std::string& setup, const kf::TSwitches& switches, kf::TSetu
         switches.HasDirectory ? switches.Directory : DefaultLocation(installer.Description(), ReadBaseDirectories());
     kf::ui::TComApartment com; // the shell link object of the shortcuts
     TWin32InstallSystem system;
-    return RunSilentInstall(installer, location, system.DriveFreeSpace(DriveNumberFor(location)), system, log);
+    return RunSilentInstall(installer, location, system.FreeSpace(kf::FreeSpaceRoot(location)), system, log);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "runtime/common/InstallDescriptionFormat.h"
+#include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/installer/InstallerAppearance.h"
 
@@ -266,7 +267,7 @@ void TInstallerModel::RunGroupStep()
 
 void TInstallerModel::UpdateSpace()
 {
-    FInstaller.FreeSpace = FSystem.DriveFreeSpace(DriveNumberFor(FLocation));
+    FInstaller.FreeSpace = FSystem.FreeSpace(FreeSpaceRoot(FLocation));
     FView.ShowSpace(KilobytesText(FInstaller.FreeSpace), FInstaller.SpaceRequired > FInstaller.FreeSpace);
 }
 

@@ -40,19 +40,6 @@ int64_t EstimateSpace(const TINFReader& description, const TCompressionManager& 
     return static_cast<int64_t>(std::trunc(1.1 * static_cast<double>(sum)));
 }
 
-int DriveNumberFor(const std::string& path)
-{
-    if (path.size() > 2 && path[1] == ':')
-    {
-        char letter = path[0];
-        if (letter >= 'a' && letter <= 'z')
-            letter = static_cast<char>(letter - 'a' + 'A');
-        if (letter >= 'A' && letter <= 'Z')
-            return letter - 'A' + 1;
-    }
-    return 0;
-}
-
 TStepChange NextStepChange(int stepIndex, bool hasLicense)
 {
     TStepChange change;

@@ -39,10 +39,6 @@ std::string DefaultLocation(const TINFReader& description, const TBaseDirectorie
 // wrap into a negative requirement that every drive would satisfy.
 int64_t EstimateSpace(const TINFReader& description, const TCompressionManager& package);
 
-// The drive GetFreeSpace asks about: 1 for A to 26 for Z when the path is longer than
-// two characters and its second is ":", else 0 (the current drive).
-int DriveNumberFor(const std::string& path);
-
 // Where the Browse dialog opens its folder list: characters are removed from the end
 // of the path until it ends in "\" and names an existing directory; "" when none does.
 std::string BrowseStartFolder(const std::string& path, IInstallSystem& system);

@@ -28,6 +28,11 @@ uint32_t TWin32RemovalSystem::DeleteRegistryKeyAt(TRegRoot root, const std::stri
     return DeleteRegistryTree(root, key);
 }
 
+uint32_t TWin32RemovalSystem::ScheduleRemovalAt(const std::string& path)
+{
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? 0 : GetLastError();
+}
+
 std::string TWin32RemovalSystem::ErrorMessage(uint32_t code) { return SystemErrorMessage(code); }
 
 void TWin32RemovalSystem::UnregisterUninstall(const std::string& keyName) { kf::UnregisterUninstall(keyName); }

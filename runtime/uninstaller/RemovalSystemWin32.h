@@ -6,14 +6,17 @@
 namespace kf {
 namespace uninstall {
 
-// DeleteFileA, RemoveDirectoryA, registry tree deletion and the uninstall
-// deregistration, each reporting GetLastError (or the registry's code) at once.
+// DeleteFileA, RemoveDirectoryA, registry tree deletion, MoveFileExA's removal at the
+// next restart (the value it writes under HKLM needs the elevation the uninstaller runs
+// with) and the uninstall deregistration, each reporting GetLastError (or the
+// registry's code) at once.
 class TWin32RemovalSystem : public IRemovalSystem
 {
 public:
     uint32_t DeleteFileAt(const std::string& path) override;
     uint32_t RemoveDirectoryAt(const std::string& path) override;
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override;
+    uint32_t ScheduleRemovalAt(const std::string& path) override;
     std::string ErrorMessage(uint32_t code) override;
     void UnregisterUninstall(const std::string& keyName) override;
 

@@ -1,5 +1,6 @@
 #include "runtime/uninstaller/UninstallCore.h"
 
+#include "runtime/common/SetupSwitches.h"
 #include "runtime/common/UninstallLog.h"
 
 namespace kf {
@@ -20,6 +21,7 @@ const char* const kErrorText = "Some components could not be automatically remov
                                "Click the \"More Information\" button below for details.";
 const char* const kTempCopyName = "uninst.exe";
 const char* const kFallbackTempDir = "C:\\TEMP\\";
+const char* const kAtRestartLine = "       It will be removed when Windows restarts.";
 
 namespace {
 
@@ -28,18 +30,57 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 // The second memErrors line of a failure: the system's reason, indented.
 std::string ReasonLine(IRemovalSystem& system, uint32_t code) { return "       " + system.ErrorMessage(code); }
 
-void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, std::vector<std::string>& errors)
+// Windows' codes, spelled out: this file is built without windows.h.
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorLockViolation = 33;
+constexpr uint32_t kErrorDirNotEmpty = 145;
+
+void AddFailure(const std::string& what, const std::string& path, uint32_t code, IRemovalSystem& system,
+                TRemovalReport& report)
+{
+    report.Lines.push_back(what + Quoted(path));
+    report.Lines.push_back(ReasonLine(system, code));
+}
+
+// A failure that a restart may still mend: asked for at once, so the requests keep the
+// order of the log's undoing.
+void LeaveForRestart(const std::string& path, IRemovalSystem& system, TRemovalReport& report)
+{
+    if (system.ScheduleRemovalAt(path) != 0)
+    {
+        report.LeftForGood = true;
+        return;
+    }
+    report.Scheduled.push_back(path);
+    report.ScheduledIndex.insert(UpperCaseAscii(path));
+    report.Lines.push_back(kAtRestartLine);
+}
+
+bool HoldsScheduled(const std::string& folder, const TRemovalReport& report)
+{
+    std::string prefix = UpperCaseAscii(AddBackslash(folder));
+    // Every path that begins with the prefix sorts right after it.
+    auto next = report.ScheduledIndex.upper_bound(prefix);
+    return next != report.ScheduledIndex.end() && next->compare(0, prefix.size(), prefix) == 0;
+}
+
+void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRemovalReport& report)
 {
     ForEachDirectoryUndoLevel(value, [&](const std::string& level) {
-        if (uint32_t code = system.RemoveDirectoryAt(level))
-        {
-            errors.push_back("Cannot remove directory: " + Quoted(level));
-            errors.push_back(ReasonLine(system, code));
-        }
+        uint32_t code = system.RemoveDirectoryAt(level);
+        if (code == 0)
+            return;
+        AddFailure("Cannot remove directory: ", level, code, system, report);
+        // A folder that stays for a user's own file would stay after a restart too.
+        if (code == kErrorSharingViolation || (code == kErrorDirNotEmpty && HoldsScheduled(level, report)))
+            LeaveForRestart(level, system, report);
+        else
+            report.LeftForGood = true;
     });
 }
 
-void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, std::vector<std::string>& errors)
+void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, TRemovalReport& report)
 {
     size_t split = value.find('\\');
     std::string root = split == std::string::npos ? value : value.substr(0, split);
@@ -51,11 +92,15 @@ void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, std::ve
         rootKey = TRegRoot::LocalMachine;
     else
     {
-        errors.push_back("Unrecognized rootkey: " + Quoted(root));
+        report.Lines.push_back("Unrecognized rootkey: " + Quoted(root));
+        report.LeftForGood = true;
         return;
     }
     if (system.DeleteRegistryKeyAt(rootKey, key) != 0)
-        errors.push_back("Cannot remove registry key: " + Quoted(key));
+    {
+        report.Lines.push_back("Cannot remove registry key: " + Quoted(key));
+        report.LeftForGood = true;
+    }
 }
 
 } // namespace
@@ -111,34 +156,47 @@ TButtonState ButtonsForPage(TPage page)
 
 bool CanClose(TPage page) { return page == TPage::Intro; }
 
-void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSystem& system,
-                 std::vector<std::string>& errors)
+bool IsInUseError(uint32_t code)
+{
+    return code == kErrorSharingViolation || code == kErrorLockViolation || code == kErrorAccessDenied;
+}
+
+void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSystem& system, TRemovalReport& report)
 {
     if (kind == "File")
     {
         if (uint32_t code = system.DeleteFileAt(value))
         {
-            errors.push_back("Cannot remove file: " + Quoted(value));
-            errors.push_back(ReasonLine(system, code));
+            AddFailure("Cannot remove file: ", value, code, system, report);
+            if (IsInUseError(code))
+                LeaveForRestart(value, system, report);
+            else
+                report.LeftForGood = true;
         }
     }
     else if (kind == "Directory")
-        RemoveDirectoryLevels(value, system, errors);
+        RemoveDirectoryLevels(value, system, report);
     else if (kind == "Registry Key")
-        RemoveRegistryKey(value, system, errors);
+        RemoveRegistryKey(value, system, report);
 }
 
-void RunUninstall(TLogFile& log, IRemovalSystem& system, IRemovalProgress& progress,
-                  std::vector<std::string>& errors)
+void RunUninstall(TLogFile& log, IRemovalSystem& system, IRemovalProgress& progress, TRemovalReport& report)
 {
     std::string kind, value;
     while (log.ReadPrevious(kind, value))
     {
         progress.EntryStarting(ProgressText(kind, value));
-        RemoveEntry(kind, value, system, errors);
+        RemoveEntry(kind, value, system, report);
         progress.EntryDone();
     }
     system.UnregisterUninstall(log.Title());
+}
+
+int RemovalExitCode(const TRemovalReport& report)
+{
+    if (report.Lines.empty())
+        return kExitSuccess;
+    return report.LeftForGood ? kExitFailed : kExitRebootRequired;
 }
 
 } // namespace uninstall

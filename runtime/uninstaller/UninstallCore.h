@@ -8,6 +8,7 @@
 #include "runtime/common/UninstallLog.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,16 +85,44 @@ public:
     virtual uint32_t DeleteFileAt(const std::string& path) = 0;
     virtual uint32_t RemoveDirectoryAt(const std::string& path) = 0;
     virtual uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) = 0;
+    // Asks the system to delete a file or an empty folder when it next starts
+    // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT). Requests are carried out in the
+    // order they were made.
+    virtual uint32_t ScheduleRemovalAt(const std::string& path) = 0;
     // The system's message text for an error code.
     virtual std::string ErrorMessage(uint32_t code) = 0;
     virtual void UnregisterUninstall(const std::string& keyName) = 0;
 };
 
-// Undoes one log entry; failures are added to errors as the memErrors lines.
+// What a removal left behind.
+struct TRemovalReport
+{
+    std::vector<std::string> Lines;     // memErrors: every failure with its reason
+    std::vector<std::string> Scheduled; // removed at the next restart, in the order asked
+    bool LeftForGood = false;           // something stays that no restart will remove
+    // Scheduled, upper-cased and sorted: what a folder holds is found by its prefix
+    // without a pass over every scheduled path.
+    std::set<std::string> ScheduledIndex;
+};
+
+// The memErrors line after the reason of a failure that goes at the next restart.
+extern const char* const kAtRestartLine;
+
+// True for the codes of a file that another program holds open or runs from
+// (sharing or lock violation, access denied): a restart frees it. A file that is
+// missing, or any other failure, is not scheduled.
+bool IsInUseError(uint32_t code);
+
+// Undoes one log entry; failures are added to the report.
 //   "File": delete it; on failure "Cannot remove file: "<path>"" and the reason line.
+//     A file in use (IsInUseError) is then scheduled for the next restart, and
+//     kAtRestartLine follows when the system took the request.
 //   "Directory" (left ";" right): while left is not empty, remove right (on failure
 //     "Cannot remove directory: "<right>"" and the reason line), then climb both with
-//     ParentDir.
+//     ParentDir. A level that stays because it holds something already scheduled (or
+//     is itself in use) is scheduled too: entries come newest first, and a folder's
+//     entry precedes its files in the log, so the files are asked for before their
+//     folders, and the climb asks for folders deepest first.
 //   "Registry Key" (root "\" key, root "HKCU" or "HKLM"): delete the key with all its
 //     subkeys; on failure "Cannot remove registry key: "<key>"". Another root gives
 //     "Unrecognized rootkey: "<root>"" and deletes nothing: guessing a root could
@@ -101,7 +130,7 @@ public:
 //   Anything else ("Title", "Source", unknown kinds): nothing. Kinds are case-sensitive.
 // A reason line is seven blanks and the system's message text.
 void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSystem& system,
-                 std::vector<std::string>& errors);
+                 TRemovalReport& report);
 
 // Told about each entry before and after RemoveEntry, so the form can show progress and
 // let pending window messages through.
@@ -114,8 +143,11 @@ public:
 };
 
 // Undoes every entry of the log, newest first, then unregisters the log's title.
-void RunUninstall(TLogFile& log, IRemovalSystem& system, IRemovalProgress& progress,
-                  std::vector<std::string>& errors);
+void RunUninstall(TLogFile& log, IRemovalSystem& system, IRemovalProgress& progress, TRemovalReport& report);
+
+// A silent removal's exit code: kExitSuccess when nothing stayed, kExitRebootRequired
+// when all that stayed goes at the next restart, else kExitFailed.
+int RemovalExitCode(const TRemovalReport& report);
 
 } // namespace uninstall
 } // namespace kf

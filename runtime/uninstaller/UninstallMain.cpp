@@ -92,8 +92,9 @@ public:
     void EntryDone() override {}
 };
 
-// Every entry undone with no window; 0 when everything went, 2 when something stayed
-// (each failure in the log, in the words of the "More Information" list).
+// Every entry undone with no window; 0 when everything went, 3010 when what stayed goes
+// at the next restart, 2 when something stays for good (each failure in the log, in the
+// words of the "More Information" list).
 int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
 {
     SetCurrentDirectoryA(kf::DirectoryPart(kf::ModuleFileName()).c_str());
@@ -118,12 +119,18 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
     std::string program = kf::ModuleFileName();
     system.SetLauncher(kf::DirectoryPart(logPath) + "uninstall.exe", kf::DirectoryPart(program) + "uninst.old");
     TSilentProgress progress;
-    std::vector<std::string> errors;
-    RunUninstall(*uninstallLog, system, progress, errors);
-    for (const std::string& line : errors)
+    TRemovalReport report;
+    RunUninstall(*uninstallLog, system, progress, report);
+    for (const std::string& line : report.Lines)
         log.Line(line);
-    log.Line(errors.empty() ? "Everything was removed." : "Some components could not be removed.");
-    return errors.empty() ? kf::kExitSuccess : kf::kExitFailed;
+    int code = RemovalExitCode(report);
+    if (code == kf::kExitSuccess)
+        log.Line("Everything was removed.");
+    else if (code == kf::kExitRebootRequired)
+        log.Line("Some components are in use and will be removed when Windows restarts.");
+    else
+        log.Line("Some components could not be removed.");
+    return code;
 }
 
 int ShowDialog(const std::string& logPath)

@@ -147,7 +147,7 @@ void TMainForm::PageControlChange()
     {
         for (HWND control : {lblError, btnMoreInfo, memErrors})
             FPages.SetOwnVisible(control, false);
-        FErrors.clear();
+        FReport = TRemovalReport();
         SetWindowTextA(memErrors, "");
         FPages.Apply();
     }
@@ -169,10 +169,10 @@ void TMainForm::btnNextClick()
     PageControlChange();
     SetFocus(Handle()); // the focused button has just been disabled
     ui::PumpMessages();
-    RunUninstall(*FLog, FSystem, *this, FErrors);
+    RunUninstall(*FLog, FSystem, *this, FReport);
     FRemoving = false;
-    SetWindowTextA(memErrors, JoinLines(FErrors).c_str());
-    if (!FErrors.empty())
+    SetWindowTextA(memErrors, JoinLines(FReport.Lines).c_str());
+    if (!FReport.Lines.empty())
     {
         FPages.SetOwnVisible(btnMoreInfo, true);
         FPages.SetOwnVisible(lblError, true);

@@ -54,7 +54,7 @@ private:
     std::unique_ptr<TLogFile> FLog;
     TWin32RemovalSystem FSystem;
     TPage FPage = TPage::Intro;
-    std::vector<std::string> FErrors;
+    TRemovalReport FReport;
     int FProgress = 0;
     bool FRemoving = false;
 

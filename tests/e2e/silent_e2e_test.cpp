@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -262,6 +263,113 @@ TEST_F(Silent, OneSetupPerTitleAtATime)
     EXPECT_EQ(window, "");
     EXPECT_NE(ReadFileBytes(log).find("is already running"), std::string::npos) << ReadFileBytes(log);
     first.Kill();
+    ExpectNothingInstalled();
+}
+
+namespace {
+
+// A REG_MULTI_SZ of HKLM, its strings joined by "|".
+std::string MultiString(const std::string& key, const std::string& name)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return "";
+    DWORD size = 0, type = 0;
+    std::string data;
+    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0)
+    {
+        data.resize(size);
+        if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) !=
+            ERROR_SUCCESS)
+            data.clear();
+        data.resize(size);
+    }
+    RegCloseKey(handle);
+    for (char& c : data)
+        if (c == '\0')
+            c = '|';
+    return data;
+}
+
+const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+const char* const kRestartPlace = "C:\\Kitforge Restart Test";
+
+} // namespace
+
+// e2e/uninstall_restart.sh runs this twice, around `wineboot -r`: KF_E2E_RESTART=before
+// holds a file open through a silent uninstall, =after looks at the machine after the
+// restart.
+TEST_F(Silent, FileInUseGoesAtTheNextRestart)
+{
+    const char* phase = getenv("KF_E2E_RESTART");
+    if (!phase)
+        GTEST_SKIP() << "needs a restart in between (e2e/uninstall_restart.sh)";
+    std::string place = kRestartPlace, target = place + "\\App", held = target + "\\docs\\guide.txt";
+    if (std::string(phase) == "after")
+    {
+        EXPECT_FALSE(DirectoryExists(place));
+        EXPECT_EQ(MultiString(kSessionManager, "PendingFileRenameOperations").find("Kitforge Restart Test"),
+                  std::string::npos);
+        return;
+    }
+    kftest::RemoveTree(place);
+    std::string window;
+    ASSERT_EQ(RunWatched("\"" + FSetup + "\" /S /D=" + target, FTemp, window), 0);
+    HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::string removal = FRoot + "\\restart.log";
+    EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S /LOG=" + removal, FTemp, window, target), 3010)
+        << ReadFileBytes(removal);
+    CloseHandle(file);
+    std::string report = ReadFileBytes(removal);
+    EXPECT_NE(report.find("Cannot remove file: \"" + held + "\""), std::string::npos) << report;
+    EXPECT_NE(report.find("will be removed when Windows restarts"), std::string::npos) << report;
+    EXPECT_EQ(window, "");
+    EXPECT_FALSE(FileExists(target + "\\demo.exe"));
+    EXPECT_TRUE(FileExists(held));
+    EXPECT_EQ(Value(std::string(kUninstallKeyPath) + FTitle, "DisplayName"), "<no key>");
+    // The file before its folders, the folders deepest first.
+    std::string pending = MultiString(kSessionManager, "PendingFileRenameOperations");
+    size_t fileAt = pending.find(held + "|"), docsAt = pending.find(target + "\\docs\\|"),
+           appAt = pending.find(target + "|"), placeAt = pending.find(place + "|");
+    ASSERT_NE(fileAt, std::string::npos) << pending;
+    ASSERT_NE(docsAt, std::string::npos) << pending;
+    ASSERT_NE(appAt, std::string::npos) << pending;
+    ASSERT_NE(placeAt, std::string::npos) << pending;
+    EXPECT_LT(fileAt, docsAt);
+    EXPECT_LT(docsAt, appAt);
+    EXPECT_LT(appAt, placeAt);
+}
+
+// e2e/install_on_share.sh makes a share for this (KF_E2E_SHARE, \\server\share): an
+// installation there stays there, and its free space is the share's.
+TEST_F(Silent, InstallOnANetworkShare)
+{
+    const char* share = getenv("KF_E2E_SHARE");
+    if (!share)
+        GTEST_SKIP() << "no share (e2e/install_on_share.sh)";
+    std::string target = std::string(share) + "\\Apps\\Demo " + std::to_string(GetCurrentProcessId());
+    std::string log = FRoot + "\\share.log", window;
+    ASSERT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0)
+        << ReadFileBytes(log);
+    for (const auto& [name, bytes] : FFiles)
+        EXPECT_EQ(ReadFileBytes(target + "\\" + name), bytes) << name;
+    EXPECT_EQ(Value(std::string(kUninstallKeyPath) + FTitle, "InstallLocation"), target);
+    std::string uninstallLog = ReadFileBytes(target + "\\uninstall.log");
+    EXPECT_NE(uninstallLog.find("Directory: Apps\\Demo " + std::to_string(GetCurrentProcessId()) + ";" + target),
+              std::string::npos)
+        << uninstallLog;
+    // Nothing at the root of the current drive, where "\server\share\..." would land.
+    EXPECT_FALSE(DirectoryExists(std::string("C:") + (share + 1)));
+    // Wine names a program started from a share "UNC\server\..." (GetModuleFileNameA), a
+    // path its start-up copy cannot find; Windows gives "\\server\...". So start the
+    // removal as the start-up copy does.
+    std::string copy = FTemp + "\\uninst-share.exe", removal = FRoot + "\\share-removal.log";
+    ASSERT_TRUE(CopyFileA((target + "\\uninstall.exe").c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(RunWatched("\"" + copy + "\" \"" + target + "\\uninstall.log\" /S /LOG=" + removal, FTemp, window), 0)
+        << ReadFileBytes(removal);
+    EXPECT_FALSE(DirectoryExists(std::string(share) + "\\Apps"));
+    EXPECT_TRUE(DirectoryExists(share));
     ExpectNothingInstalled();
 }
 

@@ -249,7 +249,7 @@ TEST_F(Installation, RemovesEverythingLoggedAndNothingElse)
     EXPECT_TRUE(FileExists(FTemp + "\\uninst.exe"));
 }
 
-TEST_F(Installation, FileHeldOpenIsReportedWithTheSystemsReason)
+TEST_F(Installation, FileHeldOpenIsReportedWithTheSystemsReasonAndGoesAtRestart)
 {
     Install();
     std::string held = FTarget + "\\lang\\en.txt";
@@ -272,10 +272,12 @@ TEST_F(Installation, FileHeldOpenIsReportedWithTheSystemsReason)
 
     std::string reason = "       " + SystemErrorMessage(ERROR_SHARING_VIOLATION);
     std::string notEmpty = "       " + SystemErrorMessage(ERROR_DIR_NOT_EMPTY);
-    std::string expected = "Cannot remove file: \"" + held + "\"\r\n" + reason + "\r\n" +
-                           "Cannot remove directory: \"" + FTarget + "\\lang\\\"\r\n" + notEmpty + "\r\n" +
-                           "Cannot remove directory: \"" + FTarget + "\"\r\n" + notEmpty + "\r\n" +
-                           "Cannot remove directory: \"" + FApps + "\\Vendor\"\r\n" + notEmpty;
+    // Each goes at the next restart: the file, then the folders that hold it.
+    std::string atRestart = std::string("\r\n") + uninstall::kAtRestartLine;
+    std::string expected = "Cannot remove file: \"" + held + "\"\r\n" + reason + atRestart + "\r\n" +
+                           "Cannot remove directory: \"" + FTarget + "\\lang\\\"\r\n" + notEmpty + atRestart + "\r\n" +
+                           "Cannot remove directory: \"" + FTarget + "\"\r\n" + notEmpty + atRestart + "\r\n" +
+                           "Cannot remove directory: \"" + FApps + "\\Vendor\"\r\n" + notEmpty + atRestart;
     EXPECT_EQ(kfdriver::TextOf(errors), expected);
     Finish(window);
 

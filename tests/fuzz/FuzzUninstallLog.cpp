@@ -14,8 +14,10 @@ class TCountingSystem : public kf::uninstall::IRemovalSystem
 {
 public:
     uint32_t DeleteFileAt(const std::string&) override { return Count(); }
-    uint32_t RemoveDirectoryAt(const std::string&) override { return Count(); }
+    // 145, a folder that is not empty: the case that looks for scheduled contents.
+    uint32_t RemoveDirectoryAt(const std::string&) override { return Count() ? 145 : 0; }
     uint32_t DeleteRegistryKeyAt(kf::TRegRoot, const std::string&) override { return Count(); }
+    uint32_t ScheduleRemovalAt(const std::string&) override { return 0; }
     std::string ErrorMessage(uint32_t code) override { return "error " + std::to_string(code); }
     void UnregisterUninstall(const std::string&) override {}
 
@@ -45,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         TCountingSystem system;
         TNoProgress progress;
-        std::vector<std::string> errors;
-        kf::uninstall::RunUninstall(log, system, progress, errors);
+        kf::uninstall::TRemovalReport report;
+        kf::uninstall::RunUninstall(log, system, progress, report);
         if (system.Calls > size + 1)
             std::abort(); // each call needs at least a byte of the log behind it
     }

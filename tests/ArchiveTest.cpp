@@ -476,7 +476,7 @@ TEST(ChunkedCompression, DamagedEntriesEndWithCannotExtract)
 
 namespace {
 
-void PutLE(std::string& bytes, size_t at, uint32_t value, int size)
+void PutLE(std::string& bytes, size_t at, uint64_t value, int size)
 {
     for (int i = 0; i < size; ++i)
         bytes[at + i] = static_cast<char>(value >> (8 * i));

@@ -666,6 +666,17 @@ TEST_F(Install, BrowseWalksTheFolderListAndCreatesTheChosenPath)
     Ask(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(blocked.c_str()));
     ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(browse, "OK", "Button")));
     EXPECT_EQ(AnswerBox(kCannotCreateCaption, "OK"), kCannotCreateText);
+    // The key goes to the focused control: wait until the box is gone and the focus is
+    // back in the dialog, or Enter lands on the closing box.
+    ASSERT_TRUE(kfdriver::WaitUntil(
+        [&] { return kfdriver::FindTopWindows(kCannotCreateCaption, false, "#32770").empty(); }, kActionMs));
+    ASSERT_TRUE(kfdriver::WaitUntil(
+        [&] {
+            GUITHREADINFO info = {sizeof(info)};
+            return GetGUIThreadInfo(GetWindowThreadProcessId(browse, nullptr), &info) && info.hwndFocus &&
+                   GetAncestor(info.hwndFocus, GA_ROOT) == browse;
+        },
+        kActionMs));
     EXPECT_TRUE(IsWindow(browse));
     std::string chosen = f.TargetParent + "\\Sub\\New\\Level";
     Ask(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(("  " + chosen + " ").c_str()));

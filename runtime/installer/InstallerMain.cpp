@@ -15,6 +15,7 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,18 +23,8 @@ namespace {
 
 using namespace kf::installer;
 
-// The title the description gives, read before any window shows.
-std::string SetupTitle(const std::string& setup)
+int RunSilent(TInstaller& installer, const kf::TSwitches& switches, kf::TSetupLog& log)
 {
-    TInstaller installer(setup);
-    installer.ReadSettings();
-    return installer.Title;
-}
-
-int RunSilent(const std::string& setup, const kf::TSwitches& switches, kf::TSetupLog& log)
-{
-    TInstaller installer(setup);
-    installer.ReadSettings();
     std::string location =
         switches.HasDirectory ? switches.Directory : DefaultLocation(installer.Description(), ReadBaseDirectories());
     kf::ui::TComApartment com; // the shell link object of the shortcuts
@@ -75,23 +66,25 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                 MessageBoxA(nullptr, kDamagedSetupText, kDamagedSetupCaption, MB_OK | MB_ICONERROR);
             return kf::kExitFailed;
         }
+        // The package is opened once, and its title known before any window shows.
+        auto installer = std::make_unique<TInstaller>(setup);
+        installer->ReadSettings();
         kf::TTitleLock lock;
-        std::string lockTitle = SetupTitle(setup);
-        if (!lock.Acquire(lockTitle))
+        if (!lock.Acquire(installer->Title))
         {
-            std::string text = kf::AlreadyRunningText(lockTitle);
+            std::string text = kf::AlreadyRunningText(installer->Title);
             log.Line("Error: " + text);
             if (!switches.Silent)
                 MessageBoxA(nullptr, text.c_str(), kf::kAlreadyRunningCaption, MB_OK | MB_ICONEXCLAMATION);
             return kf::kExitAlreadyRunning;
         }
         if (switches.Silent)
-            return RunSilent(setup, switches, log);
+            return RunSilent(*installer, switches, log);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
         kf::ui::TComApartment com; // the shell link object of the shortcuts
         TMainForm form;
-        form.FormCreate(setup);
+        form.FormCreate(std::move(installer));
         title = form.Title();
         if (switches.HasDirectory)
             form.SetLocation(switches.Directory);

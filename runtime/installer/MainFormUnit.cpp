@@ -24,9 +24,9 @@ TMainForm::~TMainForm()
     Destroy();
 }
 
-void TMainForm::FormCreate(const std::string& setupPath)
+void TMainForm::FormCreate(std::unique_ptr<TInstaller> installer)
 {
-    FInstaller = std::make_unique<TInstaller>(setupPath);
+    FInstaller = std::move(installer);
     FWizard = std::make_unique<TWizardForm>(*this);
     FModel = std::make_unique<TInstallerModel>(*FInstaller, FSystem, *FWizard,
                                                [] { return static_cast<uint32_t>(GetTickCount()); });

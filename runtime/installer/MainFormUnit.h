@@ -22,9 +22,9 @@ public:
     TMainForm();
     ~TMainForm() override;
 
-    // FormCreate: opens the package on setupPath, reads the description and sets up the
-    // background and the wizard. Raises the I/O error when the package cannot be read.
-    void FormCreate(const std::string& setupPath);
+    // FormCreate: takes over the run (the package opened on the program's own file, its
+    // description read) and sets up the background and the wizard.
+    void FormCreate(std::unique_ptr<TInstaller> installer);
     // Shows the background maximised and the wizard in front of it.
     void Show();
     // Runs the message loop until the program ends; the exit code.

@@ -211,6 +211,19 @@ protected:
         EXPECT_EQ(RegistryString(std::string(kUninstallKeyPath) + f.Title, "DisplayName"), "");
     }
 
+    // A setup of stage\app into the test's target, with no icons but the group.
+    void BuildStagedSetup(const std::string& stage, const std::string& title, const std::string& setup)
+    {
+        std::string script = setup + ".kfs";
+        std::string kftool = "\"" + Bin("kftool.exe") + "\"";
+        ASSERT_EQ(RunToEnd(kftool + " script set \"" + script + "\" \"TITLE=" + title + "\" BASEDIR=3 \"DIR=" +
+                               f.Target.substr(3) + "\" ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 ICONUNINSTALL=0 " +
+                               "ICONWEBSITE=0 \"STARTMENU=" + f.Group + "\"",
+                           f.Temp),
+                  0);
+        ASSERT_EQ(RunToEnd(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", f.Temp), 0);
+    }
+
     TFixture f;
     TProcess FSetup;
 };
@@ -384,14 +397,7 @@ TEST_F(Install, CancelInsideAFileHoldsTheCopyUntilAnsweredThenGoesOnOrRollsBack)
         std::string stage = f.Root + "\\huge-stage";
         ASSERT_TRUE(ForceDirectories(stage + "\\app"));
         kftest::MakeSparseFile(stage + "\\app\\huge.bin", hugeSize);
-        std::string script = f.Root + "\\huge.kfs";
-        std::string kftool = "\"" + Bin("kftool.exe") + "\"";
-        ASSERT_EQ(RunToEnd(kftool + " script set \"" + script + "\" \"TITLE=" + title + "\" BASEDIR=3 \"DIR=" +
-                               f.Target.substr(3) + "\" ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 ICONUNINSTALL=0 " +
-                               "ICONWEBSITE=0 \"STARTMENU=" + f.Group + "\"",
-                           f.Temp),
-                  0);
-        ASSERT_EQ(RunToEnd(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", f.Temp), 0);
+        ASSERT_NO_FATAL_FAILURE(BuildStagedSetup(stage, title, setup));
         kftest::RemoveTree(stage);
     }
     std::string huge = f.Target + "\\huge.bin";
@@ -459,14 +465,7 @@ TEST_F(Install, ClosingEveryWindowDuringTheRollBackNeitherCrashesNorStopsIt)
         for (int i = 0; i < smallCount; ++i)
             WriteFileBytes(stage + "\\app\\a" + std::to_string(10000 + i) + ".txt", "small");
         kftest::MakeSparseFile(stage + "\\app\\zz-huge.bin", hugeSize);
-        std::string script = f.Root + "\\many.kfs";
-        std::string kftool = "\"" + Bin("kftool.exe") + "\"";
-        ASSERT_EQ(RunToEnd(kftool + " script set \"" + script + "\" \"TITLE=" + title + "\" BASEDIR=3 \"DIR=" +
-                               f.Target.substr(3) + "\" ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 ICONUNINSTALL=0 " +
-                               "ICONWEBSITE=0 \"STARTMENU=" + f.Group + "\"",
-                           f.Temp),
-                  0);
-        ASSERT_EQ(RunToEnd(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", f.Temp), 0);
+        ASSERT_NO_FATAL_FAILURE(BuildStagedSetup(stage, title, setup));
         kftest::RemoveTree(stage);
     }
     ASSERT_TRUE(StartWithTemp("\"" + setup + "\"", f.Temp, FSetup));

@@ -104,6 +104,24 @@ TEST(BaseDirectory, ExactPlaceholdersOnly)
     EXPECT_EQ(ResolveBaseDir("%FONTS%", TBaseDirectories{}), "");
 }
 
+TEST(BaseDirectory, AnUpgradeProposesTheRegisteredLocation)
+{
+    TINFReader description = Reader("[basedir]\r\n%PROGRAM FILES%\r\n[defaultdir]\r\nDemo\r\n");
+    TBaseDirectories dirs{"C:\\Program Files", "C:\\windows", "", ""};
+    EXPECT_EQ(DefaultLocation(description, dirs), "C:\\Program Files\\Demo");
+    for (const char* registered : {"D:\\Apps\\Demo 1", " d:\\Apps\\Demo 1 ", "\\\\server\\share\\Demo", "E:\\"})
+    {
+        dirs.Registered = registered;
+        EXPECT_EQ(DefaultLocation(description, dirs), TrimText(registered)) << registered;
+    }
+    // Blank, relative or cut-short values are no location to write into.
+    for (const char* damaged : {"   ", "Demo", "\\Demo", "D:Demo", "1:\\Demo", "\\\\server", "\\\\server\\"})
+    {
+        dirs.Registered = damaged;
+        EXPECT_EQ(DefaultLocation(description, dirs), "C:\\Program Files\\Demo") << damaged;
+    }
+}
+
 TEST(Space, EstimateIsTenPercentOverSizesPlusABlockPerFile)
 {
     kftest::TTempDir dir;

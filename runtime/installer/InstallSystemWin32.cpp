@@ -55,13 +55,16 @@ void TWin32InstallSystem::Launch(const std::string& file, const std::string& dir
     ShellExecuteA(nullptr, "open", file.c_str(), "", directory.c_str(), SW_SHOWNORMAL);
 }
 
-TBaseDirectories ReadBaseDirectories()
+TBaseDirectories ReadBaseDirectories(const std::string& title)
 {
     TBaseDirectories dirs;
     dirs.ProgramFiles = GetProgramFilesDir();
     dirs.Windows = GetWindowsDir();
     dirs.Desktop = GetDesktopDir(1);
     dirs.Fonts = GetFontsDir();
+    std::string key = UninstallKeyPath(title);
+    if (!key.empty())
+        dirs.Registered = ReadRegistryString(TRegRoot::LocalMachine, key, "InstallLocation");
     return dirs;
 }
 

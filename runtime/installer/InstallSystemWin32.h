@@ -29,8 +29,9 @@ public:
     void Launch(const std::string& file, const std::string& directory) override;
 };
 
-// The base directories of the placeholders, read from the registry and the system.
-TBaseDirectories ReadBaseDirectories();
+// The base directories of the placeholders, read from the registry and the system, and
+// the location the title's uninstall registration names.
+TBaseDirectories ReadBaseDirectories(const std::string& title);
 
 } // namespace installer
 } // namespace kf

@@ -26,7 +26,8 @@ using namespace kf::installer;
 int RunSilent(TInstaller& installer, const kf::TSwitches& switches, kf::TSetupLog& log)
 {
     std::string location =
-        switches.HasDirectory ? switches.Directory : DefaultLocation(installer.Description(), ReadBaseDirectories());
+        switches.HasDirectory ? switches.Directory
+                              : DefaultLocation(installer.Description(), ReadBaseDirectories(installer.Title));
     kf::ui::TComApartment com; // the shell link object of the shortcuts
     TWin32InstallSystem system;
     return RunSilentInstall(installer, location, system.FreeSpace(kf::FreeSpaceRoot(location)), system, log);

@@ -1,5 +1,6 @@
 #include "runtime/installer/InstallerSteps.h"
 
+#include "platform/Text.h"
 #include "runtime/common/InstallDescriptionFormat.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/installer/InstallerCore.h"
@@ -27,8 +28,27 @@ std::string ResolveBaseDir(const std::string& value, const TBaseDirectories& dir
     return std::string();
 }
 
+namespace {
+
+// A damaged or hand-edited value must not send the files somewhere relative to wherever
+// the setup happened to start.
+bool IsFullPath(const std::string& path)
+{
+    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\')
+        return (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+    // A share's path: "\\server\share", the share named.
+    std::string share = UncRoot(path);
+    size_t server = share.find('\\', 2);
+    return server != std::string::npos && server + 1 < share.size();
+}
+
+} // namespace
+
 std::string DefaultLocation(const TINFReader& description, const TBaseDirectories& dirs)
 {
+    std::string registered = TrimText(dirs.Registered);
+    if (IsFullPath(registered))
+        return registered;
     return ResolveBaseDir(description.ReadValue(inf::kBaseDir), dirs) + description.ReadValue(inf::kDefaultDir);
 }
 

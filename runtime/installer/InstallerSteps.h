@@ -16,13 +16,17 @@ namespace installer {
 
 class IInstallSystem;
 
-// The base directories the placeholders of "[basedir]" stand for, read from the system.
+// What the system says about where the location starts: the base directories the
+// placeholders of "[basedir]" stand for, and where an earlier installation of the same
+// title is.
 struct TBaseDirectories
 {
     std::string ProgramFiles; // GetProgramFilesDir
     std::string Windows;      // GetWindowsDir
     std::string Desktop;      // GetDesktopDir(1), the current user's
     std::string Fonts;        // GetFontsDir
+    // "InstallLocation" of the title's uninstall registration; "" when it is not registered.
+    std::string Registered = std::string();
 };
 
 // The base directory of a "[basedir]" value, compared exactly (letter case counts):
@@ -31,7 +35,9 @@ struct TBaseDirectories
 // gives "".
 std::string ResolveBaseDir(const std::string& value, const TBaseDirectories& dirs);
 
-// The location a setup proposes: the base directory of "[basedir]" + "[defaultdir]".
+// The location a setup proposes: an upgrade goes where the earlier installation is (the
+// registered location, trimmed, when it is a full path: "X:\..." or "\\server\share..."),
+// otherwise the base directory of "[basedir]" + "[defaultdir]".
 std::string DefaultLocation(const TINFReader& description, const TBaseDirectories& dirs);
 
 // trunc(1.1 * sum over the "[files]" lines of (GetEntrySize(left part) + 4096)); a

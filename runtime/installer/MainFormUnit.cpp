@@ -30,7 +30,8 @@ void TMainForm::FormCreate(std::unique_ptr<TInstaller> installer)
     FWizard = std::make_unique<TWizardForm>(*this);
     FModel = std::make_unique<TInstallerModel>(*FInstaller, FSystem, *FWizard,
                                                [] { return static_cast<uint32_t>(GetTickCount()); });
-    TPageSetup setup = FModel->SetUp(ReadBaseDirectories());
+    // The title is read already (the title lock needed it); SetUp reads it again.
+    TPageSetup setup = FModel->SetUp(ReadBaseDirectories(FInstaller->Title));
 
     RegisterWindowClass(kBackgroundClass, nullptr);
     CreateHandle(kBackgroundClass, 0, setup.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,

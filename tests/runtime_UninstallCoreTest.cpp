@@ -1,6 +1,7 @@
 // The uninstaller's decisions: texts, start-up paths, page rules and the removal of
 // each kind of log entry, against a recording fake of the system.
 #include "runtime/uninstaller/UninstallCore.h"
+#include "platform/FileSystem.h"
 #include "runtime/common/UninstallLog.h"
 #include "runtime/common/SetupSwitches.h"
 #include "TestSupport.h"
@@ -18,15 +19,36 @@ using ::testing::IsEmpty;
 
 namespace {
 
-// Records every call; paths listed in Failing fail with their code.
+// Records every call; paths listed in Failing fail with their code. A file read-only in
+// Attributes refuses deletion as Windows does; access denied comes from a running
+// program unless the file is Protected (by its permissions).
 class TFakeSystem : public IRemovalSystem
 {
 public:
     std::vector<std::string> Calls;
     std::map<std::string, uint32_t> Failing;
+    std::map<std::string, uint32_t> Attributes;
+    std::set<std::string> Protected;
     bool RefusesSchedule = false;
 
-    uint32_t DeleteFileAt(const std::string& path) override { return Record("file " + path, path); }
+    uint32_t DeleteFileAt(const std::string& path) override
+    {
+        uint32_t code = Record("file " + path, path);
+        auto found = Attributes.find(path);
+        return code == 0 && found != Attributes.end() && (found->second & kAttrReadOnly) ? 5 : code;
+    }
+    uint32_t AttributesAt(const std::string& path) override
+    {
+        auto found = Attributes.find(path);
+        return found == Attributes.end() ? uint32_t(kAttrArchive) : found->second;
+    }
+    bool SetAttributesAt(const std::string& path, uint32_t attributes) override
+    {
+        Calls.push_back("attrib " + path + " " + std::to_string(attributes));
+        Attributes[path] = attributes;
+        return true;
+    }
+    bool IsRunningImage(const std::string& path) override { return Protected.count(path) == 0; }
     uint32_t RemoveDirectoryAt(const std::string& path) override { return Record("dir " + path, path); }
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override
     {
@@ -86,7 +108,9 @@ TEST(UninstallTexts, MessagesReadAsSpecified)
     EXPECT_EQ(WindowCaption(""), "Uninstall ");
     EXPECT_EQ(ProgressText("File", "C:\\Demo\\a.txt"), "Removing file \"C:\\Demo\\a.txt\"");
     EXPECT_EQ(ProgressText("Registry Key", "HKCU\\Software\\Demo"), "Removing registry key \"HKCU\\Software\\Demo\"");
-    EXPECT_EQ(ProgressText("Title", "Demo"), "Removing title \"Demo\"");
+    // Kinds the removal leaves alone show nothing, a kept copy's "Backup" above all.
+    EXPECT_EQ(ProgressText("Title", "Demo"), "");
+    EXPECT_EQ(ProgressText("Backup", "C:\\Demo\\a.txt|C:\\Demo\\a.txt.~kfkept|32"), "");
 }
 
 TEST(UninstallStartup, CommandLineSplitsLikeParamStr)
@@ -191,6 +215,33 @@ TEST(UninstallRemoval, FilesInUseAndTheirFoldersGoAtRestart)
     EXPECT_EQ(RemovalExitCode(refused), 2);
 }
 
+// "Access denied" is a file in use only when a program runs from it: a read-only file
+// loses the attribute and goes, a file its permissions protect stays for good.
+TEST(UninstallRemoval, ReadOnlyFilesGoAndOnlyRunningOnesWaitForARestart)
+{
+    TFakeSystem system;
+    const uint32_t readOnly = kAttrReadOnly | kAttrArchive;
+    for (const char* name : {"ro.txt", "run.exe", "locked.txt"})
+        system.Attributes[std::string("C:\\Demo\\") + name] = readOnly;
+    for (const char* name : {"run.exe", "locked.txt", "acl.txt"})
+        system.Failing[std::string("C:\\Demo\\") + name] = 5;
+    system.Protected = {"C:\\Demo\\locked.txt", "C:\\Demo\\acl.txt"};
+    TRemovalReport report;
+    for (const char* name : {"ro.txt", "run.exe", "locked.txt", "acl.txt"})
+        RemoveEntry("File", std::string("C:\\Demo\\") + name, system, report);
+    EXPECT_THAT(system.Calls,
+                ElementsAre("file C:\\Demo\\ro.txt", "attrib C:\\Demo\\ro.txt 32", "file C:\\Demo\\ro.txt",
+                            "file C:\\Demo\\run.exe", "attrib C:\\Demo\\run.exe 32", "file C:\\Demo\\run.exe",
+                            "at restart C:\\Demo\\run.exe", "file C:\\Demo\\locked.txt",
+                            "attrib C:\\Demo\\locked.txt 32", "file C:\\Demo\\locked.txt",
+                            "attrib C:\\Demo\\locked.txt 33", "file C:\\Demo\\acl.txt"));
+    EXPECT_THAT(report.Lines, ElementsAre("Cannot remove file: \"C:\\Demo\\run.exe\"", "       reason 5", kAtRestartLine,
+                                          "Cannot remove file: \"C:\\Demo\\locked.txt\"", "       reason 5",
+                                          "Cannot remove file: \"C:\\Demo\\acl.txt\"", "       reason 5"));
+    EXPECT_THAT(report.Scheduled, ElementsAre("C:\\Demo\\run.exe"));
+    EXPECT_TRUE(report.LeftForGood);
+}
+
 TEST(UninstallRemoval, DirectoryRemovesOneLevelPerRelativeComponent)
 {
     TFakeSystem system;
@@ -284,8 +335,7 @@ TEST(UninstallRemoval, RunUndoesTheLogNewestFirstThenUnregisters)
                 ElementsAre("Removing registry key \"HKCU\\Software\\Demo\"", "done",
                             "Removing file \"C:\\Apps\\Demo\\demo.exe\"", "done",
                             "Removing file \"C:\\Apps\\Demo\\uninstall.log\"", "done",
-                            "Removing directory \"Demo;C:\\Apps\\Demo\"", "done", "Removing title \"Demo Tool\"",
-                            "done"));
+                            "Removing directory \"Demo;C:\\Apps\\Demo\"", "done", "", "done"));
     EXPECT_THAT(report.Lines, ElementsAre("Cannot remove file: \"C:\\Apps\\Demo\\demo.exe\"", "       reason 5",
                                           kAtRestartLine));
 }

@@ -6,6 +6,7 @@
 #include "runtime/common/ShortcutsLib.h"
 #include "win32ui/Com.h"
 #include "runtime/installer/RunAndWaitUnit.h"
+#include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -274,6 +275,25 @@ TEST(RunAndWait, ProgramThatCannotStartGives259)
     TTempDir dir;
     EXPECT_EQ(RunAndWait("\"" + dir.Path() + "\\no such program.exe\""), 259);
     EXPECT_EQ(RunAndWait(""), 259);
+}
+
+// The uninstaller's removal system: a read-only file the installation wrote goes without
+// a report; only a program running from a file makes "access denied" wait for a restart.
+TEST(RemovalSystem, ReadOnlyFileGoesAndARunningImageIsRecognised)
+{
+    TTempDir dir;
+    std::string file = dir / "read-only.txt";
+    kftest::WriteFileBytes(file, "installed");
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    uninstall::TWin32RemovalSystem system;
+    uninstall::TRemovalReport report;
+    uninstall::RemoveEntry("File", file, system, report);
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_THAT(report.Lines, ::testing::IsEmpty());
+    EXPECT_THAT(report.Scheduled, ::testing::IsEmpty());
+    EXPECT_EQ(system.AttributesAt(file), uninstall::kNoAttributes);
+    EXPECT_FALSE(system.IsRunningImage(file));
+    EXPECT_TRUE(system.IsRunningImage(ModuleFileName())); // this test program
 }
 
 namespace {

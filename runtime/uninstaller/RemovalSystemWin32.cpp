@@ -18,6 +18,29 @@ uint32_t TWin32RemovalSystem::DeleteFileAt(const std::string& path)
     return error;
 }
 
+static_assert(kNoAttributes == INVALID_FILE_ATTRIBUTES && kAttrReadOnly == FILE_ATTRIBUTE_READONLY &&
+                  kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY,
+              "the portable attribute bits are the system's");
+
+uint32_t TWin32RemovalSystem::AttributesAt(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+bool TWin32RemovalSystem::SetAttributesAt(const std::string& path, uint32_t attributes)
+{
+    return SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+
+bool TWin32RemovalSystem::IsRunningImage(const std::string& path)
+{
+    // Opening for deletion is what permissions decide; a running image passes it and is
+    // refused only at the deletion itself.
+    HANDLE file = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
 uint32_t TWin32RemovalSystem::RemoveDirectoryAt(const std::string& path)
 {
     return RemoveDirectoryA(path.c_str()) ? 0 : GetLastError();

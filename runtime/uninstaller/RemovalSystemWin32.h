@@ -6,7 +6,7 @@
 namespace kf {
 namespace uninstall {
 
-// DeleteFileA, RemoveDirectoryA, registry tree deletion, MoveFileExA's removal at the
+// DeleteFileA, file attributes, RemoveDirectoryA, registry tree deletion, MoveFileExA's removal at the
 // next restart (the value it writes under HKLM needs the elevation the uninstaller runs
 // with) and the uninstall deregistration, each reporting GetLastError (or the
 // registry's code) at once.
@@ -14,6 +14,9 @@ class TWin32RemovalSystem : public IRemovalSystem
 {
 public:
     uint32_t DeleteFileAt(const std::string& path) override;
+    uint32_t AttributesAt(const std::string& path) override;
+    bool SetAttributesAt(const std::string& path, uint32_t attributes) override;
+    bool IsRunningImage(const std::string& path) override;
     uint32_t RemoveDirectoryAt(const std::string& path) override;
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override;
     uint32_t ScheduleRemovalAt(const std::string& path) override;

@@ -1,5 +1,6 @@
 #include "runtime/uninstaller/UninstallCore.h"
 
+#include "platform/FileSystem.h"
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/UninstallLog.h"
 
@@ -44,17 +45,41 @@ void AddFailure(const std::string& what, const std::string& path, uint32_t code,
 }
 
 // A failure that a restart may still mend: asked for at once, so the requests keep the
-// order of the log's undoing.
-void LeaveForRestart(const std::string& path, IRemovalSystem& system, TRemovalReport& report)
+// order of the log's undoing. False when the system refused the request.
+bool LeaveForRestart(const std::string& path, IRemovalSystem& system, TRemovalReport& report)
 {
     if (system.ScheduleRemovalAt(path) != 0)
     {
         report.LeftForGood = true;
-        return;
+        return false;
     }
     report.Scheduled.push_back(path);
     report.ScheduledIndex.insert(UpperCaseAscii(path));
     report.Lines.push_back(kAtRestartLine);
+    return true;
+}
+
+void RemoveFile(const std::string& path, IRemovalSystem& system, TRemovalReport& report)
+{
+    uint32_t code = system.DeleteFileAt(path);
+    if (code == 0)
+        return;
+    // Windows refuses to delete a read-only file with the same code as one a program
+    // runs from; the attribute is no reason to keep an installed file.
+    uint32_t attributes = code == kErrorAccessDenied ? system.AttributesAt(path) : kNoAttributes;
+    // (kNoAttributes has the folder bit too.)
+    bool readOnly = (attributes & (kAttrReadOnly | kAttrDirectory)) == kAttrReadOnly;
+    bool cleared = readOnly && system.SetAttributesAt(path, attributes & ~uint32_t(kAttrReadOnly));
+    if (cleared && (code = system.DeleteFileAt(path)) == 0)
+        return;
+    AddFailure("Cannot remove file: ", path, code, system, report);
+    bool stillReadOnly = readOnly && !cleared;
+    bool inUse = IsInUseError(code) || (code == kErrorAccessDenied && !stillReadOnly && system.IsRunningImage(path));
+    if (inUse && LeaveForRestart(path, system, report))
+        return;
+    if (cleared)
+        system.SetAttributesAt(path, attributes); // what stays, stays as it was found
+    report.LeftForGood = true;
 }
 
 bool HoldsScheduled(const std::string& folder, const TRemovalReport& report)
@@ -124,7 +149,11 @@ std::string CannotOpenLogMessage(const std::string& logPath)
 
 std::string ProgressText(const std::string& kind, const std::string& value)
 {
-    return "Removing " + LowerCaseAscii(kind) + " " + Quoted(value);
+    const char* what = kind == "File"           ? "Removing file "
+                       : kind == "Directory"    ? "Removing directory "
+                       : kind == "Registry Key" ? "Removing registry key "
+                                                : nullptr;
+    return what ? what + Quoted(value) : std::string();
 }
 
 std::string TempCopyDirectory(const std::string& rawTempDir, const std::string& programDir)
@@ -158,22 +187,13 @@ bool CanClose(TPage page) { return page == TPage::Intro; }
 
 bool IsInUseError(uint32_t code)
 {
-    return code == kErrorSharingViolation || code == kErrorLockViolation || code == kErrorAccessDenied;
+    return code == kErrorSharingViolation || code == kErrorLockViolation;
 }
 
 void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSystem& system, TRemovalReport& report)
 {
     if (kind == "File")
-    {
-        if (uint32_t code = system.DeleteFileAt(value))
-        {
-            AddFailure("Cannot remove file: ", value, code, system, report);
-            if (IsInUseError(code))
-                LeaveForRestart(value, system, report);
-            else
-                report.LeftForGood = true;
-        }
-    }
+        RemoveFile(value, system, report);
     else if (kind == "Directory")
         RemoveDirectoryLevels(value, system, report);
     else if (kind == "Registry Key")

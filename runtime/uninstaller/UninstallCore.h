@@ -41,7 +41,7 @@ std::string WindowCaption(const std::string& title);
 std::string CannotOpenLogMessage(const std::string& logPath);
 
 // lblProgress while an entry is undone: "Removing " + kind in lower case + " " + the
-// value in quotation marks.
+// value in quotation marks; "" for a kind RemoveEntry leaves alone.
 std::string ProgressText(const std::string& kind, const std::string& value);
 
 
@@ -83,6 +83,14 @@ class IRemovalSystem
 public:
     virtual ~IRemovalSystem() = default;
     virtual uint32_t DeleteFileAt(const std::string& path) = 0;
+    // The attributes of a file or folder (kf::kAttr... bits); kNoAttributes when nothing
+    // is there.
+    virtual uint32_t AttributesAt(const std::string& path) = 0;
+    virtual bool SetAttributesAt(const std::string& path, uint32_t attributes) = 0;
+    // Asked after a deletion was refused as "access denied" with the file not read-only:
+    // true when a program runs from the file (Windows lets such a file be opened for
+    // deletion, and renamed, but not deleted), false when its permissions refuse it.
+    virtual bool IsRunningImage(const std::string& path) = 0;
     virtual uint32_t RemoveDirectoryAt(const std::string& path) = 0;
     virtual uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) = 0;
     // Asks the system to delete a file or an empty folder when it next starts
@@ -108,15 +116,22 @@ struct TRemovalReport
 // The memErrors line after the reason of a failure that goes at the next restart.
 extern const char* const kAtRestartLine;
 
-// True for the codes of a file that another program holds open or runs from
-// (sharing or lock violation, access denied): a restart frees it. A file that is
-// missing, or any other failure, is not scheduled.
+// AttributesAt's answer for a path where nothing is (INVALID_FILE_ATTRIBUTES).
+constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;
+
+// True for the codes of a file that another program holds open (sharing or lock
+// violation): a restart frees it. "Access denied" is in use only for a file a program
+// runs from (IRemovalSystem::IsRunningImage).
 bool IsInUseError(uint32_t code);
 
 // Undoes one log entry; failures are added to the report.
-//   "File": delete it; on failure "Cannot remove file: "<path>"" and the reason line.
-//     A file in use (IsInUseError) is then scheduled for the next restart, and
-//     kAtRestartLine follows when the system took the request.
+//   "File": delete it. Refused as "access denied" for a read-only file (the attribute
+//     came with the installed file), the attribute is cleared and the file deleted
+//     again. On failure "Cannot remove file: "<path>"" and the reason line. A file in
+//     use is then scheduled for the next restart (read-only no more, or the restart
+//     could not delete it either), and kAtRestartLine follows when the system took the
+//     request; any other file that stays keeps the attributes it had. A missing file,
+//     a folder, or a file its permissions protect is never scheduled.
 //   "Directory" (left ";" right): while left is not empty, remove right (on failure
 //     "Cannot remove directory: "<right>"" and the reason line), then climb both with
 //     ParentDir. A level that stays because it holds something already scheduled (or
@@ -133,7 +148,8 @@ void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSyst
                  TRemovalReport& report);
 
 // Told about each entry before and after RemoveEntry, so the form can show progress and
-// let pending window messages through.
+// let pending window messages through. The text is empty for an entry that is left
+// alone ("Title", "Backup"...): nothing is being removed, so nothing is shown.
 class IRemovalProgress
 {
 public:

@@ -202,7 +202,8 @@ bool TMainForm::FormCloseQuery() const { return !FRemoving && CanClose(FPage); }
 
 void TMainForm::EntryStarting(const std::string& progressText)
 {
-    SetWindowTextA(lblProgress, progressText.c_str());
+    if (!progressText.empty())
+        SetWindowTextA(lblProgress, progressText.c_str());
 }
 
 void TMainForm::EntryDone()

@@ -14,6 +14,10 @@ class TCountingSystem : public kf::uninstall::IRemovalSystem
 {
 public:
     uint32_t DeleteFileAt(const std::string&) override { return Count(); }
+    // Every other file read-only: a refused deletion is tried again without it.
+    uint32_t AttributesAt(const std::string&) override { return Calls % 2 ? 0x21 : 0x20; }
+    bool SetAttributesAt(const std::string&, uint32_t) override { return true; }
+    bool IsRunningImage(const std::string&) override { return Calls % 4 == 0; }
     // 145, a folder that is not empty: the case that looks for scheduled contents.
     uint32_t RemoveDirectoryAt(const std::string&) override { return Count() ? 145 : 0; }
     uint32_t DeleteRegistryKeyAt(kf::TRegRoot, const std::string&) override { return Count(); }

@@ -11,8 +11,10 @@
 
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
+#include "tests/TestSupport.h"
 #include "win32ui/Handle.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -118,6 +120,55 @@ inline std::vector<std::string> SubKeys(HKEY root, const std::string& key)
         names.push_back(name);
     }
     return names;
+}
+
+// Every file and folder below folder, hidden ones too, by relative name: a file's
+// visible attributes and bytes, "<folder>" for a folder. Equal maps mean nothing was
+// added, lost or changed, kept copies ("*.~kfkept*") included.
+inline void FolderContents(const std::string& folder, std::map<std::string, std::string>& out,
+                           const std::string& prefix = "")
+{
+    for (const kf::TDirEntry& entry : kf::ListDirectory(folder))
+    {
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        std::string path = folder + "\\" + entry.Name;
+        if (entry.Attributes & kf::kAttrDirectory)
+        {
+            out[prefix + entry.Name] = "<folder>";
+            FolderContents(path, out, prefix + entry.Name + "\\");
+            continue;
+        }
+        DWORD shown = GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        out[prefix + entry.Name] = std::to_string(shown) + ":" + kftest::ReadFileBytes(path);
+    }
+}
+
+inline std::map<std::string, std::string> FolderContents(const std::string& folder)
+{
+    std::map<std::string, std::string> contents;
+    FolderContents(folder, contents);
+    return contents;
+}
+
+// Every value of a title's uninstall registration as "name" -> "type:data".
+inline std::map<std::string, std::string> RegistrationValues(const std::string& title)
+{
+    std::map<std::string, std::string> values;
+    kf::ui::TRegKey handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kf::UninstallKeyPath(title).c_str(), 0, KEY_READ, handle.Receive()) !=
+        ERROR_SUCCESS)
+        return values;
+    for (DWORD i = 0;; ++i)
+    {
+        char name[256], data[2048];
+        DWORD nameLength = sizeof(name), dataLength = sizeof(data), type = 0;
+        if (RegEnumValueA(handle.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                          &dataLength) != ERROR_SUCCESS)
+            break;
+        values[std::string(name, nameLength)] = std::to_string(type) + ":" + std::string(data, dataLength);
+    }
+    return values;
 }
 
 // What an installation and its removal may change: the Wine drive (but for the system

@@ -510,6 +510,74 @@ TEST_F(Install, ClosingEveryWindowDuringTheRollBackNeitherCrashesNorStopsIt)
     ExpectNothingInstalled();
 }
 
+TEST_F(Install, CancellingAnUpgradePutsTheEarlierInstallationBackAsItWas)
+{
+    // v1 installed silently into a folder of its own; v2 of the same title writes over
+    // its Help.txt, then takes a while over one large new file (zeros pack to almost
+    // nothing), inside which the cancel comes.
+    const int64_t hugeSize = int64_t(256) << 20;
+    std::string title = f.Title + " Upgrade";
+    std::string v1 = f.Root + "\\UpgradeV1.exe", v2 = f.Root + "\\UpgradeV2.exe";
+    if (!FileExists(v2))
+    {
+        std::string stage1 = f.Root + "\\upgrade-v1", stage2 = f.Root + "\\upgrade-v2";
+        ASSERT_TRUE(ForceDirectories(stage1 + "\\app\\data") && ForceDirectories(stage2 + "\\app"));
+        WriteFileBytes(stage1 + "\\app\\Help.txt", "Help for version 1\r\n");
+        WriteFileBytes(stage1 + "\\app\\data\\table.dat", kftest::NoiseBytes(70000, 11));
+        WriteFileBytes(stage2 + "\\app\\Help.txt", "Help for version 2\r\n");
+        kftest::MakeSparseFile(stage2 + "\\app\\zz-huge.bin", hugeSize);
+        ASSERT_NO_FATAL_FAILURE(BuildStagedSetup(stage1, title, v1));
+        ASSERT_NO_FATAL_FAILURE(BuildStagedSetup(stage2, title, v2));
+        kftest::RemoveTree(stage1);
+        kftest::RemoveTree(stage2);
+    }
+    struct TCleanUp
+    {
+        std::string Title;
+        ~TCleanUp() { UnregisterUninstall(Title); }
+    } cleanUp{title};
+    kfe2e::TMachineState before = kfe2e::MachineState(f.Root);
+    std::string earlier = f.TargetParent + "\\Vendor\\Earlier";
+    ASSERT_EQ(RunToEnd("\"" + v1 + "\" /S /D=" + earlier, f.Temp), 0);
+    std::map<std::string, std::string> v1Files = kfe2e::FolderContents(earlier);
+    std::map<std::string, std::string> v1Values = kfe2e::RegistrationValues(title);
+    ASSERT_EQ(v1Files.count("uninstall.log"), 1u);
+    ASSERT_EQ(v1Values.count("InstallLocation"), 1u);
+
+    ASSERT_TRUE(StartWithTemp("\"" + v2 + "\"", f.Temp, FSetup));
+    HWND wizard = kfdriver::WaitForTopWindow(title, kStartMs, false, kWizardClass);
+    ASSERT_TRUE(wizard);
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(WaitForText(wizard, "Please select the location"));
+    EXPECT_EQ(kfdriver::TextOf(kfdriver::FindControlOfClass(wizard, "Edit")), earlier); // not f.Target
+    // Found while the wizard is idle: during the copy every question to another
+    // program's window waits for its next look at the queue.
+    HWND fileLabel = kfdriver::FindControl(wizard, kInstallingFilesText);
+    HWND fileBar = kfdriver::FindControlOfClass(wizard, PROGRESS_CLASSA);
+    HWND cancel = Button(wizard, "&Cancel");
+    ASSERT_TRUE(fileLabel && fileBar && cancel);
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(kfdriver::WaitUntil(
+        [&] { return kfdriver::TextOf(fileLabel) == ExtractingText("zz-huge.bin") && Ask(fileBar, PBM_GETPOS) > 0; },
+        120000));
+    ASSERT_TRUE(kfdriver::Click(cancel));
+    HWND box = kfdriver::WaitForTopWindow(kCancelCaption, kActionMs, false, "#32770");
+    ASSERT_TRUE(box);
+    // The copy waits for the answer with v1's files written over.
+    EXPECT_EQ(ReadFileBytes(earlier + "\\Help.txt"), "Help for version 2\r\n");
+    EXPECT_EQ(AnswerBox(kCancelCaption, "&Yes"), AbortQuestion(title));
+    EXPECT_EQ(FSetup.WaitForExit(120000), 1); // cancelled
+
+    // v1 as it was, byte for byte, its log too, and no kept copy left beside it.
+    EXPECT_EQ(kfe2e::FolderContents(earlier), v1Files);
+    EXPECT_EQ(kfe2e::RegistrationValues(title), v1Values);
+    // And it still uninstalls to the machine before it.
+    EXPECT_EQ(RunToEnd("\"" + earlier + "\\uninstall.exe\" /S", f.Temp), 0);
+    kfe2e::TMachineState after = kfe2e::MachineState(f.Root);
+    EXPECT_EQ(after.Files, before.Files);
+    EXPECT_EQ(after.Registrations, before.Registrations);
+}
+
 namespace {
 
 // The wide name of an ANSI (code page 1252) text: what Explorer and the registry show.

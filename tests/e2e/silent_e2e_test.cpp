@@ -438,23 +438,56 @@ TEST_F(Silent, AFailedInstallationPutsBackWhatItWroteOver)
 
 TEST_F(Silent, AReinstallCarriesTheEarlierEntriesSoOneUninstallRemovesBoth)
 {
-    // v2: the same title without docs\guide.txt, with a file of its own.
+    // v2: the same title without demo.exe and docs\, with a file and a folder of its own.
+    // Its own default location is elsewhere: an upgrade goes where v1 is registered.
+    std::string id = std::to_string(GetCurrentProcessId());
     std::string stage = FRoot + "\\stage2", script = FRoot + "\\v2.kfs", setup = FRoot + "\\Setup2.exe";
-    ForceDirectories(stage + "\\app");
+    std::string elsewhere = "C:\\kf-silent-v2-" + id;
+    ForceDirectories(stage + "\\app\\extra");
     WriteFileBytes(stage + "\\app\\Help.txt", "Help for version 2\r\n");
     WriteFileBytes(stage + "\\app\\new.txt", "new in version 2\r\n");
+    WriteFileBytes(stage + "\\app\\extra\\more.txt", "more in version 2\r\n");
     std::string kftool = "\"" + Bin("kftool.exe") + "\"", window;
-    ASSERT_EQ(RunWatched(kftool + " script set \"" + script + "\" \"TITLE=" + FTitle + "\" BASEDIR=3 DIR=v2 " +
-                             "ADDFILES=0 ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 \"STARTMENU=" + FGroup + "\"",
+    ASSERT_EQ(RunWatched(kftool + " script set \"" + script + "\" \"TITLE=" + FTitle + "\" BASEDIR=3 DIR=" +
+                             elsewhere.substr(3) + " ADDFILES=0 ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 \"STARTMENU=" +
+                             FGroup + "\"",
                          FTemp, window),
               0);
     ASSERT_EQ(RunWatched(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setup + "\"", FTemp, window), 0);
+    struct TCleanUp
+    {
+        std::string Path;
+        ~TCleanUp() { kftest::RemoveTree(Path); }
+    } cleanUp{elsewhere};
 
-    std::string target = FPlace + "\\App", log = FRoot + "\\v2.log";
+    kfe2e::TMachineState before = kfe2e::MachineState(FRoot);
+    std::string target = FPlace + "\\App", log = FRoot + "\\v1.log";
     EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
-    EXPECT_EQ(RunWatched("\"" + setup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    std::map<std::string, std::string> v1Files = kfe2e::FolderContents(target);
+    std::map<std::string, std::string> v1Values = kfe2e::RegistrationValues(FTitle);
+    ASSERT_EQ(v1Values.count("InstallLocation"), 1u);
+
+    // A folder where v2 writes new.txt, after it wrote over the log and Help.txt: the
+    // failed upgrade puts v1 back as it was, its registration untouched.
+    log = FRoot + "\\v2-failed.log";
+    ASSERT_TRUE(ForceDirectories(target + "\\new.txt"));
+    EXPECT_EQ(RunWatched("\"" + setup + "\" /S /LOG=" + log, FTemp, window), 2) << ReadFileBytes(log);
+    std::string failed = ReadFileBytes(log);
+    size_t overwritten = failed.find("Extracting Help.txt"), blocked = failed.find("Extracting new.txt");
+    EXPECT_NE(blocked, std::string::npos) << failed;
+    EXPECT_LT(overwritten, blocked) << failed;
+    ASSERT_TRUE(RemoveEmptyDirectory(target + "\\new.txt"));
+    EXPECT_EQ(kfe2e::FolderContents(target), v1Files);
+    EXPECT_EQ(kfe2e::RegistrationValues(FTitle), v1Values);
+
+    // Without /D= it lands in v1's folder.
+    log = FRoot + "\\v2.log";
+    EXPECT_EQ(RunWatched("\"" + setup + "\" /S /LOG=" + log, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_FALSE(DirectoryExists(elsewhere));
     EXPECT_EQ(ReadFileBytes(target + "\\Help.txt"), "Help for version 2\r\n");
+    EXPECT_EQ(ReadFileBytes(target + "\\extra\\more.txt"), "more in version 2\r\n");
     EXPECT_EQ(ReadFileBytes(target + "\\docs\\guide.txt"), FFiles["docs\\guide.txt"]);
+    EXPECT_EQ(Value(std::string(kUninstallKeyPath) + FTitle, "InstallLocation"), target);
     std::string entries = ReadFileBytes(target + "\\uninstall.log");
     EXPECT_EQ(entries.find("Backup:"), std::string::npos) << entries;
     EXPECT_EQ(entries.find("File: " + target + "\\Help.txt"), entries.rfind("File: " + target + "\\Help.txt"));
@@ -464,4 +497,7 @@ TEST_F(Silent, AReinstallCarriesTheEarlierEntriesSoOneUninstallRemovesBoth)
         << ReadFileBytes(removal);
     ExpectNothingInstalled();
     EXPECT_FALSE(DirectoryExists(FPlace));
+    kfe2e::TMachineState after = kfe2e::MachineState(FRoot);
+    EXPECT_EQ(after.Files, before.Files);
+    EXPECT_EQ(after.Registrations, before.Registrations);
 }

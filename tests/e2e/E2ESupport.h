@@ -14,6 +14,7 @@
 #include "tests/TestSupport.h"
 #include "win32ui/Handle.h"
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -123,8 +124,9 @@ inline std::vector<std::string> SubKeys(HKEY root, const std::string& key)
 }
 
 // Every file and folder below folder, hidden ones too, by relative name: a file's
-// visible attributes and bytes, "<folder>" for a folder. Equal maps mean nothing was
-// added, lost or changed, kept copies ("*.~kfkept*") included.
+// visible attributes, size and a 64-bit FNV-1a of its bytes (short enough to print on a
+// mismatch), "<folder>" for a folder. Equal maps mean nothing was added, lost or
+// changed, kept copies ("*.~kfkept*") included.
 inline void FolderContents(const std::string& folder, std::map<std::string, std::string>& out,
                            const std::string& prefix = "")
 {
@@ -140,7 +142,12 @@ inline void FolderContents(const std::string& folder, std::map<std::string, std:
             continue;
         }
         DWORD shown = GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-        out[prefix + entry.Name] = std::to_string(shown) + ":" + kftest::ReadFileBytes(path);
+        std::string bytes = kftest::ReadFileBytes(path);
+        uint64_t hash = 14695981039346656037ull;
+        for (unsigned char c : bytes)
+            hash = (hash ^ c) * 1099511628211ull;
+        out[prefix + entry.Name] =
+            std::to_string(shown) + " " + std::to_string(bytes.size()) + " " + std::to_string(hash);
     }
 }
 
@@ -151,7 +158,7 @@ inline std::map<std::string, std::string> FolderContents(const std::string& fold
     return contents;
 }
 
-// Every value of a title's uninstall registration as "name" -> "type:data".
+// Every value of a title's uninstall registration as "name" -> "type:data" ("dword:N").
 inline std::map<std::string, std::string> RegistrationValues(const std::string& title)
 {
     std::map<std::string, std::string> values;
@@ -166,7 +173,11 @@ inline std::map<std::string, std::string> RegistrationValues(const std::string& 
         if (RegEnumValueA(handle.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
                           &dataLength) != ERROR_SUCCESS)
             break;
-        values[std::string(name, nameLength)] = std::to_string(type) + ":" + std::string(data, dataLength);
+        DWORD number = 0;
+        if (type == REG_DWORD && dataLength == sizeof(number))
+            CopyMemory(&number, data, sizeof(number));
+        values[std::string(name, nameLength)] = type == REG_DWORD ? "dword:" + std::to_string(number)
+                                                                  : std::to_string(type) + ":" + std::string(data, dataLength);
     }
     return values;
 }

@@ -26,6 +26,7 @@ struct TBaseDirectories
     std::string Desktop;      // GetDesktopDir(1), the current user's
     std::string Fonts;        // GetFontsDir
     // "InstallLocation" of the title's uninstall registration; "" when it is not registered.
+    // (Initialised here so that the four-path initialisers stay complete.)
     std::string Registered = std::string();
 };
 

@@ -11,6 +11,7 @@
 // Readers skip lines that are empty after trimming or that begin with "#", anywhere.
 #pragma once
 
+#include "platform/File.h"
 #include "platform/Text.h" // TrimText, for the readers of log lines
 #include "runtime/common/ShellInstallLib.h"
 
@@ -79,20 +80,30 @@ bool ParseKeptCopy(const std::string& value, TKeptCopy& copy);
 class TLogFile
 {
 public:
-    // Writer: creates or truncates fileName, writes the header and closes the file;
-    // a failure raises the I/O error. Reader: raises TError("Uninstall log file not
-    // found.") when the file is missing, the I/O error when it cannot be read, and
-    // otherwise holds every line of the file, with Title and Source taken from the
-    // last "Title" and "Source" entries (letter case of the kind counts).
+    // Writer: creates or truncates fileName, writes the header and keeps the file open
+    // for the entries to come (others may read it meanwhile); a failure raises the I/O
+    // error. Reader: raises TError("Uninstall log file not found.") when the file is
+    // missing, the I/O error when it cannot be read, and otherwise holds every line of
+    // the file, with Title and Source taken from the last "Title" and "Source" entries
+    // (letter case of the kind counts).
     TLogFile(const std::string& fileName, bool writer);
+    // A writer whose file starts with the header and entries, all written at once; it
+    // skips a later entry it holds already (kind and value alike), which undone twice
+    // would fail the second time.
+    TLogFile(const std::string& fileName, const std::vector<std::string>& entries);
 
     // Writers only (a reader raises TError("Log file reader not writer.")). Keeps the
-    // text in memory, then appends it with a line end to the file and closes it again,
-    // so the file on disk is complete up to the last action even if the installer
-    // dies. An error while appending is ignored: the entry stays in memory, so a
-    // roll-back of this run still undoes it. CR and LF inside the text become blanks:
-    // a value must never smuggle in an extra entry line.
+    // text in memory and appends it with a line end to the file in one write, so the
+    // file on disk is complete up to the last action even if the installer dies: the
+    // system holds what was written, whatever becomes of the program. An error while
+    // appending is ignored: the entry stays in memory, so a roll-back of this run still
+    // undoes it. CR and LF inside the text become blanks: a value must never smuggle in
+    // an extra entry line.
     void WriteLine(const std::string& text);
+    // Lets go of the file, so that it can be deleted or replaced; the next entry opens
+    // it again and appends. Renamed: the file now goes by fileName (closed first).
+    void Close();
+    void Renamed(const std::string& fileName);
     // "Title: " + title; also becomes Title().
     void AddTitleEntry(const std::string& title);
     // "File: " + path.
@@ -116,8 +127,15 @@ public:
 
 private:
     void Load();
+    void Append(const std::string& bytes);
+    // False when the writer skips repeated entries and holds this one already; else
+    // true, and it is held from now on.
+    bool Fresh(const std::string& line);
 
     std::string FFileName;
+    TFile FFile; // a writer's file while open
+    bool FUnique = false;
+    std::vector<std::string> FKeys; // with FUnique: kind ": " value of every entry, sorted
     std::vector<std::string> FLines;
     bool FWriter;
     int32_t FCursor = -1; // next line to read backwards, or the last line written

@@ -18,14 +18,6 @@ std::string Boxed(const std::string& content)
     return line + '#';
 }
 
-std::string HeaderText()
-{
-    std::string text;
-    for (const std::string& line : LogHeader())
-        text += line + "\r\n";
-    return text;
-}
-
 std::string EntryLine(const std::string& text)
 {
     std::string line = text;
@@ -76,11 +68,21 @@ bool ParseLogLine(const std::string& line, std::string& kind, std::string& value
     return true;
 }
 
-TLogFile::TLogFile(const std::string& fileName, bool writer) : FFileName(fileName), FWriter(writer)
+TLogFile::TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries)
+    : FFileName(fileName), FWriter(writer), FUnique(entries != nullptr)
 {
     if (writer)
     {
-        std::string text = HeaderText();
+        std::string text;
+        for (const std::string& line : LogHeader())
+            text += line + "\r\n";
+        if (entries)
+            for (const std::string& entry : *entries)
+            {
+                FLines.push_back(EntryLine(entry));
+                text += FLines.back() + "\r\n";
+            }
+        FCursor = Count() - 1;
         FFile.Open(fileName, TFileMode::Create);
         FFile.WriteExact(text.data(), static_cast<int32_t>(text.size()));
         return;
@@ -88,24 +90,6 @@ TLogFile::TLogFile(const std::string& fileName, bool writer) : FFileName(fileNam
     if (!FileExists(fileName))
         throw TError("Uninstall log file not found.");
     Load();
-}
-
-TLogFile::TLogFile(const std::string& fileName, const std::vector<std::string>& entries)
-    : FFileName(fileName), FUnique(true), FWriter(true)
-{
-    std::string text = HeaderText(), kind, value;
-    for (const std::string& entry : entries)
-    {
-        FLines.push_back(EntryLine(entry));
-        text += FLines.back() + "\r\n";
-        if (ParseLogLine(FLines.back(), kind, value))
-            FKeys.push_back(kind + ": " + value);
-    }
-    std::sort(FKeys.begin(), FKeys.end());
-    FKeys.erase(std::unique(FKeys.begin(), FKeys.end()), FKeys.end());
-    FCursor = Count() - 1;
-    FFile.Open(fileName, TFileMode::Create);
-    FFile.WriteExact(text.data(), static_cast<int32_t>(text.size()));
 }
 
 void TLogFile::Load()
@@ -141,7 +125,7 @@ void TLogFile::WriteLine(const std::string& text)
     if (!FWriter)
         throw TError("Log file reader not writer.");
     std::string line = EntryLine(text);
-    if (!Fresh(line))
+    if (FUnique && std::find(FLines.begin(), FLines.end(), line) != FLines.end())
         return;
     FLines.push_back(line);
     FCursor = Count() - 1;
@@ -165,19 +149,6 @@ void TLogFile::Append(const std::string& bytes)
         // roll-back of this run. The next entry opens the file afresh.
         FFile = TFile();
     }
-}
-
-bool TLogFile::Fresh(const std::string& line)
-{
-    std::string kind, value;
-    if (!FUnique || !ParseLogLine(line, kind, value))
-        return true;
-    std::string key = kind + ": " + value;
-    auto at = std::lower_bound(FKeys.begin(), FKeys.end(), key);
-    if (at != FKeys.end() && *at == key)
-        return false;
-    FKeys.insert(at, key);
-    return true;
 }
 
 void TLogFile::Close()

@@ -80,17 +80,15 @@ bool ParseKeptCopy(const std::string& value, TKeptCopy& copy);
 class TLogFile
 {
 public:
-    // Writer: creates or truncates fileName, writes the header and keeps the file open
-    // for the entries to come (others may read it meanwhile); a failure raises the I/O
-    // error. Reader: raises TError("Uninstall log file not found.") when the file is
-    // missing, the I/O error when it cannot be read, and otherwise holds every line of
-    // the file, with Title and Source taken from the last "Title" and "Source" entries
-    // (letter case of the kind counts).
-    TLogFile(const std::string& fileName, bool writer);
-    // A writer whose file starts with the header and entries, all written at once; it
-    // skips a later entry it holds already (kind and value alike), which undone twice
-    // would fail the second time.
-    TLogFile(const std::string& fileName, const std::vector<std::string>& entries);
+    // Writer: creates or truncates fileName and writes the header and the entries
+    // given (a new log has none) in one write, then keeps the file open for the entries
+    // to come (others may read it meanwhile); a failure raises the I/O error. A writer
+    // given entries skips a later entry that is one of its lines already: undone twice,
+    // it would fail the second time. Reader: raises TError("Uninstall log file not
+    // found.") when the file is missing, the I/O error when it cannot be read, and
+    // otherwise holds every line of the file, with Title and Source taken from the last
+    // "Title" and "Source" entries (letter case of the kind counts).
+    TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries = nullptr);
 
     // Writers only (a reader raises TError("Log file reader not writer.")). Keeps the
     // text in memory and appends it with a line end to the file in one write, so the
@@ -128,16 +126,12 @@ public:
 private:
     void Load();
     void Append(const std::string& bytes);
-    // False when the writer skips repeated entries and holds this one already; else
-    // true, and it is held from now on.
-    bool Fresh(const std::string& line);
 
     std::string FFileName;
     TFile FFile; // a writer's file while open
-    bool FUnique = false;
-    std::vector<std::string> FKeys; // with FUnique: kind ": " value of every entry, sorted
     std::vector<std::string> FLines;
     bool FWriter;
+    bool FUnique; // a writer that skips the lines it holds
     int32_t FCursor = -1; // next line to read backwards, or the last line written
     std::string FTitle;
     std::string FSource;

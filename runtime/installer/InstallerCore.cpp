@@ -12,13 +12,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <set>
 
 namespace kf {
 namespace installer {
 
 namespace {
 
-constexpr int kMaxEarlierLogs = 16;
+constexpr size_t kMaxEarlierLogs = 16;
 
 } // namespace
 
@@ -75,33 +76,22 @@ void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system)
 std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
                                          const std::vector<std::string>& current)
 {
-    std::vector<const std::string*> lines;
-    std::vector<std::string> keys; // kind ": " value, blanks around either trimmed
+    std::vector<std::string> merged;
+    // kind ": " value, blanks around either trimmed. A set, as a log of many thousand files
+    // took the square of that in a search through every key seen.
+    std::set<std::string> keys;
     std::string kind, value;
-    for (const std::vector<std::string>* from : {&earlier, &current})
-        for (const std::string& line : *from)
+    if (!current.empty())
+        merged.push_back(current.front());
+    for (const std::vector<std::string>* lines : {&earlier, &current})
+        for (const std::string& line : *lines)
         {
             if (&line == &current.front() || !ParseLogLine(line, kind, value) || kind == "Title" ||
                 kind == kBackupKind)
                 continue;
-            lines.push_back(&line);
-            keys.push_back(kind + ": " + value);
+            if (keys.insert(kind + ": " + value).second)
+                merged.push_back(line);
         }
-    // The first of every key stays. Sorted, repeats lie side by side: a log of many
-    // thousand files merges in n log n, not n squared.
-    std::vector<size_t> order(keys.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
-    std::vector<char> repeated(keys.size(), 0);
-    for (size_t i = 1; i < order.size(); ++i)
-        repeated[order[i]] = keys[order[i]] == keys[order[i - 1]];
-    std::vector<std::string> merged;
-    if (!current.empty())
-        merged.push_back(current.front());
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (!repeated[i])
-            merged.push_back(*lines[i]);
     return merged;
 }
 
@@ -130,61 +120,52 @@ TEarlierLogs TraceEarlierLogs(const std::string& logPath, const std::string& new
                               IInstallSystem& system)
 {
     TEarlierLogs found;
-    std::vector<std::string> seen; // lower case: a later run may spell the folder otherwise
-    std::vector<std::vector<std::string>> chain, strays; // entry lines, newest first / by name
-    // Reads one kept log; of this title, its entries, kept files and the next kept log
-    // back are taken.
-    auto take = [&](const std::string& kept, std::vector<std::vector<std::string>>& into, bool anyTitle) {
-        std::string bytes, kind, value, logTitle, next;
-        seen.push_back(LowerCaseAscii(kept));
-        if (!system.ReadFileAt(kept, bytes))
-            return next;
-        std::vector<std::string> entries;
-        for (const std::string& line : SplitLines(bytes))
-            if (ParseLogLine(line, kind, value))
-            {
-                entries.push_back(line);
-                if (kind == "Title")
-                    logTitle = value;
-            }
-        // A log of another title that a run of this one kept aside would have gone when
-        // that run completed; its own earlier logs are another installation's.
-        if (logTitle != title)
-        {
-            if (anyTitle)
-                found.Logs.push_back(kept);
-            return next;
-        }
-        found.Logs.push_back(kept);
+    std::set<std::string> seen; // in lower case: a later run may spell the folder otherwise
+    std::vector<std::string> chain;
+    std::string kept = newest, lowerLog = LowerCaseAscii(logPath), kind, value;
+    size_t depth = 0;
+    // The chain first (newest first, each log's entries before the newer ones), then
+    // the kept logs no entry leads to.
+    for (int attempt = 0; attempt <= kKeptAttempts; ++attempt)
+    {
+        bool inChain = attempt == 0;
+        if (!inChain)
+            kept = KeptCopyPath(logPath, attempt);
+        std::string bytes, logTitle, next;
+        if (kept.empty() || !seen.insert(LowerCaseAscii(kept)).second || system.AttributesAt(kept) == kNoFile ||
+            !system.ReadFileAt(kept, bytes))
+            continue;
+        std::vector<std::string> lines = SplitLines(bytes), files;
         TKeptCopy copy;
-        for (const std::string& line : entries)
-            if (ParseLogLine(line, kind, value) && kind == kBackupKind && ParseKeptCopy(value, copy) &&
-                IsKeptCopyName(copy.Original, copy.Kept))
+        for (const std::string& line : lines)
+            if (!ParseLogLine(line, kind, value))
+                continue;
+            else if (kind == "Title")
+                logTitle = value;
+            else if (kind == kBackupKind && ParseKeptCopy(value, copy) && IsKeptCopyName(copy.Original, copy.Kept))
             {
-                if (LowerCaseAscii(copy.Original) != LowerCaseAscii(logPath))
-                    found.Files.push_back(copy.Kept);
+                if (LowerCaseAscii(copy.Original) != lowerLog)
+                    files.push_back(copy.Kept);
                 else if (next.empty())
                     next = copy.Kept;
             }
-        into.push_back(std::move(entries));
-        return next;
-    };
-    auto known = [&seen](const std::string& path) {
-        return std::find(seen.begin(), seen.end(), LowerCaseAscii(path)) != seen.end();
-    };
-    std::string kept = newest;
-    for (int depth = 0; !kept.empty() && !known(kept) && depth < kMaxEarlierLogs; ++depth)
-        kept = take(kept, chain, true);
-    for (int attempt = 1; attempt <= kKeptAttempts; ++attempt)
-    {
-        std::string stray = KeptCopyPath(logPath, attempt);
-        if (!known(stray) && system.AttributesAt(stray) != kNoFile)
-            take(stray, strays, false);
+        // A log of another title that a run of this one kept aside would have gone when
+        // that run completed; the logs it leads to are another installation's.
+        if (inChain || logTitle == title)
+            found.Logs.push_back(kept);
+        if (logTitle != title)
+            continue;
+        found.Files.insert(found.Files.end(), files.begin(), files.end());
+        std::vector<std::string>& into = inChain ? chain : found.Entries;
+        into.insert(inChain ? into.begin() : into.end(), lines.begin(), lines.end());
+        // Back along the chain, so many steps at most.
+        if (inChain && !next.empty() && ++depth < kMaxEarlierLogs)
+        {
+            kept = next;
+            --attempt;
+        }
     }
-    for (const auto& entries : strays)
-        found.Entries.insert(found.Entries.end(), entries.begin(), entries.end());
-    for (auto entries = chain.rbegin(); entries != chain.rend(); ++entries)
-        found.Entries.insert(found.Entries.end(), entries->begin(), entries->end());
+    found.Entries.insert(found.Entries.end(), chain.begin(), chain.end());
     return found;
 }
 
@@ -293,7 +274,7 @@ bool TInstaller::ReplaceWithMergedLog(IInstallSystem& system)
     std::unique_ptr<TLogFile> next;
     try
     {
-        next = std::make_unique<TLogFile>(temp, merged);
+        next = std::make_unique<TLogFile>(temp, true, &merged);
         next->Close();
     }
     catch (const std::exception&)
@@ -309,19 +290,10 @@ bool TInstaller::ReplaceWithMergedLog(IInstallSystem& system)
         FLog = std::move(next);
         return true;
     }
-    // Someone holds the log open, so it cannot be replaced; written over in place
-    // instead. The kept logs stay until that is done, so a kill meanwhile still leaves
-    // them for a second run.
+    // Someone holds the log open: this run's log stays, and leads a later run to the
+    // kept logs.
     system.DeleteFileAt(temp);
-    try
-    {
-        FLog = std::make_unique<TLogFile>(logPath, merged);
-        return true;
-    }
-    catch (const std::exception&)
-    {
-        return false;
-    }
+    return false;
 }
 
 void TInstaller::CompleteCopy(IInstallSystem& system)

@@ -155,7 +155,7 @@ std::string MergedLogPath(const std::string& logPath);
 // entry, or after it merged but before it deleted the kept logs, leaves behind.
 struct TEarlierLogs
 {
-    // The entry lines of every log of this title, oldest log first (the stray kept logs
+    // The lines of every log of this title, oldest log first (the stray kept logs
     // before the chain); empty when none is of this title.
     std::vector<std::string> Entries;
     // The kept copies of files that those logs' "Backup" entries name.

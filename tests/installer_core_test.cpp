@@ -875,3 +875,137 @@ TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
     }
 }
 #endif
+
+#ifndef _WIN32
+// Every kill point, natively: the installing on the real file system (a backslash path
+// is one odd name there, which is all it needs) ends as by a kill when a countdown of
+// its system calls runs out, with an exception none of its handlers catches.
+namespace {
+
+struct TKilled
+{};
+
+class TMortalSystem : public TFakeSystem
+{
+public:
+    int Countdown = -1; // calls left before the kill; -1: none
+    bool DirectoryExists(const std::string& path) override { return Tick(), kf::DirectoryExists(path); }
+    bool ForceDirectories(const std::string& path) override { return Tick(), kf::ForceDirectories(path); }
+    bool DeleteFileAt(const std::string& path) override { return Tick(), kf::RemoveFile(path); }
+    bool RemoveDirectoryAt(const std::string& path) override { return Tick(), kf::RemoveEmptyDirectory(path); }
+    uint32_t AttributesAt(const std::string& path) override
+    {
+        Tick();
+        return kf::DirectoryExists(path) ? kAttrDirectory : kf::FileExists(path) ? kAttrArchive : kNoFile;
+    }
+    bool SetAttributesAt(const std::string& path, uint32_t) override { return Tick(), kf::FileExists(path); }
+    bool MoveFileAt(const std::string& path, const std::string& newPath) override
+    {
+        return Tick(), !kf::FileExists(newPath) && std::rename(path.c_str(), newPath.c_str()) == 0;
+    }
+    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override
+    {
+        return Tick(), std::rename(path.c_str(), newPath.c_str()) == 0;
+    }
+    bool ReadFileAt(const std::string& path, std::string& bytes) override
+    {
+        Tick();
+        if (!kf::FileExists(path))
+            return false;
+        bytes = kftest::ReadFileBytes(path);
+        return true;
+    }
+
+private:
+    void Tick()
+    {
+        if (Countdown >= 0 && Countdown-- == 0)
+            throw TKilled();
+    }
+};
+
+std::string KillPackage(const kftest::TTempDir& dir, int version)
+{
+    std::string path = dir / ("v" + std::to_string(version)), inf = "[title]\r\nDemo\r\n\r\n[files]\r\n";
+    std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", version == 1 ? "old.txt" : "new.txt"};
+    for (const std::string& name : names)
+        inf += "data\\" + name + ";" + name + "\r\n";
+    TCompressionManager archive(path, true, false, false);
+    archive.WriteEntryString("install.inf", inf + "\r\n");
+    for (const std::string& name : names)
+        archive.WriteEntryString("data\\" + name, name + " of v" + std::to_string(version));
+    return path;
+}
+
+// True when the run was killed.
+bool RunSetup(const std::string& package, const std::string& place, int killAt)
+{
+    TInstaller installer(std::make_unique<TCompressionManager>(package, false, true, false));
+    installer.ReadSettings();
+    TMortalSystem system;
+    TFakeView view;
+    system.Countdown = killAt;
+    try
+    {
+        EXPECT_EQ(installer.Copy(place, system, view), TCopyResult::Completed);
+        installer.GroupStep(system, view);
+    }
+    catch (const TKilled&)
+    {
+        return true;
+    }
+    return false;
+}
+
+// Name and bytes of everything below dir.
+std::vector<std::string> Contents(const std::string& dir)
+{
+    std::vector<std::string> found;
+    for (const TDirEntry& entry : ListDirectory(dir))
+    {
+        std::string path = kftest::Join(dir, entry.Name);
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        if (kf::DirectoryExists(path))
+            for (const std::string& inner : Contents(path))
+                found.push_back(entry.Name + "/" + inner);
+        found.push_back(entry.Name + (kf::DirectoryExists(path) ? "/" : " " + kftest::ReadFileBytes(path)));
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(Recovery, KilledAtAnyCallARerunCompletesAndTheUninstallLeavesTheStateBefore)
+{
+    kftest::TTempDir packages;
+    std::string v1 = KillPackage(packages, 1), v2 = KillPackage(packages, 2);
+    for (bool upgrade : {false, true})
+        for (int killAt = 0;; ++killAt)
+        {
+            SCOPED_TRACE((upgrade ? "upgrade, killed at call " : "killed at call ") + std::to_string(killAt));
+            kftest::TTempDir dir;
+            std::string place = dir / "place";
+            ASSERT_TRUE(kf::ForceDirectories(place));
+            std::vector<std::string> before = Contents(dir.Path());
+            if (upgrade)
+                ASSERT_FALSE(RunSetup(v1, place, -1));
+            if (!RunSetup(v2, place, killAt))
+                break; // past the last call
+            RunSetup(v2, place, killAt / 2); // killed once more, or not
+            ASSERT_FALSE(RunSetup(v2, place, -1));
+            std::vector<std::string> installed = Contents(dir.Path());
+            for (const std::string& name : installed)
+                EXPECT_EQ(name.find(".~kf"), std::string::npos) << name;
+            EXPECT_NE(std::find(installed.begin(), installed.end(), "place\\a.txt a.txt of v2"), installed.end());
+
+            // The uninstaller's work: every File and Directory entry, newest first.
+            TLogFile log(place + "\\uninstall.log", false);
+            std::string kind, value;
+            while (log.ReadPrevious(kind, value))
+                for (const TUndoAction& action : UndoActions(kind, value))
+                    action.IsFile ? kf::RemoveFile(action.Path) : kf::RemoveEmptyDirectory(action.Path);
+            EXPECT_EQ(Contents(dir.Path()), before);
+        }
+}
+#endif

@@ -937,17 +937,28 @@ std::string KillPackage(const kftest::TTempDir& dir, int version)
     return path;
 }
 
+class TCancelView : public TFakeView
+{
+public:
+    int Pumps = -1;
+    bool Pump() override { return Pumps >= 0 && Pumps-- == 0; }
+};
+
 // True when the run was killed.
-bool RunSetup(const std::string& package, const std::string& place, int killAt)
+bool RunSetup(const std::string& package, const std::string& place, int killAt, int cancelAt = -1)
 {
     TInstaller installer(std::make_unique<TCompressionManager>(package, false, true, false));
     installer.ReadSettings();
     TMortalSystem system;
-    TFakeView view;
+    TCancelView view;
+    view.Pumps = cancelAt;
     system.Countdown = killAt;
     try
     {
-        EXPECT_EQ(installer.Copy(place, system, view), TCopyResult::Completed);
+        TCopyResult result = installer.Copy(place, system, view);
+        if (cancelAt >= 0)
+            return false;
+        EXPECT_EQ(result, TCopyResult::Completed);
         installer.GroupStep(system, view);
     }
     catch (const TKilled&)
@@ -992,6 +1003,7 @@ TEST(Recovery, KilledAtAnyCallARerunCompletesAndTheUninstallLeavesTheStateBefore
                 ASSERT_FALSE(RunSetup(v1, place, -1));
             if (!RunSetup(v2, place, killAt))
                 break; // past the last call
+            RunSetup(v2, place, killAt, 3 + killAt % 5); // cancelled, and killed in the roll-back or before
             RunSetup(v2, place, killAt / 2); // killed once more, or not
             ASSERT_FALSE(RunSetup(v2, place, -1));
             std::vector<std::string> installed = Contents(dir.Path());

@@ -62,7 +62,9 @@ bool ParseLogLine(const std::string& line, std::string& kind, std::string& value
 // written before the new file's "File" entry, so undoing newest first removes the new
 // file and then restores the old one. Value: original path "|" kept path "|" the
 // original's attributes in decimal ("|" never occurs in a Windows path). Uninstallers
-// ignore the kind: once the installation completed, the kept copy is gone.
+// ignore the kind: once the installation completed, the kept copy is gone. A run that
+// was killed leaves them for the next run of its setup, which follows the one of the
+// log itself back to the earlier log and deletes the copies when it completes.
 constexpr const char* kBackupKind = "Backup";
 
 struct TKeptCopy

@@ -4,6 +4,7 @@
 
 #include "runtime/installer/InstallerCore.h"
 
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
@@ -23,7 +24,8 @@ public:
     };
     std::set<std::string> Existing;
     std::map<std::string, TFakeFile> Files;
-    std::set<std::string> Unmovable; // MoveFileAt fails for these
+    std::set<std::string> Unmovable; // MoveFileAt and ReplaceFileAt fail for these
+    std::set<std::string> Running;   // DeleteFileAt fails for these, as for a running program
     std::vector<std::string> Calls;
     std::string Desktop = "C:\\Desktop";
     int64_t Free = int64_t(1) << 30;
@@ -40,7 +42,7 @@ public:
     {
         Record("delete " + path);
         auto file = Files.find(path);
-        if (file == Files.end() || (file->second.Attributes & kf::kAttrReadOnly))
+        if (file == Files.end() || (file->second.Attributes & kf::kAttrReadOnly) || Running.count(path))
             return file == Files.end();
         Files.erase(file);
         return true;
@@ -69,6 +71,29 @@ public:
             return false;
         Files[newPath] = file->second;
         Files.erase(path);
+        return true;
+    }
+    // The log files the installing writes are real; a replacement renames them on disk
+    // too when they are there.
+    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override
+    {
+        Record("replace " + path + " -> " + newPath);
+        if (Unmovable.count(path))
+            return false;
+        auto file = Files.find(path);
+        if (file == Files.end())
+            return std::rename(path.c_str(), newPath.c_str()) == 0;
+        Files[newPath] = file->second;
+        Files.erase(path);
+        return true;
+    }
+    bool DeleteAtRestart(const std::string& path) override { return Record("at restart delete " + path); }
+    bool ReadFileAt(const std::string& path, std::string& bytes) override
+    {
+        auto file = Files.find(path);
+        if (file == Files.end())
+            return false;
+        bytes = file->second.Bytes;
         return true;
     }
     bool RemoveDirectoryAt(const std::string& path) override { return Record("rmdir " + path); }

@@ -325,6 +325,56 @@ TEST(Reinstall, AReinstallTakesOverTheEarlierEntriesOnceAndUndoesItsOwnFirst)
 
 }
 
+namespace {
+
+std::string LogText(const std::vector<std::string>& entries)
+{
+    std::string text;
+    for (const std::vector<std::string>* lines : {&LogHeader(), &entries})
+        for (const std::string& line : *lines)
+            text += line + "\r\n";
+    return text;
+}
+
+} // namespace
+
+// A rerun after v2 over v1 was killed: the rerun moved v2's part log aside as ~kfkept2,
+// which leads back to v1's as ~kfkept (whose own stale entry leads round again). A kept
+// log of the title no entry leads to (its run died before it wrote one) counts as older;
+// one of another title is another installation's.
+TEST(Reinstall, ARerunFollowsTheKeptLogsBackAndTakesInTheStrays)
+{
+    const std::string log = "C:\\A\\uninstall.log";
+    TFakeSystem system;
+    system.Files[log + ".~kfkept"] = {kAttrHidden, LogText({"Title: Demo", "Backup: " + log + "|" + log + ".~kfkept2|32",
+                                                            "File: " + log, "File: C:\\A\\a.txt", "File: C:\\A\\old.txt"})};
+    system.Files[log + ".~kfkept2"] = {
+        kAttrHidden, LogText({"Title: Demo", "Backup: " + log + "|" + log + ".~kfkept|32", "File: " + log,
+                              "Backup: C:\\A\\a.txt|C:\\A\\a.txt.~kfkept|32", "File: C:\\A\\a.txt",
+                              "Backup: C:\\A\\b.txt|C:\\Windows\\win.ini|32", "File: C:\\A\\b.txt"})};
+    system.Files[log + ".~kfkept4"] = {kAttrHidden, LogText({"Title: Demo", "File: C:\\A\\s.txt"})};
+    system.Files[log + ".~kfkept5"] = {kAttrHidden, LogText({"Title: Other", "File: C:\\A\\o.txt"})};
+
+    TEarlierLogs earlier = TraceEarlierLogs(log, log + ".~kfkept2", "Demo", system);
+    EXPECT_EQ(MergeLogEntries(earlier.Entries, {"Title: Demo", "File: C:\\A\\new.txt"}),
+              (std::vector<std::string>{"Title: Demo", "File: C:\\A\\s.txt", "File: " + log, "File: C:\\A\\a.txt",
+                                        "File: C:\\A\\old.txt", "File: C:\\A\\b.txt", "File: C:\\A\\new.txt"}));
+    // Only a name KeptCopyPath gives is ever deleted on a log's word.
+    EXPECT_THAT(earlier.Files, ElementsAre("C:\\A\\a.txt.~kfkept"));
+    EXPECT_THAT(earlier.Logs, ElementsAre(log + ".~kfkept2", log + ".~kfkept", log + ".~kfkept4"));
+    EXPECT_TRUE(IsKeptCopyName("C:\\a", "C:\\a.~kfkept100"));
+    for (const char* kept : {"C:\\a.~kfkept1", "C:\\a.~kfkept02", "C:\\a.~kfkept101", "C:\\a.~kfkeptx", "C:\\b.~kfkept"})
+        EXPECT_FALSE(IsKeptCopyName("C:\\a", kept)) << kept;
+
+    // Killed before it logged where it kept the earlier log: no log leads there, the
+    // stray is found all the same. Nothing of the title: nothing taken over.
+    system.Files.erase(log + ".~kfkept2");
+    EXPECT_THAT(TraceEarlierLogs(log, "", "Demo", system).Logs, ElementsAre(log + ".~kfkept", log + ".~kfkept4"));
+    TEarlierLogs none = TraceEarlierLogs(log, log + ".~kfkept5", "New", system);
+    EXPECT_THAT(none.Entries, IsEmpty());
+    EXPECT_THAT(none.Logs, ElementsAre(log + ".~kfkept5")); // its own kept log, as before
+}
+
 // The log goes to a real file; on POSIX "<dir>/" + "\uninstall.log" is a file of that
 // odd name inside the scratch folder, which is all these checks need.
 class Installing : public ::testing::Test
@@ -431,9 +481,42 @@ TEST_F(Installing, WhatItWritesOverIsKeptAsideAndRestoredOrDiscarded)
     completed.StartLog("");
     ASSERT_TRUE(completed.KeepAside(mine, FSystem));
     FSystem.Files[mine] = {kAttrArchive, "new"};
-    completed.DiscardKeptCopies(FSystem);
+    completed.CompleteCopy(FSystem);
     EXPECT_THAT(FSystem.Files, ::testing::SizeIs(1));
     EXPECT_EQ(FSystem.Files[mine].Bytes, "new");
+}
+
+// The order that makes every kill point recoverable: the kept copies of files go while
+// the log on disk still names them, the merged log replaces it in one step, the kept
+// log goes last. The group step then adds only what the merged log lacks.
+TEST_F(Installing, CompletionReplacesTheLogBeforeTheKeptLogGoes)
+{
+    FInstaller.Title = "Demo";
+    const std::string log = AddBackslash(FInstaller.InstallDir) + "uninstall.log", kept = log + ".~kfkept";
+    FSystem.Files[kept] = {kAttrHidden, LogText({"Title: Demo", "File: " + log, "Directory: Demo Group;C:\\Programs\\Demo Group",
+                                                 "File: C:\\App\\old.txt", "File: C:\\App\\run.exe"})};
+    FSystem.Files["C:\\App\\run.exe"] = {kAttrArchive, "v1, running"};
+    FSystem.Running = {"C:\\App\\run.exe.~kfkept"};
+    TKeptCopy earlier{log, kept, kAttrArchive};
+    FInstaller.StartLog("", &earlier);
+    FInstaller.TakeOverEarlierLogs(kept, FSystem);
+    ASSERT_TRUE(FInstaller.KeepAside("C:\\App\\run.exe", FSystem));
+    FInstaller.Log()->AddFileEntry("C:\\App\\run.exe");
+    FSystem.Calls.clear();
+    FInstaller.CompleteCopy(FSystem);
+    EXPECT_THAT(FSystem.Calls, ElementsAre("attrib C:\\App\\run.exe.~kfkept 128", "delete C:\\App\\run.exe.~kfkept",
+                                           "at restart delete C:\\App\\run.exe.~kfkept",
+                                           "replace " + log + ".~kfnew -> " + log, "attrib " + kept + " 128",
+                                           "delete " + kept));
+    EXPECT_EQ(FSystem.Files.count(kept), 0u);
+
+    FInstaller.LoadDescription("[program group]\r\nDemo Group\r\n\r\n[group icons]\r\nDemo;run.exe\r\n\r\n");
+    FInstaller.GroupStep(FSystem, FView);
+    FInstaller.FreeLog();
+    EXPECT_EQ(kftest::ReadFileBytes(log),
+              LogText({"Title: Demo", "File: " + log, "Directory: Demo Group;C:\\Programs\\Demo Group",
+                       "File: C:\\App\\old.txt", "File: C:\\App\\run.exe", "File: C:\\Programs\\Demo Group\\Demo.LNK"}));
+    EXPECT_FALSE(FileExists(log + ".~kfnew"));
 }
 
 TEST_F(Installing, AFileThatCannotBeKeptAsideIsNeitherOverwrittenNorRemoved)
@@ -604,6 +687,17 @@ public:
     bool MoveFileAt(const std::string& path, const std::string& newPath) override
     {
         return MoveFileA(path.c_str(), newPath.c_str()) != 0;
+    }
+    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override
+    {
+        return MoveFileExA(path.c_str(), newPath.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+    bool ReadFileAt(const std::string& path, std::string& bytes) override
+    {
+        if (!kf::FileExists(path))
+            return false;
+        bytes = kftest::ReadFileBytes(path);
+        return true;
     }
 };
 
@@ -797,5 +891,151 @@ TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
         EXPECT_EQ(RunSilentInstall(installer, target, 1000, system, log), kf::kExitFailed);
         EXPECT_FALSE(DirectoryExists(target));
     }
+}
+#endif
+
+#ifndef _WIN32
+// Every kill point, natively: the installing on the real file system (a backslash path
+// is one odd name there, which is all it needs) ends as by a kill when a countdown of
+// its system calls runs out, with an exception none of its handlers catches.
+namespace {
+
+struct TKilled
+{};
+
+class TMortalSystem : public TFakeSystem
+{
+public:
+    int Countdown = -1; // calls left before the kill; -1: none
+    bool DirectoryExists(const std::string& path) override { return Tick(), kf::DirectoryExists(path); }
+    bool ForceDirectories(const std::string& path) override { return Tick(), kf::ForceDirectories(path); }
+    bool DeleteFileAt(const std::string& path) override { return Tick(), kf::RemoveFile(path); }
+    bool RemoveDirectoryAt(const std::string& path) override { return Tick(), kf::RemoveEmptyDirectory(path); }
+    uint32_t AttributesAt(const std::string& path) override
+    {
+        Tick();
+        return kf::DirectoryExists(path) ? kAttrDirectory : kf::FileExists(path) ? kAttrArchive : kNoFile;
+    }
+    bool SetAttributesAt(const std::string& path, uint32_t) override { return Tick(), kf::FileExists(path); }
+    bool MoveFileAt(const std::string& path, const std::string& newPath) override
+    {
+        return Tick(), !kf::FileExists(newPath) && std::rename(path.c_str(), newPath.c_str()) == 0;
+    }
+    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override
+    {
+        return Tick(), std::rename(path.c_str(), newPath.c_str()) == 0;
+    }
+    bool ReadFileAt(const std::string& path, std::string& bytes) override
+    {
+        Tick();
+        if (!kf::FileExists(path))
+            return false;
+        bytes = kftest::ReadFileBytes(path);
+        return true;
+    }
+
+private:
+    void Tick()
+    {
+        if (Countdown >= 0 && Countdown-- == 0)
+            throw TKilled();
+    }
+};
+
+std::string KillPackage(const kftest::TTempDir& dir, int version)
+{
+    std::string path = dir / ("v" + std::to_string(version)), inf = "[title]\r\nDemo\r\n\r\n[files]\r\n";
+    std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", version == 1 ? "old.txt" : "new.txt"};
+    for (const std::string& name : names)
+        inf += "data\\" + name + ";" + name + "\r\n";
+    TCompressionManager archive(path, true, false, false);
+    archive.WriteEntryString("install.inf", inf + "\r\n");
+    for (const std::string& name : names)
+        archive.WriteEntryString("data\\" + name, name + " of v" + std::to_string(version));
+    return path;
+}
+
+class TCancelView : public TFakeView
+{
+public:
+    int Pumps = -1;
+    bool Pump() override { return Pumps >= 0 && Pumps-- == 0; }
+};
+
+// True when the run was killed.
+bool RunSetup(const std::string& package, const std::string& place, int killAt, int cancelAt = -1)
+{
+    TInstaller installer(std::make_unique<TCompressionManager>(package, false, true, false));
+    installer.ReadSettings();
+    TMortalSystem system;
+    TCancelView view;
+    view.Pumps = cancelAt;
+    system.Countdown = killAt;
+    try
+    {
+        TCopyResult result = installer.Copy(place, system, view);
+        if (cancelAt >= 0)
+            return false;
+        EXPECT_EQ(result, TCopyResult::Completed);
+        installer.GroupStep(system, view);
+    }
+    catch (const TKilled&)
+    {
+        return true;
+    }
+    return false;
+}
+
+// Name and bytes of everything below dir.
+std::vector<std::string> Contents(const std::string& dir)
+{
+    std::vector<std::string> found;
+    for (const TDirEntry& entry : ListDirectory(dir))
+    {
+        std::string path = kftest::Join(dir, entry.Name);
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        if (kf::DirectoryExists(path))
+            for (const std::string& inner : Contents(path))
+                found.push_back(entry.Name + "/" + inner);
+        found.push_back(entry.Name + (kf::DirectoryExists(path) ? "/" : " " + kftest::ReadFileBytes(path)));
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(Recovery, KilledAtAnyCallARerunCompletesAndTheUninstallLeavesTheStateBefore)
+{
+    kftest::TTempDir packages;
+    std::string v1 = KillPackage(packages, 1), v2 = KillPackage(packages, 2);
+    for (bool upgrade : {false, true})
+        for (int killAt = 0;; ++killAt)
+        {
+            SCOPED_TRACE((upgrade ? "upgrade, killed at call " : "killed at call ") + std::to_string(killAt));
+            kftest::TTempDir dir;
+            std::string place = dir / "place";
+            ASSERT_TRUE(kf::ForceDirectories(place));
+            std::vector<std::string> before = Contents(dir.Path());
+            if (upgrade)
+                ASSERT_FALSE(RunSetup(v1, place, -1));
+            if (!RunSetup(v2, place, killAt))
+                break; // past the last call
+            RunSetup(v2, place, killAt, 3 + killAt % 5); // cancelled, and killed in the roll-back or before
+            RunSetup(v2, place, killAt / 2); // killed once more, or not
+            ASSERT_FALSE(RunSetup(v2, place, -1));
+            std::vector<std::string> installed = Contents(dir.Path());
+            for (const std::string& name : installed)
+                EXPECT_EQ(name.find(".~kf"), std::string::npos) << name;
+            EXPECT_NE(std::find(installed.begin(), installed.end(), "place\\a.txt a.txt of v2"), installed.end());
+
+            // The uninstaller's work: every File and Directory entry, newest first.
+            TLogFile log(place + "\\uninstall.log", false);
+            std::string kind, value;
+            while (log.ReadPrevious(kind, value))
+                for (const TUndoAction& action : UndoActions(kind, value))
+                    action.IsFile ? kf::RemoveFile(action.Path) : kf::RemoveEmptyDirectory(action.Path);
+            EXPECT_EQ(Contents(dir.Path()), before);
+        }
 }
 #endif

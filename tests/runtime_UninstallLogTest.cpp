@@ -90,21 +90,26 @@ TEST(UninstallLogWriter, EntriesAreAppendedInOrder)
                                               {"Title", "Demo Tool"}}));
 }
 
-TEST(UninstallLogWriter, FileIsClosedAndCompleteAfterEveryEntry)
+TEST(UninstallLogWriter, FileIsCompleteAfterEveryEntryAndLetGoWhenClosed)
 {
     TTempDir dir;
     std::string path = dir / "uninstall.log";
     TLogFile log(path, true);
     log.AddTitleEntry("Demo");
-    // A reader sees the entry at once; on Windows the delete also proves the writer
-    // holds no handle between entries.
+    // A reader sees the entry at once, while the writer holds the file open.
     EXPECT_EQ(TLogFile(path, false).Title(), "Demo");
+    // Closed, the next entry opens it again and goes to its end.
+    log.Close();
+    log.AddFileEntry("C:\\Demo\\first.txt");
+    EXPECT_EQ(SplitCrLf(ReadFileBytes(path)).back(), "File: C:\\Demo\\first.txt");
+    // Closed, the file can be deleted (on Windows a handle held would prevent that).
+    log.Close();
     ASSERT_TRUE(RemoveFile(path));
 
     // Appending to a file that vanished fails quietly; the entry is still held.
     log.AddFileEntry("C:\\Demo\\a.txt");
     EXPECT_FALSE(FileExists(path));
-    EXPECT_EQ(log.Count(), 2);
+    EXPECT_EQ(log.Count(), 3);
     std::string kind, value;
     ASSERT_TRUE(log.ReadPrevious(kind, value));
     EXPECT_EQ(kind, "File");

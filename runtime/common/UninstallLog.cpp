@@ -5,6 +5,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+
 namespace kf {
 
 namespace {
@@ -16,12 +18,13 @@ std::string Boxed(const std::string& content)
     return line + '#';
 }
 
-void AppendToFile(const std::string& fileName, const std::string& bytes)
+std::string EntryLine(const std::string& text)
 {
-    TFile file(fileName, TFileMode::OpenReadWrite);
-    file.Seek(file.Size());
-    file.WriteExact(bytes.data(), static_cast<int32_t>(bytes.size()));
-    file.Close();
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return line;
 }
 
 } // namespace
@@ -65,16 +68,23 @@ bool ParseLogLine(const std::string& line, std::string& kind, std::string& value
     return true;
 }
 
-TLogFile::TLogFile(const std::string& fileName, bool writer) : FFileName(fileName), FWriter(writer)
+TLogFile::TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries)
+    : FFileName(fileName), FWriter(writer), FUnique(entries != nullptr)
 {
     if (writer)
     {
         std::string text;
         for (const std::string& line : LogHeader())
             text += line + "\r\n";
-        TFile file(fileName, TFileMode::Create);
-        file.WriteExact(text.data(), static_cast<int32_t>(text.size()));
-        file.Close();
+        if (entries)
+            for (const std::string& entry : *entries)
+            {
+                FLines.push_back(EntryLine(entry));
+                text += FLines.back() + "\r\n";
+            }
+        FCursor = Count() - 1;
+        FFile.Open(fileName, TFileMode::Create);
+        FFile.WriteExact(text.data(), static_cast<int32_t>(text.size()));
         return;
     }
     if (!FileExists(fileName))
@@ -114,21 +124,43 @@ void TLogFile::WriteLine(const std::string& text)
 {
     if (!FWriter)
         throw TError("Log file reader not writer.");
-    std::string line = text;
-    for (char& c : line)
-        if (c == '\r' || c == '\n')
-            c = ' ';
+    std::string line = EntryLine(text);
+    if (FUnique && std::find(FLines.begin(), FLines.end(), line) != FLines.end())
+        return;
     FLines.push_back(line);
     FCursor = Count() - 1;
+    Append(line + "\r\n");
+}
+
+void TLogFile::Append(const std::string& bytes)
+{
     try
     {
-        AppendToFile(FFileName, line + "\r\n");
+        if (!FFile.IsOpen())
+        {
+            FFile.Open(FFileName, TFileMode::OpenReadWrite);
+            FFile.Seek(FFile.Size());
+        }
+        FFile.WriteExact(bytes.data(), static_cast<int32_t>(bytes.size()));
     }
     catch (const TError&)
     {
         // Disk full, file removed meanwhile: the in-memory entry still serves the
-        // roll-back of this run.
+        // roll-back of this run. The next entry opens the file afresh.
+        FFile = TFile();
     }
+}
+
+void TLogFile::Close()
+{
+    // A failing close loses nothing the system has not taken already.
+    FFile = TFile();
+}
+
+void TLogFile::Renamed(const std::string& fileName)
+{
+    Close();
+    FFileName = fileName;
 }
 
 void TLogFile::AddTitleEntry(const std::string& title)

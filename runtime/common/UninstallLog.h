@@ -11,6 +11,7 @@
 // Readers skip lines that are empty after trimming or that begin with "#", anywhere.
 #pragma once
 
+#include "platform/File.h"
 #include "platform/Text.h" // TrimText, for the readers of log lines
 #include "runtime/common/ShellInstallLib.h"
 
@@ -61,7 +62,9 @@ bool ParseLogLine(const std::string& line, std::string& kind, std::string& value
 // written before the new file's "File" entry, so undoing newest first removes the new
 // file and then restores the old one. Value: original path "|" kept path "|" the
 // original's attributes in decimal ("|" never occurs in a Windows path). Uninstallers
-// ignore the kind: once the installation completed, the kept copy is gone.
+// ignore the kind: once the installation completed, the kept copy is gone. A run that
+// was killed leaves them for the next run of its setup, which follows the one of the
+// log itself back to the earlier log and deletes the copies when it completes.
 constexpr const char* kBackupKind = "Backup";
 
 struct TKeptCopy
@@ -79,20 +82,28 @@ bool ParseKeptCopy(const std::string& value, TKeptCopy& copy);
 class TLogFile
 {
 public:
-    // Writer: creates or truncates fileName, writes the header and closes the file;
-    // a failure raises the I/O error. Reader: raises TError("Uninstall log file not
+    // Writer: creates or truncates fileName and writes the header and the entries
+    // given (a new log has none) in one write, then keeps the file open for the entries
+    // to come (others may read it meanwhile); a failure raises the I/O error. A writer
+    // given entries skips a later entry that is one of its lines already: undone twice,
+    // it would fail the second time. Reader: raises TError("Uninstall log file not
     // found.") when the file is missing, the I/O error when it cannot be read, and
-    // otherwise holds every line of the file, with Title and Source taken from the
-    // last "Title" and "Source" entries (letter case of the kind counts).
-    TLogFile(const std::string& fileName, bool writer);
+    // otherwise holds every line of the file, with Title and Source taken from the last
+    // "Title" and "Source" entries (letter case of the kind counts).
+    TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries = nullptr);
 
     // Writers only (a reader raises TError("Log file reader not writer.")). Keeps the
-    // text in memory, then appends it with a line end to the file and closes it again,
-    // so the file on disk is complete up to the last action even if the installer
-    // dies. An error while appending is ignored: the entry stays in memory, so a
-    // roll-back of this run still undoes it. CR and LF inside the text become blanks:
-    // a value must never smuggle in an extra entry line.
+    // text in memory and appends it with a line end to the file in one write, so the
+    // file on disk is complete up to the last action even if the installer dies: the
+    // system holds what was written, whatever becomes of the program. An error while
+    // appending is ignored: the entry stays in memory, so a roll-back of this run still
+    // undoes it. CR and LF inside the text become blanks: a value must never smuggle in
+    // an extra entry line.
     void WriteLine(const std::string& text);
+    // Lets go of the file, so that it can be deleted or replaced; the next entry opens
+    // it again and appends. Renamed: the file now goes by fileName (closed first).
+    void Close();
+    void Renamed(const std::string& fileName);
     // "Title: " + title; also becomes Title().
     void AddTitleEntry(const std::string& title);
     // "File: " + path.
@@ -116,10 +127,13 @@ public:
 
 private:
     void Load();
+    void Append(const std::string& bytes);
 
     std::string FFileName;
+    TFile FFile; // a writer's file while open
     std::vector<std::string> FLines;
     bool FWriter;
+    bool FUnique; // a writer that skips the lines it holds
     int32_t FCursor = -1; // next line to read backwards, or the last line written
     std::string FTitle;
     std::string FSource;

@@ -1,5 +1,7 @@
 #include "runtime/installer/InstallSystemWin32.h"
 
+#include "platform/Error.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
@@ -30,6 +32,42 @@ bool TWin32InstallSystem::MoveFileAt(const std::string& path, const std::string&
 {
     return MoveFileA(path.c_str(), newPath.c_str()) != 0;
 }
+bool TWin32InstallSystem::ReplaceFileAt(const std::string& path, const std::string& newPath)
+{
+    // The bytes first: a rename that reached the disk before them would leave an empty
+    // or torn file in newPath's place after a power loss.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed && MoveFileExA(path.c_str(), newPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool TWin32InstallSystem::DeleteAtRestart(const std::string& path)
+{
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool TWin32InstallSystem::ReadFileAt(const std::string& path, std::string& bytes)
+{
+    try
+    {
+        TFile file(path, TFileMode::OpenRead);
+        int64_t size = file.Size();
+        if (size > INT32_MAX)
+            return false;
+        bytes.assign(static_cast<size_t>(size), '\0');
+        if (size > 0)
+            file.ReadExact(&bytes[0], static_cast<int32_t>(size));
+        return true;
+    }
+    catch (const TError&)
+    {
+        return false;
+    }
+}
+
 std::string TWin32InstallSystem::GroupDir(const std::string& group) { return GetGroupDir(group, 0); }
 std::string TWin32InstallSystem::CommonDesktopDir() { return GetDesktopDir(0); }
 

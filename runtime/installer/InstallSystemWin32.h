@@ -19,6 +19,9 @@ public:
     uint32_t AttributesAt(const std::string& path) override;
     bool SetAttributesAt(const std::string& path, uint32_t attributes) override;
     bool MoveFileAt(const std::string& path, const std::string& newPath) override;
+    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override;
+    bool DeleteAtRestart(const std::string& path) override;
+    bool ReadFileAt(const std::string& path, std::string& bytes) override;
     int64_t FreeSpace(const std::string& root) override;
     std::string GroupDir(const std::string& group) override;
     std::string CommonDesktopDir() override;

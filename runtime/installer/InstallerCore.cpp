@@ -10,10 +10,18 @@
 #include "runtime/installer/InstallerTexts.h"
 #include "runtime/installer/UninstallEntry.h"
 
+#include <algorithm>
 #include <exception>
+#include <set>
 
 namespace kf {
 namespace installer {
+
+namespace {
+
+constexpr size_t kMaxEarlierLogs = 16;
+
+} // namespace
 
 TAncestor FindExistingAncestor(const std::string& installDir, IInstallSystem& system)
 {
@@ -68,7 +76,10 @@ void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system)
 std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
                                          const std::vector<std::string>& current)
 {
-    std::vector<std::string> merged, keys; // keys: kind ": " value, blanks around either trimmed
+    std::vector<std::string> merged;
+    // kind ": " value, blanks around either trimmed. A set, as a log of many thousand files
+    // took the square of that in a search through every key seen.
+    std::set<std::string> keys;
     std::string kind, value;
     if (!current.empty())
         merged.push_back(current.front());
@@ -78,16 +89,84 @@ std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier
             if (&line == &current.front() || !ParseLogLine(line, kind, value) || kind == "Title" ||
                 kind == kBackupKind)
                 continue;
-            std::string key = kind + ": " + value;
-            bool known = false;
-            for (const std::string& seen : keys)
-                known = known || seen == key;
-            if (known)
-                continue;
-            keys.push_back(key);
-            merged.push_back(line);
+            if (keys.insert(kind + ": " + value).second)
+                merged.push_back(line);
         }
     return merged;
+}
+
+bool IsKeptCopyName(const std::string& original, const std::string& kept)
+{
+    std::string first = KeptCopyPath(original, 1);
+    if (kept.compare(0, first.size(), first) != 0)
+        return false;
+    std::string attempt = kept.substr(first.size());
+    if (attempt.empty())
+        return true;
+    if (attempt.size() > 3 || attempt[0] == '0' || attempt.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    int number = 0;
+    for (char digit : attempt)
+        number = number * 10 + (digit - '0');
+    return number >= 2 && number <= kKeptAttempts;
+}
+
+std::string MergedLogPath(const std::string& logPath)
+{
+    return logPath + ".~kfnew";
+}
+
+TEarlierLogs TraceEarlierLogs(const std::string& logPath, const std::string& newest, const std::string& title,
+                              IInstallSystem& system)
+{
+    TEarlierLogs found;
+    std::set<std::string> seen; // in lower case: a later run may spell the folder otherwise
+    std::vector<std::string> chain;
+    std::string kept = newest, lowerLog = LowerCaseAscii(logPath), kind, value;
+    size_t depth = 0;
+    // The chain first (newest first, each log's entries before the newer ones), then
+    // the kept logs no entry leads to.
+    for (int attempt = 0; attempt <= kKeptAttempts; ++attempt)
+    {
+        bool inChain = attempt == 0;
+        if (!inChain)
+            kept = KeptCopyPath(logPath, attempt);
+        std::string bytes, logTitle, next;
+        if (kept.empty() || !seen.insert(LowerCaseAscii(kept)).second || system.AttributesAt(kept) == kNoFile ||
+            !system.ReadFileAt(kept, bytes))
+            continue;
+        std::vector<std::string> lines = SplitLines(bytes), files;
+        TKeptCopy copy;
+        for (const std::string& line : lines)
+            if (!ParseLogLine(line, kind, value))
+                continue;
+            else if (kind == "Title")
+                logTitle = value;
+            else if (kind == kBackupKind && ParseKeptCopy(value, copy) && IsKeptCopyName(copy.Original, copy.Kept))
+            {
+                if (LowerCaseAscii(copy.Original) != lowerLog)
+                    files.push_back(copy.Kept);
+                else if (next.empty())
+                    next = copy.Kept;
+            }
+        // A log of another title that a run of this one kept aside would have gone when
+        // that run completed; the logs it leads to are another installation's.
+        if (inChain || logTitle == title)
+            found.Logs.push_back(kept);
+        if (logTitle != title)
+            continue;
+        found.Files.insert(found.Files.end(), files.begin(), files.end());
+        std::vector<std::string>& into = inChain ? chain : found.Entries;
+        into.insert(inChain ? into.begin() : into.end(), lines.begin(), lines.end());
+        // Back along the chain, so many steps at most.
+        if (inChain && !next.empty() && ++depth < kMaxEarlierLogs)
+        {
+            kept = next;
+            --attempt;
+        }
+    }
+    found.Entries.insert(found.Entries.end(), chain.begin(), chain.end());
+    return found;
 }
 
 TInstaller::TInstaller(const std::string& setupPath)
@@ -122,10 +201,7 @@ void TInstaller::StartLog(const std::string& relative, const TKeptCopy* earlierL
     if (!relative.empty())
         FLog->AddDirectoryEntry(InstallDir, relative);
     if (earlierLog)
-    {
         FLog->AddBackupEntry(*earlierLog);
-        FKept.push_back(earlierLog->Kept);
-    }
     FLog->AddFileEntry(logPath);
 }
 
@@ -138,7 +214,7 @@ bool TInstaller::PlanKeptCopy(const std::string& path, IInstallSystem& system, T
     copy.Attributes = attributes;
     copy.Kept.clear();
     // A name taken by anything, even a kept copy of an earlier run, is never reused.
-    for (int attempt = 1; attempt <= 100; ++attempt)
+    for (int attempt = 1; attempt <= kKeptAttempts; ++attempt)
     {
         std::string kept = KeptCopyPath(path, attempt);
         if (system.AttributesAt(kept) == kNoFile)
@@ -174,32 +250,65 @@ bool TInstaller::KeepAside(const std::string& path, IInstallSystem& system)
     return true;
 }
 
-void TInstaller::DiscardKeptCopies(IInstallSystem& system)
+void TInstaller::TakeOverEarlierLogs(const std::string& newestKept, IInstallSystem& system)
 {
-    for (const std::string& kept : FKept)
-    {
-        system.SetAttributesAt(kept, kAttrNormal);
-        system.DeleteFileAt(kept);
-    }
-    FKept.clear();
+    FEarlier = TraceEarlierLogs(AddBackslash(InstallDir) + kLogName, newestKept, Title, system);
 }
 
-void TInstaller::CarryOverEarlierLog()
+void TInstaller::Discard(const std::string& kept, IInstallSystem& system)
 {
-    if (!FLog || FEarlierLog.empty())
+    if (system.AttributesAt(kept) == kNoFile)
         return;
-    std::vector<std::string> merged = MergeLogEntries(FEarlierLog, FLog->Lines());
-    FEarlierLog.clear();
+    system.SetAttributesAt(kept, kAttrNormal);
+    // A program that was running when the copy replaced it can be renamed but not
+    // deleted; it goes when Windows next starts rather than never.
+    if (!system.DeleteFileAt(kept))
+        system.DeleteAtRestart(kept);
+}
+
+bool TInstaller::ReplaceWithMergedLog(IInstallSystem& system)
+{
+    std::vector<std::string> merged = MergeLogEntries(FEarlier.Entries, FLog->Lines());
+    std::string logPath = FLog->FileName(), temp = MergedLogPath(logPath);
+    FLog->Close();
+    std::unique_ptr<TLogFile> next;
     try
     {
-        // A new writer: the header, then every entry appended and closed in turn, so the
-        // file is complete up to each line written.
-        FLog = std::make_unique<TLogFile>(FLog->FileName(), true);
-        for (const std::string& line : merged)
-            FLog->WriteLine(line);
+        next = std::make_unique<TLogFile>(temp, true, &merged);
+        next->Close();
     }
     catch (const std::exception&)
-    {}
+    {
+        // No room for it, most likely: this run's log stays as it is, and leads a later
+        // run to the kept logs.
+        system.DeleteFileAt(temp);
+        return false;
+    }
+    if (system.ReplaceFileAt(temp, logPath))
+    {
+        next->Renamed(logPath);
+        FLog = std::move(next);
+        return true;
+    }
+    // Someone holds the log open: this run's log stays, and leads a later run to the
+    // kept logs.
+    system.DeleteFileAt(temp);
+    return false;
+}
+
+void TInstaller::CompleteCopy(IInstallSystem& system)
+{
+    for (const std::vector<std::string>* files : {&FKept, &FEarlier.Files})
+        for (const std::string& kept : *files)
+            Discard(kept, system);
+    FKept.clear();
+    if (FLog && !FEarlier.Entries.empty() && !ReplaceWithMergedLog(system))
+        return;
+    // Between the replacement and here a kill leaves kept logs whose entries the log
+    // holds already; the next run takes them in and deletes them.
+    for (const std::string& kept : FEarlier.Logs)
+        Discard(kept, system);
+    FEarlier = TEarlierLogs();
 }
 
 void TInstaller::CreatePath(const std::string& directory, IInstallSystem& system)
@@ -230,9 +339,13 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     system.ForceDirectories(InstallDir);
     // An earlier installation's log goes aside rather than being truncated, so that a
     // roll-back leaves that installation able to uninstall.
+    std::string logPath = AddBackslash(InstallDir) + kLogName;
+    // A merge a killed run left half written: the log it would have replaced still holds
+    // everything.
+    if (system.AttributesAt(MergedLogPath(logPath)) != kNoFile)
+        system.DeleteFileAt(MergedLogPath(logPath));
     TKeptCopy earlierLog;
-    bool keptLog = PlanKeptCopy(AddBackslash(InstallDir) + kLogName, system, earlierLog) &&
-                   MoveAside(earlierLog, system);
+    bool keptLog = PlanKeptCopy(logPath, system, earlierLog) && MoveAside(earlierLog, system);
     try
     {
         StartLog(ancestor.Relative, keptLog ? &earlierLog : nullptr);
@@ -249,27 +362,7 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
         view.ShowLogError(error.what());
         return TCopyResult::LogFailed;
     }
-    if (keptLog)
-    {
-        // Read as the uninstaller reads it: the last "Title" entry names the installation.
-        std::string kind, value, title;
-        std::vector<std::string> lines;
-        try
-        {
-            TFile file(earlierLog.Kept, TFileMode::OpenRead);
-            std::string bytes(static_cast<size_t>(file.Size()), '\0');
-            if (!bytes.empty())
-                file.ReadExact(&bytes[0], static_cast<int32_t>(bytes.size()));
-            lines = SplitLines(bytes);
-        }
-        catch (const std::exception&)
-        {} // unreadable: this run's log alone, as before
-        for (const std::string& line : lines)
-            if (ParseLogLine(line, kind, value) && kind == "Title")
-                title = value;
-        if (title == Title)
-            FEarlierLog = std::move(lines);
-    }
+    TakeOverEarlierLogs(keptLog ? earlierLog.Kept : std::string(), system);
 
     for (const std::string& line : FDescription.ReadSection(inf::kDirectories))
     {
@@ -346,7 +439,7 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
         if (view.Pump())
             return AbortInstall(system, view);
     }
-    DiscardKeptCopies(system);
+    CompleteCopy(system);
     return TCopyResult::Completed;
 }
 
@@ -412,6 +505,7 @@ void TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
 {
     if (!FLog)
         return;
+    FLog->Close(); // the log itself is undone too, and the earlier one put back in its place
     int32_t count = FLog->Count();
     view.SetTotalProgress(count, count);
     view.SetFileProgress(1, 1);

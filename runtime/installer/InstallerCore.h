@@ -45,6 +45,15 @@ public:
     // Renames a file; false when it fails or something stands at newPath. A rename keeps
     // the contents, the times and the attributes.
     virtual bool MoveFileAt(const std::string& path, const std::string& newPath) = 0;
+    // Renames path over the file at newPath in one step: whoever looks finds the one or
+    // the other, never neither, and both the bytes and the rename are on the disk when
+    // it returns. False when it fails.
+    virtual bool ReplaceFileAt(const std::string& path, const std::string& newPath) = 0;
+    // Has the system delete a file it cannot delete now (a running program) when
+    // Windows next starts; false when that cannot be arranged.
+    virtual bool DeleteAtRestart(const std::string& path) = 0;
+    // The whole of a file; false when it cannot be read.
+    virtual bool ReadFileAt(const std::string& path, std::string& bytes) = 0;
     // Free bytes at a FreeSpaceRoot ("C:\", "\\server\share\", "" for the current
     // drive); -1 when it cannot be asked.
     virtual int64_t FreeSpace(const std::string& root) = 0;
@@ -97,6 +106,7 @@ std::vector<TUndoAction> UndoActions(const std::string& kind, const std::string&
 // Where a file is kept aside: its own name with ".~kfkept" and, from the second try on,
 // the try's number, in the same folder, so the rename never crosses a drive.
 std::string KeptCopyPath(const std::string& original, int attempt);
+constexpr int kKeptAttempts = 100; // tries at a free name
 
 // Puts a kept copy back with its attributes, first deleting whatever file this run left
 // at the original path. Nothing happens when the kept copy is not there (it was never
@@ -130,6 +140,34 @@ enum class TCopyResult
 std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
                                          const std::vector<std::string>& current);
 
+// True when kept is one of the names KeptCopyPath gives original: only such a file is
+// ever deleted on the word of a log line.
+bool IsKeptCopyName(const std::string& original, const std::string& kept);
+
+// Where the merged log is written before it replaces the log in one step.
+std::string MergedLogPath(const std::string& logPath);
+
+// What a run takes over from earlier runs of its title in its folder. It starts at the
+// log it moved aside (newest, "" for none) and follows that log's "Backup" entry of the
+// log itself to the log an earlier run kept aside, and so on, up to 16 logs and never
+// round in a circle; then it takes in every other kept log of the title there (the
+// names KeptCopyPath gives the log path), which a run killed before it logged that
+// entry, or after it merged but before it deleted the kept logs, leaves behind.
+struct TEarlierLogs
+{
+    // The lines of every log of this title, oldest log first (the stray kept logs
+    // before the chain); empty when none is of this title.
+    std::vector<std::string> Entries;
+    // The kept copies of files that those logs' "Backup" entries name.
+    std::vector<std::string> Files;
+    // The kept logs themselves: newest and the chain's (the first of another title ends
+    // the chain but goes too, as it would have when its successor completed), and the
+    // strays of this title.
+    std::vector<std::string> Logs;
+};
+TEarlierLogs TraceEarlierLogs(const std::string& logPath, const std::string& newest, const std::string& title,
+                              IInstallSystem& system);
+
 // The run-time state of the stub and its installing operations.
 class TInstaller
 {
@@ -149,7 +187,9 @@ public:
 
     // The copy (step 2, after the space check): InstallDir := location; the log; the
     // "directories" section; every "[files]" line. When a pump reports a confirmed
-    // cancel, or a file fails, the copy itself rolls back and EndProgram comes back.
+    // cancel, or a file fails, the copy itself rolls back and EndProgram comes back;
+    // a copy that gets through ends with CompleteCopy. Killed at any point, it leaves
+    // what the same setup run again completes (TakeOverEarlierLogs).
     TCopyResult Copy(const std::string& location, IInstallSystem& system, IInstallView& view);
     // The program group, its icons, the registration and "run and wait" (step 3).
     void GroupStep(IInstallSystem& system, IInstallView& view);
@@ -167,12 +207,16 @@ public:
     // first; a folder or nothing there is left alone. False when a file is there and
     // cannot be kept aside: writing over it would lose it.
     bool KeepAside(const std::string& path, IInstallSystem& system);
-    // The copy completed: no roll-back can come any more, the kept copies are deleted.
-    void DiscardKeptCopies(IInstallSystem& system);
-    // The installation completed over an earlier one of the same title: the log takes
-    // over the earlier log's entries (MergeLogEntries), so one uninstall removes what
-    // every version installed. Errors are ignored: the log of this run stays.
-    void CarryOverEarlierLog();
+    // The earlier logs of this title from newestKept on (TraceEarlierLogs) are taken
+    // over: their entries go into the log, and their kept copies go, when the copy
+    // completes; a roll-back leaves them as they are.
+    void TakeOverEarlierLogs(const std::string& newestKept, IInstallSystem& system);
+    // The copy completed, so no roll-back can come any more. In an order a kill at any
+    // point leaves for a second run to finish: the kept copies of files go (this run's
+    // log, still on disk, leads to every one left and to the earlier logs); then, when
+    // earlier logs were taken over, the merged log (MergeLogEntries) replaces the log
+    // in one step and takes the entries to come; last the kept logs go.
+    void CompleteCopy(IInstallSystem& system);
 
     // State of the run.
     std::string Title = "product";
@@ -203,12 +247,15 @@ private:
     // A free name for keeping the file at path aside; false when no file is there.
     bool PlanKeptCopy(const std::string& path, IInstallSystem& system, TKeptCopy& copy);
     bool MoveAside(const TKeptCopy& copy, IInstallSystem& system);
+    // Deletes a kept copy, or has it deleted at the next start of Windows.
+    void Discard(const std::string& kept, IInstallSystem& system);
+    bool ReplaceWithMergedLog(IInstallSystem& system);
 
     std::unique_ptr<TCompressionManager> FPackage;
     TINFReader FDescription;
     std::unique_ptr<TLogFile> FLog;
-    std::vector<std::string> FKept; // the copies moved aside in this run
-    std::vector<std::string> FEarlierLog; // lines of the earlier log of this title
+    std::vector<std::string> FKept; // the copies of files moved aside in this run
+    TEarlierLogs FEarlier;
 };
 
 } // namespace installer

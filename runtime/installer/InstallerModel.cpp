@@ -309,9 +309,6 @@ void TInstallerModel::End(int exitCode)
     if (FEnded)
         return;
     FEnded = true;
-    // Finished, or closed on the complete page: the installation is in place.
-    if (exitCode == kExitSuccess)
-        FInstaller.CarryOverEarlierLog();
     FView.EndProgram(exitCode);
     // The log goes with the background window; never while the installing still uses it.
     if (!Busy())

@@ -65,7 +65,6 @@ int RunSilentInstall(TInstaller& installer, const std::string& location, int64_t
     }
     installer.GroupStep(system, view);
     installer.Finish(installer.HasSection(inf::kDesktopIcons), false, system);
-    installer.CarryOverEarlierLog();
     log.Line("Installation of " + installer.Title + " has successfully completed.");
     return kExitSuccess;
 }

@@ -3,6 +3,7 @@
 #include "Driver.h"
 #include "E2ESupport.h"
 #include "Process.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "tests/TestSupport.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -500,4 +502,116 @@ TEST_F(Silent, AReinstallCarriesTheEarlierEntriesSoOneUninstallRemovesBoth)
     kfe2e::TMachineState after = kfe2e::MachineState(FRoot);
     EXPECT_EQ(after.Files, before.Files);
     EXPECT_EQ(after.Registrations, before.Registrations);
+}
+
+namespace {
+
+// Starts a command and ends it by force (as Task Manager or a power cut would) the
+// first time ready() holds; false when the command ended by itself before that.
+bool KillWhen(const std::string& commandLine, const std::string& temp, const std::function<bool()>& ready)
+{
+    TProcess process;
+    if (!StartWithTemp(commandLine, temp, process))
+        return false;
+    for (int waited = 0; waited < 120000; ++waited)
+    {
+        if (ready())
+        {
+            TerminateProcess(process.Handle(), 9);
+            return process.WaitForExit(30000) == 9;
+        }
+        if (WaitForSingleObject(process.Handle(), 1) == WAIT_OBJECT_0)
+            return false;
+    }
+    return false;
+}
+
+// A file's bytes as they are now; "" when it cannot be read (the setup may be moving it).
+std::string Peek(const std::string& path)
+{
+    try
+    {
+        return ReadFileBytes(path);
+    }
+    catch (const TError&)
+    {
+        return "";
+    }
+}
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// Killed among many small files, and again inside a large one, a setup run once more
+// completes; nothing kept aside stays, and the uninstall leaves the machine as it was
+// before the first run: for a first installation, and for an upgrade over v1, whose
+// entries the killed runs must not lose.
+TEST_F(Silent, AKilledSetupRunAgainCompletesAndTheUninstallLeavesNoTrace)
+{
+    const int64_t big = int64_t(200) << 20;
+    std::string kftool = "\"" + Bin("kftool.exe") + "\"", window;
+    std::map<std::string, std::string> setups;
+    for (int version : {1, 2})
+    {
+        std::string name = "v" + std::to_string(version), stage = FRoot + "\\kill-" + name;
+        ForceDirectories(stage + "\\app\\many");
+        for (int i = 0; i < 100 * (version + 1); ++i)
+            WriteFileBytes(stage + "\\app\\many\\f" + std::to_string(1000 + i) + ".txt",
+                           name + " file " + std::to_string(i) + "\r\n");
+        WriteFileBytes(stage + "\\app\\Help.txt", "Help for " + name + "\r\n");
+        if (version == 1)
+            WriteFileBytes(stage + "\\app\\only-v1.txt", "gone in v2\r\n");
+        else
+            kftest::MakeSparseFile(stage + "\\app\\zz.bin", big);
+        std::string script = FRoot + "\\kill-" + name + ".kfs";
+        setups[name] = FRoot + "\\Kill-" + name + ".exe";
+        ASSERT_EQ(RunWatched(kftool + " script set \"" + script + "\" \"TITLE=" + FTitle + "\" BASEDIR=3 DIR=k " +
+                                 "ADDFILES=0 ADDDIR=1 ADDDIRTEXT=app INCLUDEMAINEXE=0 \"STARTMENU=" + FGroup + "\"",
+                             FTemp, window),
+                  0);
+        ASSERT_EQ(RunWatched(kftool + " build -C \"" + stage + "\" \"" + script + "\" \"" + setups[name] + "\"", FTemp,
+                             window),
+                  0);
+    }
+    std::string target = FPlace + "\\App", bigFile = target + "\\zz.bin";
+    std::string v2 = "\"" + setups["v2"] + "\" /S /D=" + target;
+
+    for (bool upgrade : {false, true})
+    {
+        SCOPED_TRACE(upgrade ? "upgrade over v1" : "first installation");
+        kfe2e::TMachineState before = kfe2e::MachineState(FRoot);
+        if (upgrade)
+            ASSERT_EQ(RunWatched("\"" + setups["v1"] + "\" /S /D=" + target, FTemp, window), 0);
+        // Some way into the small files: v2 wrote the 101st.
+        std::string marker = target + "\\many\\f1100.txt";
+        ASSERT_TRUE(KillWhen(v2, FTemp, [&]() { return Peek(marker) == "v2 file 100\r\n"; }));
+        // Run again, and killed inside the large file.
+        ASSERT_TRUE(KillWhen(v2, FTemp, [&]() {
+            int64_t size = FileSizeAt(bigFile);
+            return size > 0 && size < big;
+        }));
+        ASSERT_EQ(RunWatched(v2, FTemp, window), 0);
+        EXPECT_EQ(ReadFileBytes(target + "\\Help.txt"), "Help for v2\r\n");
+        EXPECT_EQ(FileSizeAt(bigFile), big);
+        std::vector<std::string> names;
+        CollectNames(target, "", names);
+        for (const std::string& name : names)
+            EXPECT_EQ(name.find(".~kf"), std::string::npos) << name;
+        std::string log = ReadFileBytes(target + "\\uninstall.log");
+        EXPECT_EQ(log.find("Backup:"), std::string::npos) << log;
+        EXPECT_EQ(Occurrences(log, "\r\nFile: " + target + "\\Help.txt\r\n"), 1u) << log;
+        EXPECT_EQ(Occurrences(log, "only-v1.txt"), upgrade ? 1u : 0u) << log;
+
+        EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S", FTemp, window, target), 0);
+        kfe2e::TMachineState after = kfe2e::MachineState(FRoot);
+        EXPECT_EQ(after.Files, before.Files);
+        EXPECT_EQ(after.Registrations, before.Registrations);
+    }
 }

@@ -10,6 +10,13 @@ export WINEDEBUG="${KF_WINEDEBUG:--all}"
 # No Mono/Gecko install prompts, no menu entries written to the Linux desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# True when this machine can run Wine's 32-bit programs at all. Some virtual machines
+# run a kernel without IA-32 emulation: every 32-bit program, Wine's loader first, fails
+# with "Exec format error", and no Windows test can run there.
+kf_wine_runs() {
+    wine --version >/dev/null 2>&1
+}
+
 # Creates the prefix once. Safe to call from parallel test runs: the first caller
 # builds it under a lock, the rest wait. A prefix without the stamp (an interrupted
 # creation) is thrown away and made again.

@@ -2,13 +2,18 @@
 # build_cross_identical.sh KFTOOL WIN_KFTOOL WINE_RUN: builds one tree with the native
 # kftool and with the Windows kftool.exe under Wine (which takes its stubs from its own
 # resources, as the builder does) and requires byte-identical setup executables, and the
-# same again from a second native run. Exit 77 (skipped) when there is no Windows build.
+# same again from a second native run. Exit 77 (skipped) when there is no Windows build
+# or Wine cannot run.
 # Western-European names and title: the native kftool writes them in code page 1252,
 # as kftool.exe does on a Western Windows (and under Wine in the C locale).
 set -euo pipefail
 kftool="$1" win_kftool="$2" wine_run="$3"
 if [ ! -x "$win_kftool" ]; then
     echo "build_cross_identical: no Windows kftool at $win_kftool; skipped"
+    exit 77
+fi
+if ! (source "$(dirname "$wine_run")/wine-env.sh" && kf_wine_runs); then
+    echo "build_cross_identical: Wine cannot run here (no 32-bit programs); skipped"
     exit 77
 fi
 work="$(mktemp -d)"

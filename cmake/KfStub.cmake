@@ -18,7 +18,7 @@
 include_guard(GLOBAL)
 
 # Flags of everything that goes into a stub, in one place.
-set(KF_STUB_COMPILE_OPTIONS -Os -flto -ffunction-sections -fdata-sections
+set(KF_STUB_COMPILE_OPTIONS -Os -flto -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
     # One UI thread: function-local statics need no locking.
     -fno-threadsafe-statics
     # Neither build folder nor source folder may show in a stub's bytes.
@@ -32,6 +32,7 @@ set(KF_STUB_LINK_OPTIONS -Os -flto=auto -mwindows -Wl,--gc-sections
 
 # Run the stub's compile and link commands with the win32-model driver.
 function(_kf_stub_compilers target)
+    set_target_properties(${target} PROPERTIES CXX_STANDARD 20)
     if(KF_STUB_CXX_COMPILER)
         set(swap "${PROJECT_SOURCE_DIR}/cmake/with-compiler")
         set_target_properties(${target} PROPERTIES

@@ -77,7 +77,11 @@ function(_kf_zlib_inflate)
     add_library(kf_zlib_inflate OBJECT EXCLUDE_FROM_ALL ${files})
     target_include_directories(kf_zlib_inflate SYSTEM PUBLIC "${dir}")
     target_compile_definitions(kf_zlib_inflate PRIVATE NO_GZIP)
-    target_compile_options(kf_zlib_inflate PRIVATE ${KF_STUB_COMPILE_OPTIONS} -w)
+    # zlib calls nothing that throws, so nothing unwinds through it: without unwind
+    # tables, --gc-sections drops what the stubs never call, and outside LTO its
+    # functions do not take the C++ personality routine's unwinder with them.
+    target_compile_options(kf_zlib_inflate PRIVATE -Os -ffunction-sections -fdata-sections
+                           -fno-exceptions -fno-asynchronous-unwind-tables -w)
     _kf_stub_compilers(kf_zlib_inflate)
     set_property(TARGET kf_zlib_inflate PROPERTY KF_STUB_OBJECTS kf_zlib_inflate)
 endfunction()

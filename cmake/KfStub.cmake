@@ -27,6 +27,9 @@ set(KF_STUB_LINK_OPTIONS -Os -flto=auto -mwindows -Wl,--gc-sections
     # One partition: with several, MinGW's LTO can fail with an internal compiler error
     # (binds_to_current_def_p) on the installer's sources.
     -flto-partition=one
+    # No data imported from a DLL without a declaration saying so: such code would need
+    # the runtime pseudo relocations that LeanRuntime.cpp leaves out, so ld refuses it.
+    -Wl,--disable-auto-import
     # No link time in the PE header: the same sources give the same stub bytes.
     -Wl,--no-insert-timestamp -s)
 

@@ -1,11 +1,38 @@
 // Linked as an object into each stub (kf_add_stub), not through an archive, so that
-// its definitions replace the library's. Each keeps a large piece of libstdc++ out of
-// every setup executable; the stubs catch std::exception at the window procedure and
-// in WinMain and have no console to print to.
+// its definitions replace the library's. Each keeps a piece of libstdc++ or of the C
+// runtime out of every setup executable; the stubs catch std::exception at the window
+// procedure and in WinMain and have no console to print to.
 #include "platform/Error.h"
+
+#include <unwind.h>
 
 #include <cstdlib>
 #include <new>
+
+extern "C" {
+
+// MinGW's start-up code applies the pseudo relocations that ld writes when code reads
+// data a DLL exports without declaring it imported (auto-import). The stubs link with
+// --disable-auto-import (kf_add_stub), so ld refuses such code and there are none to
+// apply; the relocator and its error reporting (about 3 KB) stay out.
+void _pei386_runtime_relocator() {}
+
+_Unwind_Reason_Code __gxx_personality_v0(int version, _Unwind_Action actions, _Unwind_Exception_Class exceptionClass,
+                                         _Unwind_Exception* exception, _Unwind_Context* context);
+
+// With LTO, GCC gives the C personality routine to the functions that have no
+// personality of their own from the compiler (here: functions holding only
+// cleanups), and so links libgcc's C routine (about 1.5 KB) next to the C++ one. Both
+// read the same tables; the C++ routine runs cleanups as the C one does, and catch
+// clauses and exception specifications correctly too. "used": the references appear
+// only in LTO's output, after it would otherwise have dropped this definition.
+__attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(int version, _Unwind_Action actions, _Unwind_Exception_Class exceptionClass,
+                                         _Unwind_Exception* exception, _Unwind_Context* context)
+{
+    return __gxx_personality_v0(version, actions, exceptionClass, exception, context);
+}
+
+} // extern "C"
 
 namespace __gnu_cxx {
 

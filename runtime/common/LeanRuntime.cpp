@@ -5,9 +5,48 @@
 #include "platform/Error.h"
 
 #include <unwind.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <new>
+
+namespace {
+
+// The C++ ABI's __cxa_eh_globals: a thread's stack of caught exceptions and its count
+// of exceptions thrown but not yet caught.
+struct TEhGlobals
+{
+    void* CaughtExceptions;
+    unsigned int UncaughtExceptions;
+};
+
+// The thread's record in a Win32 TLS slot, made on first use. It outlives the thread;
+// the stubs run their code on one thread.
+TEhGlobals* ThreadEhGlobals() noexcept
+{
+    static volatile LONG slot = LONG(TLS_OUT_OF_INDEXES);
+    if (slot == LONG(TLS_OUT_OF_INDEXES))
+    {
+        DWORD fresh = TlsAlloc();
+        if (fresh == TLS_OUT_OF_INDEXES)
+            std::abort();
+        if (InterlockedCompareExchange(&slot, LONG(fresh), LONG(TLS_OUT_OF_INDEXES)) != LONG(TLS_OUT_OF_INDEXES))
+            TlsFree(fresh); // another thread was first
+    }
+    // Handlers read GetLastError after a throw; TlsGetValue would reset it.
+    DWORD lastError = GetLastError();
+    auto* globals = static_cast<TEhGlobals*>(TlsGetValue(DWORD(slot)));
+    if (!globals)
+    {
+        globals = static_cast<TEhGlobals*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(TEhGlobals)));
+        if (!globals || !TlsSetValue(DWORD(slot), globals))
+            std::abort();
+    }
+    SetLastError(lastError);
+    return globals;
+}
+
+} // namespace
 
 extern "C" {
 
@@ -31,6 +70,11 @@ __attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(int version, _Unw
 {
     return __gxx_personality_v0(version, actions, exceptionClass, exception, context);
 }
+
+// libstdc++ keeps the record in emulated thread-local storage, which brings libgcc's
+// emutls (about 1.5 KB) along.
+TEhGlobals* __cxa_get_globals() noexcept { return ThreadEhGlobals(); }
+TEhGlobals* __cxa_get_globals_fast() noexcept { return ThreadEhGlobals(); }
 
 } // extern "C"
 

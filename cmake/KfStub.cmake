@@ -79,11 +79,16 @@ function(_kf_zlib_inflate)
     list(TRANSFORM files PREPEND "${dir}/")
     add_library(kf_zlib_inflate OBJECT EXCLUDE_FROM_ALL ${files})
     target_include_directories(kf_zlib_inflate SYSTEM PUBLIC "${dir}")
-    target_compile_definitions(kf_zlib_inflate PRIVATE NO_GZIP)
+    # BUILDFIXED: the fixed Huffman tables are built on first use instead of stored
+    # (2 KB); zlib warns that this is not thread-safe, and the stubs inflate on their
+    # one thread.
+    target_compile_definitions(kf_zlib_inflate PRIVATE NO_GZIP BUILDFIXED)
     # zlib calls nothing that throws, so nothing unwinds through it: without unwind
     # tables, --gc-sections drops what the stubs never call, and outside LTO its
     # functions do not take the C++ personality routine's unwinder with them.
-    target_compile_options(kf_zlib_inflate PRIVATE -Os -ffunction-sections -fdata-sections
+    # No -fdata-sections: with it, MinGW's GCC puts zero-filled statics (the tables of
+    # BUILDFIXED) in .data, where they take file bytes, instead of .bss.
+    target_compile_options(kf_zlib_inflate PRIVATE -Os -ffunction-sections
                            -fno-exceptions -fno-asynchronous-unwind-tables -w)
     _kf_stub_compilers(kf_zlib_inflate)
     set_property(TARGET kf_zlib_inflate PROPERTY KF_STUB_OBJECTS kf_zlib_inflate)

@@ -8,7 +8,7 @@
 # size with link-time optimisation. On PE the unwind tables keep every function alive
 # under --gc-sections, so LTO is what drops the code a stub never calls (the
 # compressor of the package code, most of the runtime helpers). zlib is replaced by
-# kf_zlib_inflate, zlib's inflate alone, compiled the same way.
+# kf_zlib_inflate, zlib's inflate alone.
 #
 # The stubs start no thread, so they are compiled and linked by the win32 thread
 # model of the same GCC (KF_STUB_C_COMPILER/KF_STUB_CXX_COMPILER from the toolchain
@@ -18,7 +18,10 @@
 include_guard(GLOBAL)
 
 # Flags of everything that goes into a stub, in one place.
-set(KF_STUB_COMPILE_OPTIONS -Os -flto -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
+set(KF_STUB_COMPILE_OPTIONS -Os -flto -ffunction-sections -fdata-sections
+    # Nothing in a stub asks for a type at run time (no dynamic_cast, no typeid); what
+    # was thrown is still matched to its catch clause.
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
     # One UI thread: function-local statics need no locking.
     -fno-threadsafe-statics
     # Neither build folder nor source folder may show in a stub's bytes.
@@ -33,7 +36,10 @@ set(KF_STUB_LINK_OPTIONS -Os -flto=auto -mwindows -Wl,--gc-sections
     # No link time in the PE header: the same sources give the same stub bytes.
     -Wl,--no-insert-timestamp -s)
 
-# Run the stub's compile and link commands with the win32-model driver.
+# Run the stub's compile and link commands with the win32-model driver, as C++20:
+# up to C++17, libstdc++ declares std::string instantiated in the library, so the
+# first use of it links the library's whole string object (33 KB with its unwind
+# tables); from C++20 on each member is made where it is used and LTO keeps those.
 function(_kf_stub_compilers target)
     set_target_properties(${target} PROPERTIES CXX_STANDARD 20)
     if(KF_STUB_CXX_COMPILER)

@@ -22,9 +22,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
-#include <map>
 #include <vector>
 
 namespace kf {

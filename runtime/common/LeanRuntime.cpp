@@ -33,7 +33,8 @@ TEhGlobals* ThreadEhGlobals() noexcept
         if (InterlockedCompareExchange(&slot, LONG(fresh), LONG(TLS_OUT_OF_INDEXES)) != LONG(TLS_OUT_OF_INDEXES))
             TlsFree(fresh); // another thread was first
     }
-    // Handlers read GetLastError after a throw; TlsGetValue would reset it.
+    // TlsGetValue resets the thread's last error; a throw or a catch must not (libgcc's
+    // TLS code keeps it too).
     DWORD lastError = GetLastError();
     auto* globals = static_cast<TEhGlobals*>(TlsGetValue(DWORD(slot)));
     if (!globals)
@@ -65,8 +66,9 @@ _Unwind_Reason_Code __gxx_personality_v0(int version, _Unwind_Action actions, _U
 // read the same tables; the C++ routine runs cleanups as the C one does, and catch
 // clauses and exception specifications correctly too. "used": the references appear
 // only in LTO's output, after it would otherwise have dropped this definition.
-__attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(int version, _Unwind_Action actions, _Unwind_Exception_Class exceptionClass,
-                                         _Unwind_Exception* exception, _Unwind_Context* context)
+__attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(int version, _Unwind_Action actions,
+                                                               _Unwind_Exception_Class exceptionClass,
+                                                               _Unwind_Exception* exception, _Unwind_Context* context)
 {
     return __gxx_personality_v0(version, actions, exceptionClass, exception, context);
 }

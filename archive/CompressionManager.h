@@ -22,9 +22,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace kf {
@@ -244,7 +244,9 @@ private:
     int64_t FWalkEnd = 0; // the file's end, or the trailer's end in trailer mode
     TPackageLocation FLocation;
     bool FCancelRequested = false;
-    std::unordered_map<std::string, int32_t> FIndex; // upper-cased name -> last index
+    // Upper-cased name -> last index. A tree rather than a hash table: the installer
+    // stub carries this code, and the tree code is there for its other maps anyway.
+    std::map<std::string, int32_t> FIndex;
 };
 
 // The damaged-setup check of a setup executable, before anything is shown: true when

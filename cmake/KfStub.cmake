@@ -8,7 +8,7 @@
 # size with link-time optimisation. On PE the unwind tables keep every function alive
 # under --gc-sections, so LTO is what drops the code a stub never calls (the
 # compressor of the package code, most of the runtime helpers). zlib is replaced by
-# kf_zlib_inflate, zlib's inflate alone, compiled the same way.
+# kf_zlib_inflate, zlib's inflate alone.
 #
 # The stubs start no thread, so they are compiled and linked by the win32 thread
 # model of the same GCC (KF_STUB_C_COMPILER/KF_STUB_CXX_COMPILER from the toolchain
@@ -17,21 +17,32 @@
 
 include_guard(GLOBAL)
 
-# Flags of everything that goes into a stub, in one place.
-set(KF_STUB_COMPILE_OPTIONS -Os -flto -ffunction-sections -fdata-sections
+# Flags of everything that goes into a stub, in one place. -Oz rather than -Os: the
+# stubs' time goes to inflate (zlib keeps -Os) and to file I/O, not to their own code.
+set(KF_STUB_COMPILE_OPTIONS -Oz -flto -ffunction-sections -fdata-sections
+    # Nothing in a stub asks for a type at run time (no dynamic_cast, no typeid); what
+    # was thrown is still matched to its catch clause.
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
     # One UI thread: function-local statics need no locking.
     -fno-threadsafe-statics
     # Neither build folder nor source folder may show in a stub's bytes.
     "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=.")
-set(KF_STUB_LINK_OPTIONS -Os -flto=auto -mwindows -Wl,--gc-sections
+set(KF_STUB_LINK_OPTIONS -Oz -flto=auto -mwindows -Wl,--gc-sections
     # One partition: with several, MinGW's LTO can fail with an internal compiler error
     # (binds_to_current_def_p) on the installer's sources.
     -flto-partition=one
+    # No data imported from a DLL without a declaration saying so: such code would need
+    # the runtime pseudo relocations that LeanRuntime.cpp leaves out, so ld refuses it.
+    -Wl,--disable-auto-import
     # No link time in the PE header: the same sources give the same stub bytes.
     -Wl,--no-insert-timestamp -s)
 
-# Run the stub's compile and link commands with the win32-model driver.
+# Run the stub's compile and link commands with the win32-model driver, as C++20:
+# up to C++17, libstdc++ declares std::string instantiated in the library, so the
+# first use of it links the library's whole string object (33 KB with its unwind
+# tables); from C++20 on each member is made where it is used and LTO keeps those.
 function(_kf_stub_compilers target)
+    set_target_properties(${target} PROPERTIES CXX_STANDARD 20)
     if(KF_STUB_CXX_COMPILER)
         set(swap "${PROJECT_SOURCE_DIR}/cmake/with-compiler")
         set_target_properties(${target} PROPERTIES
@@ -75,8 +86,17 @@ function(_kf_zlib_inflate)
     list(TRANSFORM files PREPEND "${dir}/")
     add_library(kf_zlib_inflate OBJECT EXCLUDE_FROM_ALL ${files})
     target_include_directories(kf_zlib_inflate SYSTEM PUBLIC "${dir}")
-    target_compile_definitions(kf_zlib_inflate PRIVATE NO_GZIP)
-    target_compile_options(kf_zlib_inflate PRIVATE ${KF_STUB_COMPILE_OPTIONS} -w)
+    # BUILDFIXED: the fixed Huffman tables are built on first use instead of stored
+    # (2 KB); zlib warns that this is not thread-safe, and the stubs inflate on their
+    # one thread.
+    target_compile_definitions(kf_zlib_inflate PRIVATE NO_GZIP BUILDFIXED)
+    # zlib calls nothing that throws, so nothing unwinds through it: without unwind
+    # tables, --gc-sections drops what the stubs never call, and outside LTO its
+    # functions do not take the C++ personality routine's unwinder with them.
+    # No -fdata-sections: with it, MinGW's GCC puts zero-filled statics (the tables of
+    # BUILDFIXED) in .data, where they take file bytes, instead of .bss.
+    target_compile_options(kf_zlib_inflate PRIVATE -Os -ffunction-sections
+                           -fno-exceptions -fno-asynchronous-unwind-tables -w)
     _kf_stub_compilers(kf_zlib_inflate)
     set_property(TARGET kf_zlib_inflate PROPERTY KF_STUB_OBJECTS kf_zlib_inflate)
 endfunction()

@@ -242,6 +242,22 @@ TEST(UninstallRemoval, ReadOnlyFilesGoAndOnlyRunningOnesWaitForARestart)
     EXPECT_TRUE(report.LeftForGood);
 }
 
+// Another program holding a read-only file open fails its deletion as in use before
+// the attribute counts; scheduled still read-only, the restart could not delete it.
+TEST(UninstallRemoval, AReadOnlyFileInUseLosesTheAttributeBeforeItWaitsForARestart)
+{
+    TFakeSystem system;
+    std::string file = "C:\\Demo\\open.txt";
+    system.Attributes[file] = kAttrReadOnly | kAttrArchive;
+    system.Failing[file] = 32;
+    TRemovalReport report;
+    RemoveEntry("File", file, system, report);
+    EXPECT_THAT(system.Calls, ElementsAre("file " + file, "attrib " + file + " 32", "file " + file,
+                                          "at restart " + file));
+    EXPECT_THAT(report.Scheduled, ElementsAre(file));
+    EXPECT_FALSE(report.LeftForGood);
+}
+
 TEST(UninstallRemoval, DirectoryRemovesOneLevelPerRelativeComponent)
 {
     TFakeSystem system;

@@ -65,8 +65,11 @@ void RemoveFile(const std::string& path, IRemovalSystem& system, TRemovalReport&
     if (code == 0)
         return;
     // Windows refuses to delete a read-only file with the same code as one a program
-    // runs from; the attribute is no reason to keep an installed file.
-    uint32_t attributes = code == kErrorAccessDenied ? system.AttributesAt(path) : kNoAttributes;
+    // runs from; the attribute is no reason to keep an installed file. A file another
+    // program holds open fails the opening for deletion before the attribute counts: it
+    // loses the attribute too, or the removal at the next restart would fail as well.
+    uint32_t attributes =
+        code == kErrorAccessDenied || IsInUseError(code) ? system.AttributesAt(path) : kNoAttributes;
     // (kNoAttributes has the folder bit too.)
     bool readOnly = (attributes & (kAttrReadOnly | kAttrDirectory)) == kAttrReadOnly;
     bool cleared = readOnly && system.SetAttributesAt(path, attributes & ~uint32_t(kAttrReadOnly));

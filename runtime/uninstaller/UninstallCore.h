@@ -125,13 +125,13 @@ constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;
 bool IsInUseError(uint32_t code);
 
 // Undoes one log entry; failures are added to the report.
-//   "File": delete it. Refused as "access denied" for a read-only file (the attribute
-//     came with the installed file), the attribute is cleared and the file deleted
-//     again. On failure "Cannot remove file: "<path>"" and the reason line. A file in
-//     use is then scheduled for the next restart (read-only no more, or the restart
-//     could not delete it either), and kAtRestartLine follows when the system took the
-//     request; any other file that stays keeps the attributes it had. A missing file,
-//     a folder, or a file its permissions protect is never scheduled.
+//   "File": delete it. Refused as "access denied" or as in use for a read-only file
+//     (the attribute came with the installed file), the attribute is cleared and the
+//     file deleted again. On failure "Cannot remove file: "<path>"" and the reason
+//     line. A file in use is then scheduled for the next restart (read-only no more, or
+//     the restart could not delete it either), and kAtRestartLine follows when the
+//     system took the request; any other file that stays keeps the attributes it had.
+//     A missing file, a folder, or a file its permissions protect is never scheduled.
 //   "Directory" (left ";" right): while left is not empty, remove right (on failure
 //     "Cannot remove directory: "<right>"" and the reason line), then climb both with
 //     ParentDir. A level that stays because it holds something already scheduled (or

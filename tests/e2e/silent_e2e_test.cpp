@@ -3,7 +3,6 @@
 #include "Driver.h"
 #include "E2ESupport.h"
 #include "Process.h"
-#include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "tests/TestSupport.h"
@@ -526,17 +525,23 @@ bool KillWhen(const std::string& commandLine, const std::string& temp, const std
     return false;
 }
 
-// A file's bytes as they are now; "" when it cannot be read (the setup may be moving it).
+// The first bytes of a file as they are now; "" when it cannot be read (the setup may be
+// moving it). Opened sharing deletion: an open that does not would make the setup's
+// rename of the file, as it keeps v1's copy aside, fail with a sharing violation, and
+// the setup end by itself before the kill.
 std::string Peek(const std::string& path)
 {
-    try
-    {
-        return ReadFileBytes(path);
-    }
-    catch (const TError&)
-    {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return "";
-    }
+    char buffer[256];
+    DWORD got = 0;
+    std::string bytes;
+    if (ReadFile(file, buffer, sizeof(buffer), &got, nullptr))
+        bytes.assign(buffer, got);
+    CloseHandle(file);
+    return bytes;
 }
 
 size_t Occurrences(const std::string& text, const std::string& part)

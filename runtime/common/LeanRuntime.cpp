@@ -64,7 +64,7 @@ _Unwind_Reason_Code __gxx_personality_v0(int version, _Unwind_Action actions, _U
 // personality of their own from the compiler (here: functions holding only
 // cleanups), and so links libgcc's C routine (about 1.5 KB) next to the C++ one. Both
 // read the same tables; the C++ routine runs cleanups as the C one does, and catch
-// clauses and exception specifications correctly too. "used": the references appear
+// clauses and noexcept boundaries correctly too. "used": the references appear
 // only in LTO's output, after it would otherwise have dropped this definition.
 __attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(int version, _Unwind_Action actions,
                                                                _Unwind_Exception_Class exceptionClass,

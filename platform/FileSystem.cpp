@@ -1,6 +1,9 @@
 // The platform-independent half of the file-system layer.
 #include "platform/FileSystem.h"
 
+#include "platform/Error.h"
+#include "platform/File.h"
+
 #include <algorithm>
 
 namespace kf {
@@ -68,6 +71,19 @@ bool ForceDirectories(const std::string& path)
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
         MakeDirectory(*it);
     return DirectoryExists(target);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    TFile file(path, TFileMode::OpenRead);
+    int64_t size = file.Size();
+    if (size > INT32_MAX)
+        throw TIOError(kErrReadBeyondEnd);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (size > 0)
+        file.ReadExact(&bytes[0], static_cast<int32_t>(size));
+    file.Close();
+    return bytes;
 }
 
 } // namespace kf

@@ -94,14 +94,7 @@ TLogFile::TLogFile(const std::string& fileName, bool writer, const std::vector<s
 
 void TLogFile::Load()
 {
-    TFile file(FFileName, TFileMode::OpenRead);
-    int64_t size = file.Size();
-    if (size > INT32_MAX)
-        throw TIOError(kErrReadBeyondEnd);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (size > 0)
-        file.ReadExact(&bytes[0], static_cast<int32_t>(size));
-    file.Close();
+    std::string bytes = ReadWholeFile(FFileName);
 
     // CR LF, a lone CR and a lone LF each end a line, as text editors see it; a final
     // line without a line end still counts.

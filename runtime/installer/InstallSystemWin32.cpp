@@ -1,7 +1,6 @@
 #include "runtime/installer/InstallSystemWin32.h"
 
 #include "platform/Error.h"
-#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
@@ -53,13 +52,7 @@ bool TWin32InstallSystem::ReadFileAt(const std::string& path, std::string& bytes
 {
     try
     {
-        TFile file(path, TFileMode::OpenRead);
-        int64_t size = file.Size();
-        if (size > INT32_MAX)
-            return false;
-        bytes.assign(static_cast<size_t>(size), '\0');
-        if (size > 0)
-            file.ReadExact(&bytes[0], static_cast<int32_t>(size));
+        bytes = ReadWholeFile(path);
         return true;
     }
     catch (const TError&)

@@ -82,7 +82,11 @@ public:
             return false;
         auto file = Files.find(path);
         if (file == Files.end())
+        {
+            // rename() replaces on POSIX only; the product's MoveFileEx replaces on both.
+            std::remove(newPath.c_str());
             return std::rename(path.c_str(), newPath.c_str()) == 0;
+        }
         Files[newPath] = file->second;
         Files.erase(path);
         return true;

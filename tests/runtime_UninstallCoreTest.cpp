@@ -108,8 +108,8 @@ TEST(UninstallTexts, MessagesReadAsSpecified)
     EXPECT_EQ(WindowCaption(""), "Uninstall ");
     EXPECT_EQ(ProgressText("File", "C:\\Demo\\a.txt"), "Removing file \"C:\\Demo\\a.txt\"");
     EXPECT_EQ(ProgressText("Registry Key", "HKCU\\Software\\Demo"), "Removing registry key \"HKCU\\Software\\Demo\"");
-    // Kinds the removal leaves alone show nothing, a kept copy's "Backup" above all.
-    EXPECT_EQ(ProgressText("Title", "Demo"), "");
+    EXPECT_EQ(ProgressText("Title", "Demo"), "Removing title \"Demo\"");
+    // A kept copy's record is bookkeeping and shows nothing.
     EXPECT_EQ(ProgressText("Backup", "C:\\Demo\\a.txt|C:\\Demo\\a.txt.~kfkept|32"), "");
 }
 
@@ -351,7 +351,8 @@ TEST(UninstallRemoval, RunUndoesTheLogNewestFirstThenUnregisters)
                 ElementsAre("Removing registry key \"HKCU\\Software\\Demo\"", "done",
                             "Removing file \"C:\\Apps\\Demo\\demo.exe\"", "done",
                             "Removing file \"C:\\Apps\\Demo\\uninstall.log\"", "done",
-                            "Removing directory \"Demo;C:\\Apps\\Demo\"", "done", "", "done"));
+                            "Removing directory \"Demo;C:\\Apps\\Demo\"", "done",
+                            "Removing title \"Demo Tool\"", "done"));
     EXPECT_THAT(report.Lines, ElementsAre("Cannot remove file: \"C:\\Apps\\Demo\\demo.exe\"", "       reason 5",
                                           kAtRestartLine));
 }

@@ -152,11 +152,11 @@ std::string CannotOpenLogMessage(const std::string& logPath)
 
 std::string ProgressText(const std::string& kind, const std::string& value)
 {
-    const char* what = kind == "File"           ? "Removing file "
-                       : kind == "Directory"    ? "Removing directory "
-                       : kind == "Registry Key" ? "Removing registry key "
-                                                : nullptr;
-    return what ? what + Quoted(value) : std::string();
+    // A kept copy's record is the installer's bookkeeping, not something the user
+    // installed: it shows nothing.
+    if (kind == kBackupKind)
+        return std::string();
+    return "Removing " + LowerCaseAscii(kind) + " " + Quoted(value);
 }
 
 std::string TempCopyDirectory(const std::string& rawTempDir, const std::string& programDir)

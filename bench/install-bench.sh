@@ -10,6 +10,9 @@
 #   KFTOOL     kftool to build with (default build/native/bin/kftool)
 #   KF_BUILD   Windows build (default build/win)
 #   KF_SHARED  the shared folder with bench/ (default ../shared beside the repo)
+#   KF_BENCH_RAM=1  install to a Wine drive R: on /dev/shm instead of C:, so that the
+#              host disk's own noise (journal, discards after the uninstall) drops out
+#              and what remains is each installer's and Wine's work
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 shared="${KF_SHARED:-$root/../shared}"
@@ -54,6 +57,17 @@ kf_wine_prefix_init
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineserver -p
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+drive=C
+target_root="$WINEPREFIX/drive_c"
+if [ "${KF_BENCH_RAM:-0}" = 1 ]; then
+    drive=R
+    target_root="/dev/shm/kf-bench-drive"
+    rm -rf "$target_root"
+    mkdir -p "$target_root"
+    ln -sfn "$target_root" "$WINEPREFIX/dosdevices/r:"
+    trap 'wineserver -k 2>/dev/null || true; rm -rf "$target_root" "$WINEPREFIX/dosdevices/r:"' EXIT
+fi
+echo "installing to drive $drive: ($target_root)"
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $1 }"; }
 median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
@@ -74,16 +88,16 @@ for ((i = 0; i < runs; i++)); do
     # Each side's own uninstaller removes its installation before the other side runs:
     # creating files right after many were deleted is slower on ext4, and both pay it.
     sync
-    timed "$work/kf.times" wine "$work/KFBenchSetup.exe" /S "/D=C:\\kf-bench"
-    installed=$(du -sb "$WINEPREFIX/drive_c/kf-bench" | cut -f1)
+    timed "$work/kf.times" wine "$work/KFBenchSetup.exe" /S "/D=$drive:\\kf-bench"
+    installed=$(du -sb "$target_root/kf-bench" | cut -f1)
     sync
-    timed "$work/kf-un.times" wine "C:\\kf-bench\\uninstall.exe" /S
-    [ ! -e "$WINEPREFIX/drive_c/kf-bench" ] || { echo "install-bench: Kitforge left C:\\kf-bench" >&2; exit 1; }
+    timed "$work/kf-un.times" wine "$drive:\\kf-bench\\uninstall.exe" /S
+    [ ! -e "$target_root/kf-bench" ] || { echo "install-bench: Kitforge left $drive:\\kf-bench" >&2; exit 1; }
     sync
-    timed "$work/nsis.times" wine "$work/nsis-$set_name-zlib.exe" /S "/D=C:\\kf-nsis"
+    timed "$work/nsis.times" wine "$work/nsis-$set_name-zlib.exe" /S "/D=$drive:\\kf-nsis"
     sync
-    timed "$work/nsis-un.times" wine "C:\\kf-nsis\\uninst.exe" /S "_?=C:\\kf-nsis"
-    rm -rf "$WINEPREFIX/drive_c/kf-nsis"
+    timed "$work/nsis-un.times" wine "$drive:\\kf-nsis\\uninst.exe" /S "_?=$drive:\\kf-nsis"
+    rm -rf "$target_root/kf-nsis"
 done
 kf=$(median <"$work/kf.times")
 kfun=$(median <"$work/kf-un.times")

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <new>
 
 namespace {
@@ -142,9 +143,62 @@ unsigned FdeEncoding(const unsigned char* cie) noexcept
             return 0;
 }
 
+// What libstdc++ puts before each thrown object, laid out as __cxa_refcounted_exception
+// in its unwind-cxx.h: a reference count, then __cxa_exception (the type, destructor,
+// handlers and catch state in eleven words, the unwinder's header last). The header's
+// 16-byte alignment places the inner record at 16; eh_alloc.o adds the same 96 bytes.
+struct TCxaException
+{
+    void* State[11];
+    _Unwind_Exception Unwind;
+};
+struct TThrownHeader
+{
+    int ReferenceCount;
+    TCxaException Exception;
+};
+static_assert(sizeof(void*) != 4 || sizeof(TThrownHeader) == 96, "libstdc++'s header is 96 bytes on i686");
+
+// Room for thrown objects when the heap has none left, so that std::bad_alloc still
+// reaches its catch; the stubs hold at most a couple at a time.
+constexpr int kReserveSlots = 4;
+constexpr size_t kReserveSlotSize = 256;
+alignas(16) unsigned char gReserve[kReserveSlots][kReserveSlotSize];
+bool gReserveTaken[kReserveSlots];
+
 } // namespace
 
 extern "C" {
+
+// These replace libstdc++'s eh_alloc.o, whose emergency pool takes a mutex and with it
+// libgcc's Win32 thread support (about 3 KB); the stubs run one thread.
+void* __cxa_allocate_exception(size_t thrownSize) noexcept
+{
+    size_t size = thrownSize + sizeof(TThrownHeader);
+    void* block = std::malloc(size);
+    for (int i = 0; !block && size <= kReserveSlotSize && i < kReserveSlots; ++i)
+        if (!gReserveTaken[i])
+        {
+            gReserveTaken[i] = true;
+            block = gReserve[i];
+        }
+    if (!block)
+        std::terminate();
+    std::memset(block, 0, sizeof(TThrownHeader));
+    return static_cast<char*>(block) + sizeof(TThrownHeader);
+}
+
+void __cxa_free_exception(void* thrown) noexcept
+{
+    auto* block = static_cast<unsigned char*>(thrown) - sizeof(TThrownHeader);
+    for (int i = 0; i < kReserveSlots; ++i)
+        if (block == gReserve[i])
+        {
+            gReserveTaken[i] = false;
+            return;
+        }
+    std::free(block);
+}
 
 // What libgcc's unwinder gets with an FDE (struct dwarf_eh_bases).
 struct TEhBases

@@ -61,4 +61,16 @@ std::string DirectoryPart(const std::string& path)
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
+std::string Concat(std::initializer_list<std::string_view> parts)
+{
+    size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view part : parts)
+        text.append(part);
+    return text;
+}
+
 } // namespace kf

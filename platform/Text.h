@@ -3,7 +3,9 @@
 // page), trimming, and the directory part of a Windows path.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kf {
@@ -21,5 +23,9 @@ std::string TrimText(const std::string& text);
 
 // Up to and including the last "\" or ":" of path; "" when it has neither.
 std::string DirectoryPart(const std::string& path);
+
+// The parts one after another. One call where a chain of "+" makes a temporary string,
+// and with it a clean-up on the unwind path, for every part; the stubs carry each one.
+std::string Concat(std::initializer_list<std::string_view> parts);
 
 } // namespace kf

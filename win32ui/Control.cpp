@@ -5,11 +5,11 @@
 
 namespace kf::ui {
 
-HWND CreateControl(HWND parent, const char* className, const std::string& text, DWORD style, DWORD exStyle, int x,
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle, int x,
                    int y, int width, int height, int id, HFONT font)
 {
     HWND control =
-        CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | style, x, y, width, height, parent,
+        CreateWindowExA(exStyle, className, text, WS_CHILD | style, x, y, width, height, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (!control)
         throw TError(std::string("Cannot create a control of class ") + className);

@@ -10,7 +10,7 @@ namespace kf::ui {
 
 // A control as a child of parent, in font (the default GUI font when null). Raises
 // TError when it cannot be created.
-HWND CreateControl(HWND parent, const char* className, const std::string& text, DWORD style, DWORD exStyle, int x,
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle, int x,
                    int y, int width, int height, int id, HFONT font);
 
 // The width text needs in window's font, for labels that size themselves to their text.

@@ -1,6 +1,7 @@
 // Entry of the installer stub, the head of every setup executable: checks that the
 // package behind it is whole, then shows the background and the wizard, or with /S
 // installs with no window at all.
+#include "platform/Text.h"
 #include "runtime/common/SetupLog.h"
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
@@ -47,9 +48,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     {
         if (!switches.Error.empty())
         {
-            log.Line("Error: " + switches.Error);
+            log.Line(kf::Concat({"Error: ", switches.Error}));
             if (!switches.Silent)
-                MessageBoxA(nullptr, (switches.Error + "\r\n\r\n" + kf::InstallSwitchesHelp()).c_str(), title.c_str(),
+                MessageBoxA(nullptr, kf::Concat({switches.Error, "\r\n\r\n", kf::InstallSwitchesHelp()}).c_str(), title.c_str(),
                             MB_OK | MB_ICONERROR);
             return kf::kExitFailed;
         }
@@ -62,7 +63,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         // A truncated download or junk behind the package must not install half of it.
         if (!CheckSetupPackage(setup))
         {
-            log.Line(std::string("Error: ") + kDamagedSetupText);
+            log.Line(kf::Concat({"Error: ", kDamagedSetupText}));
             if (!switches.Silent)
                 MessageBoxA(nullptr, kDamagedSetupText, kDamagedSetupCaption, MB_OK | MB_ICONERROR);
             return kf::kExitFailed;
@@ -74,7 +75,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         if (!lock.Acquire(installer->Title))
         {
             std::string text = kf::AlreadyRunningText(installer->Title);
-            log.Line("Error: " + text);
+            log.Line(kf::Concat({"Error: ", text}));
             if (!switches.Silent)
                 MessageBoxA(nullptr, text.c_str(), kf::kAlreadyRunningCaption, MB_OK | MB_ICONEXCLAMATION);
             return kf::kExitAlreadyRunning;
@@ -94,7 +95,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     catch (const std::exception& error)
     {
-        log.Line(std::string("Error: ") + error.what());
+        log.Line(kf::Concat({"Error: ", error.what()}));
         if (!switches.Silent)
             kf::ui::ShowErrorBox(nullptr, error.what(), title.c_str());
         return kf::kExitFailed;

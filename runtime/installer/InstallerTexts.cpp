@@ -1,5 +1,7 @@
 #include "runtime/installer/InstallerTexts.h"
 
+#include "platform/Text.h"
+
 namespace kf {
 namespace installer {
 
@@ -35,23 +37,23 @@ const char* const kNoCaption = "&No";
 // CR below is a lone carriage return: "\r" inside the literals.
 std::string WelcomeText(const std::string& title)
 {
-    return "Welcome to " + title + " setup!\r\rThis program will install " + title +
-           " on your computer.\r\r"
-           "We recommend that you close down all other running programs before proceeding with this "
-           "installation.\r\r"
-           "To proceed, press the \"Next\" button.";
+    return Concat({"Welcome to ", title, " setup!\r\rThis program will install ", title,
+                   " on your computer.\r\r"
+                   "We recommend that you close down all other running programs before proceeding with this "
+                   "installation.\r\r"
+                   "To proceed, press the \"Next\" button."});
 }
 
 std::string WhereToInstallText(const std::string& title)
 {
-    return "Please select the location where you would like to install " + title + ", then press Next.";
+    return Concat({"Please select the location where you would like to install ", title, ", then press Next."});
 }
 
 std::string CompleteText(const std::string& title, bool launchVisible, bool desktopVisible)
 {
-    std::string text = "Installation of " + title + " has successfully completed.\r\r";
+    std::string text = Concat({"Installation of ", title, " has successfully completed.\r\r"});
     if (launchVisible)
-        text += "You may now run " + title + ".\r\r";
+        text += Concat({"You may now run ", title, ".\r\r"});
     if (desktopVisible)
         text += "Please choose if you want a desktop shortcut created.";
     return text;
@@ -59,50 +61,51 @@ std::string CompleteText(const std::string& title, bool launchVisible, bool desk
 
 std::string LicenseRefusalQuestion(const std::string& title)
 {
-    return "If you do not agree to the license and disclaimer, you may not install " + title +
-           ".\r\rAre you sure you wish to cancel installing " + title + "?";
+    return Concat({"If you do not agree to the license and disclaimer, you may not install ", title,
+                   ".\r\rAre you sure you wish to cancel installing ", title, "?"});
 }
 
 std::string AbortQuestion(const std::string& title)
 {
-    return "The installation is currently in progress. Cancelling now will abort the installation.\r\r"
-           "Are you sure you wish to abort the installation of " + title + "?";
+    return Concat({"The installation is currently in progress. Cancelling now will abort the installation.\r\r"
+                   "Are you sure you wish to abort the installation of ",
+                   title, "?"});
 }
 
 std::string CloseQuestion(const std::string& title)
 {
-    return "Closing this program will cancel the installation. Are you sure you wish to cancel installing " + title +
-           "?";
+    return Concat({"Closing this program will cancel the installation. Are you sure you wish to cancel installing ",
+                   title, "?"});
 }
 
 std::string InsufficientSpaceText(const std::string& title)
 {
-    return "There is insufficient disk space free on the selected drive to install " + title +
-           ".\r\rPlease select a different drive, or cancel the installation, free up disk space, and restart this "
-           "installation program.";
+    return Concat({"There is insufficient disk space free on the selected drive to install ", title,
+                   ".\r\rPlease select a different drive, or cancel the installation, free up disk space, and restart "
+                   "this installation program."});
 }
 
 std::string InstallErrorText(const std::string& destination)
 {
-    return "An error occurred while installing the file: \"" + destination +
-           "\".\r\rThe installation cannot proceed.";
+    return Concat({"An error occurred while installing the file: \"", destination,
+                   "\".\r\rThe installation cannot proceed."});
 }
 
 std::string ExtractingText(const std::string& target)
 {
-    return "Extracting " + target + "...";
+    return Concat({"Extracting ", target, "..."});
 }
 std::string RemovingText(const std::string& value)
 {
-    return "Removing " + value + "...";
+    return Concat({"Removing ", value, "..."});
 }
 std::string RunningText(const std::string& line)
 {
-    return "Running external program " + line + "...";
+    return Concat({"Running external program ", line, "..."});
 }
 std::string PrintJobTitle(const std::string& title)
 {
-    return title + " License Agreement";
+    return Concat({title, " License Agreement"});
 }
 
 std::string KilobytesText(int64_t bytes)

@@ -59,7 +59,7 @@ TWizardForm::~TWizardForm()
         FreeLibrary(FRichEdit);
 }
 
-HWND TWizardForm::Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width,
+HWND TWizardForm::Add(int page, const char* className, const char* text, DWORD style, int x, int y, int width,
                       int height, int id, DWORD exStyle)
 {
     HWND control = ui::CreateControl(Handle(), className, text, style, exStyle, x, y, width, height, id, FFont.Get());

@@ -66,7 +66,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    HWND Add(int page, const char* className, const std::string& text, DWORD style, int x, int y, int width, int height,
+    HWND Add(int page, const char* className, const char* text, DWORD style, int x, int y, int width, int height,
              int id, DWORD exStyle = 0);
     void ApplyVisibility();
     bool Usable(HWND control) const;

@@ -3,6 +3,8 @@
 #   build/asan    the same with AddressSanitizer + UBSan
 #   build/fuzz    clang + libFuzzer, fuzz targets only
 #   build/win     the product: 32-bit Windows programs (MinGW-w64), tests run under Wine
+#   build/win64   the same programs and tests built 64-bit, only on machines whose kernel
+#                 runs no 32-bit code (no Wine for the product there; wine64 still runs)
 
 SHELL := /bin/bash
 .NOTPARALLEL:
@@ -15,7 +17,7 @@ CMAKE_ARGS ?=
 CONFIGURE := cmake -Wno-dev $(CMAKE_ARGS)
 BUILD := cmake --build
 
-.PHONY: all deps native asan fuzz win build-all test demo bench clean
+.PHONY: all deps native asan fuzz win win64 win64-where-needed build-all test demo bench clean
 
 # Windows first: the native build takes the stubs from build/win/bin when they are there.
 all: deps win native
@@ -40,7 +42,15 @@ win:
 		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
 	$(BUILD) build/win --parallel $(JOBS)
 
-build-all: deps win native asan fuzz
+win64:
+	$(CONFIGURE) -S . -B build/win64 -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake
+	$(BUILD) build/win64 --parallel $(JOBS)
+
+win64-where-needed:
+	@if ! (source scripts/wine-env.sh && kf_wine_runs); then $(MAKE) win64; fi
+
+build-all: deps win native asan fuzz win64-where-needed
 
 test: build-all
 	@KF_JOBS=$(JOBS) scripts/run-tests.sh
@@ -53,4 +63,5 @@ bench: all
 
 clean:
 	@if [ -d build/wineprefix ]; then (source scripts/wine-env.sh && wineserver -k) 2>/dev/null || true; fi
+	@if [ -d build/wineprefix64 ]; then (export KF_WINE_ARCH=win64 && source scripts/wine-env.sh && wineserver -k) 2>/dev/null || true; fi
 	rm -rf build out

@@ -175,8 +175,14 @@ endfunction()
 
 function(kf_add_stub target)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "" "OUTPUT_NAME" "SOURCES;LIBRARIES")
-    # LeanRuntime.cpp replaces parts of libstdc++ that a stub does not need.
-    add_executable(${target} WIN32 ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/runtime/common/LeanRuntime.cpp")
+    # LeanRuntime.cpp replaces parts of libstdc++ that a stub does not need. It is written
+    # for the product's 32-bit runtime (DWARF unwinding); the 64-bit test build, which
+    # unwinds by SEH, keeps libstdc++'s own.
+    set(lean)
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+        set(lean "${PROJECT_SOURCE_DIR}/runtime/common/LeanRuntime.cpp")
+    endif()
+    add_executable(${target} WIN32 ${ARG_SOURCES} ${lean})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT_NAME})
     set(objects)
     foreach(lib IN LISTS ARG_LIBRARIES)

@@ -3,9 +3,18 @@
 # the user's real folders, and makes every run start from the same state.
 
 _kf_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="${KF_WINEPREFIX:-$_kf_root/build/wineprefix}"
-# Debian's wine32 alone runs a win32 prefix; the programs are 32-bit anyway.
-export WINEARCH=win32
+if [ "${KF_WINE_ARCH:-win32}" = win64 ]; then
+    # The 64-bit test build (build/win64), for machines that run no 32-bit code: the
+    # 64-bit loader and server, and a prefix of their own.
+    case ":$PATH:" in *":$_kf_root/scripts/wine64:"*) ;; *) export PATH="$_kf_root/scripts/wine64:$PATH" ;; esac
+    export WINEPREFIX="${KF_WINEPREFIX:-$_kf_root/build/wineprefix64}"
+    export WINEARCH=win64
+else
+    export WINEPREFIX="${KF_WINEPREFIX:-$_kf_root/build/wineprefix}"
+    # Debian's wine32 alone runs a win32 prefix; the programs are 32-bit anyway.
+    export WINEARCH=win32
+fi
+export KF_WINE_ARCH="${KF_WINE_ARCH:-win32}"
 export WINEDEBUG="${KF_WINEDEBUG:--all}"
 # No Mono/Gecko install prompts, no menu entries written to the Linux desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -53,6 +53,20 @@ void CheckBelowLimit(int64_t value)
 
 } // namespace
 
+struct TCompressionManager::TInflateState
+{
+    z_stream Stream{};
+    bool Ready = false; // Stream holds an initialised state
+    std::vector<Bytef> Input = std::vector<Bytef>(kChunkSize);
+    std::vector<Bytef> Output = std::vector<Bytef>(kOutputBufferSize);
+
+    ~TInflateState()
+    {
+        if (Ready)
+            inflateEnd(&Stream);
+    }
+};
+
 TCompressionManager::TCompressionManager(const std::string& fileName, bool createNew, bool readOnly,
                                          bool readTrailer)
     : FFileName(fileName), FReadOnly(readOnly), FCreateNew(createNew)
@@ -346,14 +360,16 @@ TInflateOutcome TCompressionManager::InflateData(TFile& source, int32_t packedSi
     };
     if (packedSize < 0 || originalSize < 0)
         return fault(TInflateFault::NegativeSize);
-    std::vector<Bytef> input(kChunkSize);
-    std::vector<Bytef> output(kOutputBufferSize);
+    if (!FInflater)
+        FInflater = std::make_unique<TInflateState>();
+    TInflateState& state = *FInflater;
+    std::vector<Bytef>& input = state.Input;
+    std::vector<Bytef>& output = state.Output;
+    z_stream& stream = state.Stream;
     int64_t inputLeft = packedSize;
     int64_t outputLeft = originalSize;
     bool started = false;
     bool streamEnded = false;
-    z_stream stream{};
-    TInflateGuard guard;
 
     // Each pass reads a chunk when the last is used up, hands on the previous pass's
     // output and inflates once; completion is decided by the header's byte counts.
@@ -389,9 +405,10 @@ TInflateOutcome TCompressionManager::InflateData(TFile& source, int32_t packedSi
         if (!started)
         {
             started = true;
-            if (inflateInit(&stream) != Z_OK)
+            // A state left mid-stream by a fault, an error or a stop is reset all the same.
+            if ((state.Ready ? inflateReset(&stream) : inflateInit(&stream)) != Z_OK)
                 return fault(TInflateFault::NoInflater);
-            guard.Stream = &stream;
+            state.Ready = true;
             progressed = true;
         }
         uInt inBefore = stream.avail_in, outBefore = stream.avail_out;

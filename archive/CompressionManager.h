@@ -234,6 +234,12 @@ private:
     void WriteHeader(int32_t index);
     void IndexEntry(int32_t index);
 
+    // The inflate state and buffers InflateData keeps from one entry to the next: an
+    // installation of many small files would otherwise allocate and free about 230 KB
+    // for each, which the Windows heap hands back to the system and maps again.
+    struct TInflateState;
+    std::unique_ptr<TInflateState> FInflater;
+
     std::vector<TArchiveEntryHeader> FEntries;
     std::string FFileName;
     TFile FArchiveFile;

@@ -13,13 +13,19 @@
 #   KF_BENCH_RAM=1  install to a Wine drive R: on /dev/shm instead of C:, so that the
 #              host disk's own noise (journal, discards after the uninstall) drops out
 #              and what remains is each installer's and Wine's work
+#   KF_BENCH_ARCH=win64  both sides built 64-bit (Kitforge's 64-bit test build, KF_BUILD
+#              default build/win64, and NSIS's amd64-unicode target) under the 64-bit
+#              Wine: for machines that run no 32-bit code, where the product cannot run
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 shared="${KF_SHARED:-$root/../shared}"
 work="${KF_BENCH_DIR:-$root/build/bench}/install"
 runs="${KF_BENCH_RUNS:-3}"
 kftool="${KFTOOL:-$root/build/native/bin/kftool}"
-winbuild="$(cd "${KF_BUILD:-$root/build/win}" && pwd)"
+arch="${KF_BENCH_ARCH:-win32}"
+case "$arch" in win32) winbuild="${KF_BUILD:-$root/build/win}" ;; win64) winbuild="${KF_BUILD:-$root/build/win64}" ;;
+    *) echo "install-bench: KF_BENCH_ARCH is win32 or win64" >&2; exit 2 ;; esac
+winbuild="$(cd "$winbuild" && pwd)"
 corpus="$work/corpus"
 set_name="${1:-mixed}"
 case "$set_name" in mixed | many) ;; *) echo "usage: install-bench.sh [mixed|many]" >&2; exit 2 ;; esac
@@ -44,19 +50,32 @@ echo "corpus: $(wc -l <"$corpus/$set_name.list") files, $bytes bytes"
 rm -f "$work/bench.kfs"
 "$kftool" script set "$work/bench.kfs" "TITLE=KF bench $set_name" "DIR=kf-bench" BASEDIR=3 ADDDIR=1 \
     "ADDDIRTEXT=corpus/$set_name" INCLUDEMAINEXE=0 ICONUNINSTALL=0 >/dev/null
-"$kftool" build -C "$work" "$work/bench.kfs" "$work/KFBenchSetup.exe" >/dev/null
+if [ "$arch" = win32 ]; then
+    "$kftool" build -C "$work" "$work/bench.kfs" "$work/KFBenchSetup.exe" >/dev/null
+fi
 sed -e "s|^!define CORPUS_DIR .*|!define CORPUS_DIR $corpus/$set_name|" \
     -e "s|^!define OUTFILE .*|!define OUTFILE $work/nsis-$set_name-zlib.exe|" \
     -e "s|^!include \"kf-common.nsh\"|!include \"$shared/bench/nsis/kf-common.nsh\"|" \
     "$shared/bench/nsis/$set_name-zlib.nsi" >"$work/$set_name-zlib.nsi"
-makensis -V1 "$work/$set_name-zlib.nsi" >"$work/nsis.log"
+nsis_target=()
+[ "$arch" = win64 ] && nsis_target=(-XTarget\ amd64-unicode)
+makensis -V1 "${nsis_target[@]}" "$work/$set_name-zlib.nsi" >"$work/nsis.log"
 
-export KF_WINEPREFIX="$root/build/wineprefix-bench"
+if [ "$arch" = win64 ]; then
+    export KF_WINE_ARCH=win64 KF_WINEPREFIX="$root/build/wineprefix-bench64"
+else
+    export KF_WINEPREFIX="$root/build/wineprefix-bench"
+fi
 source "$root/scripts/wine-env.sh"
 kf_wine_prefix_init
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineserver -p
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+# The 64-bit setup comes from the 64-bit build's kftool, which carries that build's stubs.
+if [ "$arch" = win64 ]; then
+    wine "$winbuild/bin/kftool.exe" build -C "Z:$work" "Z:$work/bench.kfs" "Z:$work/KFBenchSetup.exe" >/dev/null
+fi
+echo "setups: Kitforge $(stat -c %s "$work/KFBenchSetup.exe") bytes, NSIS $(stat -c %s "$work/nsis-$set_name-zlib.exe") bytes ($arch)"
 drive=C
 target_root="$WINEPREFIX/drive_c"
 if [ "${KF_BENCH_RAM:-0}" = 1 ]; then

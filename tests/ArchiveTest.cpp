@@ -400,6 +400,10 @@ TEST(ChunkedCompression, CancelFromProgressStopsAfterTheCurrentStep)
     archive.ExtractFile("whole", dir / "partial.bin");
     EXPECT_EQ(calls, 2);
     EXPECT_LT(FileSizeAt(dir / "partial.bin"), static_cast<int64_t>(content.size()));
+    // So is a stopped one.
+    archive.OnProgress = nullptr;
+    archive.ExtractFile("whole", dir / "again.bin");
+    EXPECT_TRUE(ReadFileBytes(dir / "again.bin") == content);
 }
 
 TEST(ChunkedCompression, DamagedEntriesEndWithCannotExtract)
@@ -437,7 +441,11 @@ TEST(ChunkedCompression, DamagedEntriesEndWithCannotExtract)
     };
     for (const TCase& c : cases)
     {
-        WriteFileBytes(dir / "bad.dat", c.Archive);
+        // A sound entry behind the damaged one.
+        WriteFileBytes(dir / "bad.dat", c.Archive +
+                                            Header("y", static_cast<int32_t>(c.Archive.size()) + 268, size,
+                                                   packed.Header.PackedSize) +
+                                            packed.Stored);
         TCompressionManager archive(dir / "bad.dat", false, true, false);
         try
         {
@@ -458,6 +466,9 @@ TEST(ChunkedCompression, DamagedEntriesEndWithCannotExtract)
         EXPECT_EQ(outcome.Fault, c.Fault) << c.What << ": " << outcome.Text();
         EXPECT_EQ(outcome.Produced, handed) << c.What;
         EXPECT_LE(handed, archive.Entries()[0].OriginalSize) << c.What;
+        // The inflate state the fault left behind is reset for the next entry.
+        archive.ExtractFile("y", dir / "next.bin");
+        EXPECT_TRUE(ReadFileBytes(dir / "next.bin") == content) << c.What;
     }
     // A sound entry inflates whole; one whose data runs past the end is told in the
     // system's words before anything is read.

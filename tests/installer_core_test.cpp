@@ -1018,7 +1018,9 @@ TEST(Recovery, KilledAtAnyCallARerunCompletesAndTheUninstallLeavesTheStateBefore
             ASSERT_TRUE(kf::ForceDirectories(place));
             std::vector<std::string> before = Contents(dir.Path());
             if (upgrade)
+            {
                 ASSERT_FALSE(RunSetup(v1, place, -1));
+            }
             if (!RunSetup(v2, place, killAt))
                 break; // past the last call
             RunSetup(v2, place, killAt, 3 + killAt % 5); // cancelled, and killed in the roll-back or before

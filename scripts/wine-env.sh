@@ -14,7 +14,6 @@ else
     # Debian's wine32 alone runs a win32 prefix; the programs are 32-bit anyway.
     export WINEARCH=win32
 fi
-export KF_WINE_ARCH="${KF_WINE_ARCH:-win32}"
 export WINEDEBUG="${KF_WINEDEBUG:--all}"
 # No Mono/Gecko install prompts, no menu entries written to the Linux desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

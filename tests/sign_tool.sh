@@ -9,15 +9,7 @@ set -euo pipefail
 action="$1" file="$2"
 case "$file" in
     [A-Za-z]:\\*)
-        unix="$(winepath -u "$file" 2>/dev/null)" || unix=""
-        # Where Debian's winepath cannot run (it takes the 32-bit loader), the prefix's
-        # drive links give the same path.
-        if [ -z "$unix" ] && [ -n "${WINEPREFIX:-}" ]; then
-            drive="$(printf '%s' "${file:0:1}" | tr 'A-Z' 'a-z')"
-            rest="${file:2}"
-            unix="$WINEPREFIX/dosdevices/$drive:${rest//\\//}"
-        fi
-        file="$unix"
+        file="$(winepath -u "$file" 2>/dev/null)"
         # Wine does not wait for a Unix program: sign_tool.cmd waits for this file.
         trap 'echo $? >"$file.kf-done"' EXIT
         ;;

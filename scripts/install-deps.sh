@@ -25,7 +25,24 @@ if ((${#need[@]})); then
     $SUDO dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  # A mirror caught mid-sync fails one index now and then: try again, and go on with the
+  # indexes that did arrive (the install below fails clearly if a package is missing).
+  for try in 1 2 3; do
+    $SUDO apt-get update -qq && break
+    echo "install-deps: apt-get update failed (try $try), retrying" >&2
+    sleep $((try * 10))
+  done
+  # wine32:i386 alone may not resolve (an i386 index behind the amd64 one during a mirror
+  # sync, or no i386 at all): everything else still installs, and the tests run the 32-bit
+  # programs where they can (run-tests.sh says which).
+  rest=()
+  for p in "${need[@]}"; do [ "$p" = "wine32:i386" ] || rest+=("$p"); done
+  if ((${#rest[@]})); then
+    $SUDO apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
+  fi
+  if [ ${#rest[@]} -ne ${#need[@]} ] &&
+     ! $SUDO apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null; then
+    echo "install-deps: wine32:i386 could not be installed; the 32-bit Wine tests will not run natively" >&2
+  fi
 fi
 echo "install-deps: all packages present"

@@ -69,8 +69,8 @@ for s in ${KF_TEST_STEPS:-native asan win fuzz}; do
             # Said loudly: the product's Windows programs cannot run on this machine. The
             # checks of the stubs' files (size caps, reproducible builds) need no Wine.
             echo
-            echo "==== win: Wine cannot run here: $(wine --version 2>&1 | tail -n1) ===="
-            echo "==== win: this kernel runs no 32-bit programs: the stub file checks, then the 64-bit build's tests ===="
+            echo "==== win: the 32-bit Wine cannot run here: $(source scripts/wine-env.sh && kf_wine_why_not) ===="
+            echo "==== win: the stub file checks, then the 64-bit build's tests ===="
             step win-stubs ctest --test-dir build/win "${ctest_args[@]}" -R '^(installer_stub_size|uninstaller_stub_size|stubs_reproducible)$'
             summary+=("$(printf '%-8s %-18s %5s' win "SKIPPED (no IA-32)" -)")
             # The same Windows tests, built 64-bit, under the 64-bit Wine: the Win32 code

@@ -18,11 +18,26 @@ export WINEDEBUG="${KF_WINEDEBUG:--all}"
 # No Mono/Gecko install prompts, no menu entries written to the Linux desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# True when this machine can run Wine's 32-bit programs at all. Some virtual machines
-# run a kernel without IA-32 emulation: every 32-bit program, Wine's loader first, fails
-# with "Exec format error", and no Windows test can run there.
+# True when this machine can run the prefix's Wine at all. Some virtual machines run a
+# kernel without IA-32 emulation: every 32-bit program, Wine's loader first, fails with
+# "Exec format error". Elsewhere the 32-bit Wine may simply be missing (wine32:i386 could
+# not be installed) while Debian's launcher still answers through the 64-bit loader:
+# the 32-bit prefix asks the 32-bit loader itself.
 kf_wine_runs() {
-    wine --version >/dev/null 2>&1
+    if [ "${KF_WINE_ARCH:-win32}" = win64 ]; then
+        wine --version >/dev/null 2>&1
+    else
+        [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+    fi
+}
+
+# Why the 32-bit Wine cannot run, in one line for the test summary.
+kf_wine_why_not() {
+    if [ ! -x /usr/lib/wine/wine ]; then
+        echo "no 32-bit Wine (wine32:i386 not installed)"
+    else
+        /usr/lib/wine/wine --version 2>&1 | tail -n1
+    fi
 }
 
 # Creates the prefix once. Safe to call from parallel test runs: the first caller

@@ -2,11 +2,13 @@
 #include "builder/Main.h"
 #include "resources/EmbeddedStubs.h"
 #include "win32ui/Application.h"
+#include "win32ui/SystemLibrary.h"
 
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    kf::ui::RestrictDllSearch();
     kf::ui::TApplication& application = kf::ui::Application();
     try
     {

@@ -6,9 +6,9 @@
 #include "win32ui/Application.h"
 #include "win32ui/ErrorBox.h"
 #include "win32ui/MessageLoop.h"
+#include "win32ui/SystemLibrary.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 namespace kf {
 
@@ -347,8 +347,12 @@ void TMainForm::CreateIconsPage(ui::TPanel& icons)
     EnableWindow(Control(TCtl::FIconWebsiteCheckbox), FALSE);
     EnableWindow(Control(TCtl::FIconWebsiteEdit), FALSE);
     // Themed check boxes ignore the text colour of WM_CTLCOLORSTATIC; these two turn red.
-    for (TCtl c : {TCtl::FIconUninstallCheckbox, TCtl::FIconWebsiteCheckbox})
-        SetWindowTheme(Control(c), L"", L"");
+    // uxtheme is no KnownDLL: from System32 at run time.
+    using TSetWindowTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    ui::TSystemLibrary uxtheme("uxtheme.dll");
+    if (auto setTheme = uxtheme.Proc<TSetWindowTheme>("SetWindowTheme"))
+        for (TCtl c : {TCtl::FIconUninstallCheckbox, TCtl::FIconWebsiteCheckbox})
+            setTheme(Control(c), L"", L"");
 }
 
 // The licence and the readme.

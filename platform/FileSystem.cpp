@@ -86,4 +86,20 @@ std::string ReadWholeFile(const std::string& path)
     return bytes;
 }
 
+std::string PrivateFolderName(uint64_t random)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string name = "kf-";
+    for (int shift = 60; shift >= 0; shift -= 4)
+        name += kDigits[(random >> shift) & 15];
+    return name;
+}
+
+bool IsPrivateFolderName(const std::string& name)
+{
+    return name.size() == 19 && name.compare(0, 3, "kf-") == 0 &&
+           std::all_of(name.begin() + 3, name.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
 } // namespace kf

@@ -64,4 +64,10 @@ std::string TempDirectoryRaw();
 // The system's message text for its last error code (FormatMessage / strerror).
 std::string SystemErrorMessage(uint32_t code);
 
+// The name of a private folder below the temporary directory: "kf-" and the 64 random
+// bits in 16 lower-case hex digits. IsPrivateFolderName is true for exactly such names,
+// so a program can tell the folder it was copied into from any other.
+std::string PrivateFolderName(uint64_t random);
+bool IsPrivateFolderName(const std::string& name);
+
 } // namespace kf

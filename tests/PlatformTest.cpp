@@ -70,6 +70,17 @@ TEST(Platform, ListingOrderIsTheOneWindowsGives)
     EXPECT_EQ(sorted, (std::vector<std::string>{"A", "a", "B", "b"})) << "case ties keep a fixed order";
 }
 
+TEST(Platform, PrivateFolderNamesAreTheRandomBitsAndNothingElseTakesTheirForm)
+{
+    EXPECT_EQ(PrivateFolderName(0x0123456789abcdefULL), "kf-0123456789abcdef");
+    EXPECT_EQ(PrivateFolderName(0), "kf-0000000000000000");
+    EXPECT_TRUE(IsPrivateFolderName(PrivateFolderName(~0ULL)));
+    // A program copied anywhere else never takes its folder for the private one.
+    for (const char* other : {"", "kf-", "kf-0123456789abcde", "kf-0123456789abcdef0", "kf-0123456789ABCDEF",
+                              "kf_0123456789abcdef", "KF-0123456789abcdef", "kf-0123456789abcdeg", "App"})
+        EXPECT_FALSE(IsPrivateFolderName(other)) << other;
+}
+
 TEST(Platform, ForceDirectoriesCreatesEveryMissingLevel)
 {
     TTempDir dir;

@@ -1,6 +1,9 @@
 // One setup or uninstaller per application at a time: two of them would interleave their
 // writes into one uninstall.log and overwrite each other's registration. A named mutex
-// per title, held by the process that does the work, tells them apart.
+// per title, held by the process that does the work, tells them apart. An elevated run
+// makes it in a private namespace bound to the Administrators group, which a standard
+// user cannot create: a global name any user could have taken first would otherwise
+// make every setup of the title end with 1618.
 #pragma once
 
 #include <string>
@@ -31,6 +34,8 @@ public:
 
 private:
     void* FMutex = nullptr;
+    void* FNamespace = nullptr; // the private namespace, while elevated
+    void* FBoundary = nullptr;  // its boundary descriptor
 };
 #endif
 

@@ -5,6 +5,7 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
 #include "runtime/installer/RunAndWaitUnit.h"
+#include "win32ui/ShellLaunch.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -81,9 +82,10 @@ void TWin32InstallSystem::RegisterUninstall(const std::string& keyName, const TR
 
 int32_t TWin32InstallSystem::RunAndWait(const std::string& commandLine) { return kf::RunAndWait(commandLine); }
 
+// As the signed-in user, not with the setup's administrator token.
 void TWin32InstallSystem::Launch(const std::string& file, const std::string& directory)
 {
-    ShellExecuteA(nullptr, "open", file.c_str(), "", directory.c_str(), SW_SHOWNORMAL);
+    ui::OpenForUser(file, directory);
 }
 
 TBaseDirectories ReadBaseDirectories(const std::string& title)

@@ -12,6 +12,7 @@
 #include "runtime/installer/SilentInstall.h"
 #include "win32ui/Com.h"
 #include "win32ui/ErrorBox.h"
+#include "win32ui/SystemLibrary.h"
 
 #include <commctrl.h>
 
@@ -38,6 +39,7 @@ int RunSilent(TInstaller& installer, const kf::TSwitches& switches, kf::TSetupLo
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    kf::ui::RestrictDllSearch();
     std::string title = kApplicationTitle;
     kf::TSwitches switches = kf::ParseInstallSwitches(kf::CommandTail(GetCommandLineA()));
     kf::TSetupLog log;

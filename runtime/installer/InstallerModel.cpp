@@ -181,11 +181,20 @@ bool TInstallerModel::CanViewReadme() const
     return !FEnded && FReadme && FState.Page == tabComplete;
 }
 
-std::string TInstallerModel::ExtractReadme()
+std::string TInstallerModel::ExtractReadme(const std::string& folder)
 {
-    std::string path;
-    if (FReadme)
-        FInstaller.Package().ExtractToTemp(FInstaller.Description().ReadValue(inf::kReadme), path);
+    if (!FReadme)
+        return std::string();
+    std::string name = FInstaller.Description().ReadValue(inf::kReadme);
+    std::string path = folder + name.substr(name.find_last_of('\\') + 1);
+    try
+    {
+        FInstaller.Package().ExtractFile(name, path);
+    }
+    catch (...)
+    {
+        return std::string();
+    }
     return path;
 }
 

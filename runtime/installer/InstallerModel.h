@@ -176,8 +176,9 @@ public:
     bool CanBrowse() const;
     bool CanPrint() const;
     bool CanViewReadme() const;
-    // The readme extracted into the temporary folder, or "" when there is none.
-    std::string ExtractReadme();
+    // The readme extracted into folder (which ends in a separator) under its own file
+    // name, or "" when there is none or it cannot be written.
+    std::string ExtractReadme(const std::string& folder);
 
     const TWizardState& State() const { return FState; }
     int StepIndex() const { return FStep; }

@@ -1,6 +1,8 @@
 #include "runtime/installer/LicensePrint.h"
 
 #include "runtime/installer/InstallerTexts.h"
+#include "win32ui/Handle.h"
+#include "win32ui/SystemLibrary.h"
 
 #include <commdlg.h>
 #include <richedit.h>
@@ -26,26 +28,53 @@ struct TPrintJob
     }
 };
 
+// The Add Printer wizard: kAddPrinterCommand, with Rundll32 named by its System32 path
+// (WinExec would search the setup's folder for "Rundll32.exe" first).
+void StartAddPrinter()
+{
+    std::string program = ui::SystemPath("rundll32.exe");
+    std::string command = kAddPrinterCommand;
+    std::string line = "\"" + program + "\"" + command.substr(command.find(' '));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION process = {};
+    std::string directory = ui::SystemPath("");
+    if (CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+                       &process))
+    {
+        ui::THandle owned(process.hProcess), thread(process.hThread);
+    }
+}
+
 } // namespace
 
 bool CheckPrinter(HWND owner)
 {
+    // winspool.drv is no KnownDLL: loaded from System32, not statically imported.
+    using TGetDefaultPrinter = BOOL(WINAPI*)(LPSTR, LPDWORD);
+    ui::TSystemLibrary winspool("winspool.drv");
+    auto getDefaultPrinter = winspool.Proc<TGetDefaultPrinter>("GetDefaultPrinterA");
     char name[512];
     DWORD size = sizeof(name);
-    if (GetDefaultPrinterA(name, &size))
+    if (getDefaultPrinter && getDefaultPrinter(name, &size))
         return true;
     if (MessageBoxA(owner, kNoPrinterText, kNoPrinterCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        WinExec(kAddPrinterCommand, SW_SHOW);
+        StartAddPrinter();
     return false;
 }
 
 void PrintRichText(HWND owner, HWND richEdit, const std::string& jobTitle)
 {
+    using TPrintDlg = BOOL(WINAPI*)(LPPRINTDLGA);
+    ui::TSystemLibrary comdlg("comdlg32.dll");
+    auto printDlg = comdlg.Proc<TPrintDlg>("PrintDlgA");
     TPrintJob job;
     job.Dialog.lStructSize = sizeof(job.Dialog);
     job.Dialog.hwndOwner = owner;
     job.Dialog.Flags = PD_PRINTSETUP | PD_RETURNDC;
-    if (!PrintDlgA(&job.Dialog) || !job.Dialog.hDC)
+    if (!printDlg || !printDlg(&job.Dialog) || !job.Dialog.hDC)
         return;
     HDC printer = job.Dialog.hDC;
     DOCINFOA document = {};

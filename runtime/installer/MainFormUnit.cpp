@@ -1,9 +1,12 @@
 #include "runtime/installer/MainFormUnit.h"
 
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/installer/InstallerAppearance.h"
 #include "win32ui/MessageLoop.h"
+#include "win32ui/ShellLaunch.h"
 
 #include <shellapi.h>
 
@@ -22,6 +25,8 @@ TMainForm::~TMainForm()
 {
     FWizard.reset(); // the owned wizard goes before its owner
     Destroy();
+    if (!FReadmeFolder.Path().empty())
+        ui::TPrivateFolder::RemoveAtRestart(FReadmeFolder.Path());
 }
 
 void TMainForm::FormCreate(std::unique_ptr<TInstaller> installer)
@@ -62,9 +67,19 @@ void TMainForm::Pump() { ui::PumpMessages(); }
 
 void TMainForm::ViewReadme()
 {
-    std::string path = FModel->ExtractReadme();
+    // Into a folder of the setup's own, opened by the user's shell. The viewer reads it
+    // after the setup may have ended, so the folder goes at the next restart.
+    if (FReadmeFolder.Path().empty())
+    {
+        std::string temp = TrimText(TempDirectoryRaw());
+        temp = AddBackslash(temp.empty() ? std::string("C:\\TEMP") : temp);
+        ForceDirectories(temp);
+        if (!FReadmeFolder.Create(temp))
+            return;
+    }
+    std::string path = FModel->ExtractReadme(FReadmeFolder.Path());
     if (!path.empty())
-        ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ui::OpenForUser(path, std::string());
 }
 
 void TMainForm::SetLocation(const std::string& location)

@@ -8,6 +8,7 @@
 #include "runtime/installer/InstallerModel.h"
 #include "runtime/installer/WizardFormUnit.h"
 #include "win32ui/Gdi.h"
+#include "win32ui/PrivateFolder.h"
 #include "win32ui/Window.h"
 
 #include <memory>
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<TWizardForm> FWizard;
     std::unique_ptr<TInstallerModel> FModel;
     ui::TFont FTitleFont;
+    ui::TPrivateFolder FReadmeFolder; // made when the readme is first shown
     bool FEnded = false;
 };
 

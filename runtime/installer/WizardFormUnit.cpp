@@ -55,8 +55,6 @@ TWizardForm::~TWizardForm()
     if (Handle())
         KillTimer(Handle(), kSpaceTimerId);
     Destroy(); // the rich-text box goes before its library
-    if (FRichEdit)
-        FreeLibrary(FRichEdit);
 }
 
 HWND TWizardForm::Add(int page, const char* className, const char* text, DWORD style, int x, int y, int width,
@@ -81,7 +79,7 @@ void TWizardForm::Create(HWND owner, const std::string& caption, bool hasImage)
     RegisterWindowClass(kWizardClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     CreateHandle(kWizardClass, exStyle, caption.c_str(), style, x, y, width, height, owner);
     // The rich-text box's window class lives in this library.
-    FRichEdit = LoadLibraryA("riched20.dll");
+    FRichEdit = ui::TSystemLibrary("riched20.dll");
 
     // Without a picture the text panels take the whole page.
     const int tx = hasImage ? 172 : 12;

@@ -7,6 +7,7 @@
 #include "runtime/installer/InstallerModel.h"
 #include "win32ui/Gdi.h"
 #include "win32ui/PageControls.h"
+#include "win32ui/SystemLibrary.h"
 #include "win32ui/Window.h"
 
 #include <string>
@@ -79,7 +80,7 @@ private:
     ui::TFont FFont;
     ui::TBrush FFaceBrush;
     ui::TBitmap FPictures[5];
-    HMODULE FRichEdit = nullptr; // riched20.dll, freed with the form
+    ui::TSystemLibrary FRichEdit; // riched20.dll, freed with the form
     bool FTimerOn = false;
     ui::TPageControls FPages; // the page's controls, then the button row (every page)
     // What the installing page shows, so that only changes are drawn: under Wine a

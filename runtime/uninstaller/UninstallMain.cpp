@@ -11,6 +11,9 @@
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/uninstaller/UninstallMainForm.h"
 #include "win32ui/ErrorBox.h"
+#include "win32ui/Handle.h"
+#include "win32ui/PrivateFolder.h"
+#include "win32ui/SystemLibrary.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -34,55 +37,83 @@ std::string FullPath(const std::string& path)
     return length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : path;
 }
 
-// Silent: the caller's process is the one a package manager waits for, so it waits for
-// the temporary copy and hands on its exit code.
+// Starts the copy just written, still held against writes, and lets go of it once the
+// process runs. Silent: the caller's process is the one a package manager waits for, so
+// it waits for the copy and hands on its exit code.
 int StartupCopy(const kf::TSwitches& switches, kf::TSetupLog& log)
 {
     std::string program = kf::ModuleFileName();
     std::string programDir = kf::DirectoryPart(program);
     std::string tempDir = TempCopyDirectory(kf::TempDirectoryRaw(), programDir);
     kf::ForceDirectories(tempDir);
-    std::string copy = tempDir + kTempCopyName;
-    if (!CopyFileA(program.c_str(), copy.c_str(), FALSE))
+    // A folder of its own, never a fixed name in a folder others can write: a failed
+    // copy starts nothing.
+    kf::ui::TPrivateFolder folder;
+    kf::ui::TFileHandle held;
+    if (folder.Create(tempDir))
+        held = folder.WriteCopy(program, kTempCopyName);
+    if (!held)
     {
+        DWORD error = GetLastError();
+        if (!folder.Path().empty())
+            kf::ui::TPrivateFolder::Remove(folder.Path());
         if (switches.Silent)
-        {
-            log.Line(std::string(kInitFailedText) + " " + kf::SystemErrorMessage(GetLastError()));
-            return kf::kExitFailed;
-        }
-        MessageBoxA(nullptr, kInitFailedText, kInitFailedCaption, MB_OK | MB_ICONEXCLAMATION);
+            log.Line(std::string(kInitFailedText) + " " + kf::SystemErrorMessage(error));
+        else
+            MessageBoxA(nullptr, kInitFailedText, kInitFailedCaption, MB_OK | MB_ICONEXCLAMATION);
+        return kf::kExitFailed;
     }
-    if (!switches.Silent)
+    std::string copy = folder.Path() + kTempCopyName;
+    std::string commandLine = "\"" + copy + "\" " + RestartParameter(programDir);
+    if (switches.Silent)
     {
-        HINSTANCE started = ShellExecuteA(nullptr, "open", copy.c_str(), RestartParameter(programDir).c_str(),
-                                          nullptr, SW_SHOWNORMAL);
-        return reinterpret_cast<INT_PTR>(started) > 32 ? 0 : 1;
+        commandLine += " /S";
+        if (!switches.LogPath.empty())
+            commandLine += " \"/LOG=" + FullPath(switches.LogPath) + "\"";
+        log.Close(); // the copy writes the log from now on
     }
-    std::string commandLine = "\"" + copy + "\" " + RestartParameter(programDir) + " /S";
-    if (!switches.LogPath.empty())
-        commandLine += " \"/LOG=" + FullPath(switches.LogPath) + "\"";
-    log.Close(); // the copy writes the log from now on
     // A process's current directory cannot be removed: often the target folder itself.
-    SetCurrentDirectoryA(tempDir.c_str());
+    SetCurrentDirectoryA(folder.Path().c_str());
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, tempDir.c_str(), &startup,
-                        &process))
+    if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
+                        &startup, &process))
     {
         DWORD error = GetLastError();
-        if (!switches.LogPath.empty() && log.Open(switches.LogPath))
+        held.Reset();
+        kf::ui::TPrivateFolder::Remove(folder.Path());
+        if (!switches.Silent)
+            kf::ui::ShowErrorBox(nullptr, "Cannot start " + copy + ": " + kf::SystemErrorMessage(error),
+                                 kInitFailedCaption);
+        else if (!switches.LogPath.empty() && log.Open(switches.LogPath))
             log.Line("Cannot start " + copy + ": " + kf::SystemErrorMessage(error));
         return kf::kExitFailed;
     }
-    CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    held.Reset();
+    kf::ui::THandle processHandle(process.hProcess), thread(process.hThread);
+    if (!switches.Silent)
+        return 0;
+    WaitForSingleObject(processHandle.Get(), INFINITE);
     DWORD code = kf::kExitFailed;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(processHandle.Get(), &code);
+    // The copy has ended: its folder goes now, but for this program's own image when
+    // the removal parked it there (it goes at the next restart).
+    kf::ui::TPrivateFolder::Remove(folder.Path());
     return static_cast<int>(code);
+}
+
+// The temporary copy, run from the private folder its first run made, leaves the folder
+// to the next restart: it cannot delete its own image. Anywhere else nothing is touched.
+void LeavePrivateFolder()
+{
+    std::string folder = kf::DirectoryPart(kf::ModuleFileName());
+    std::string name = folder.substr(0, folder.size() - 1);
+    name = name.substr(name.find_last_of('\\') + 1);
+    if (kf::IsPrivateFolderName(name))
+        kf::ui::TPrivateFolder::RemoveAtRestart(folder);
 }
 
 class TSilentProgress : public IRemovalProgress
@@ -166,6 +197,7 @@ int ShowDialog(const std::string& logPath)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    kf::ui::RestrictDllSearch();
     kf::TSwitches switches = kf::ParseUninstallSwitches(kf::CommandTail(GetCommandLineA()));
     kf::TSetupLog log;
     if (!switches.LogPath.empty())
@@ -188,9 +220,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         }
         if (switches.Plain.empty())
             return StartupCopy(switches, log);
-        if (switches.Silent)
-            return SilentRemoval(switches.Plain[0], log);
-        return ShowDialog(switches.Plain[0]);
+        int code = switches.Silent ? SilentRemoval(switches.Plain[0], log) : ShowDialog(switches.Plain[0]);
+        LeavePrivateFolder();
+        return code;
     }
     catch (const std::exception& error)
     {

@@ -185,6 +185,43 @@ inline std::map<std::string, std::string> RegistrationValues(const std::string& 
 // What an installation and its removal may change: the Wine drive (but for the system
 // folder, the temporary folder, the shell's templates and the test's scratch folder) and
 // the uninstall registrations.
+// True when image is the uninstaller's copy in a private folder directly below temp:
+// temp\kf-<16 hex digits>\uninst.exe.
+inline bool IsPrivateCopy(const std::string& image, const std::string& temp)
+{
+    std::string prefix = Lower(temp) + "\\", path = Lower(image), tail = "\\uninst.exe";
+    if (path.size() != prefix.size() + 19 + tail.size() || path.compare(0, prefix.size(), prefix) != 0 ||
+        path.compare(path.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    return kf::IsPrivateFolderName(image.substr(prefix.size(), 19));
+}
+
+// What waits for the next restart (PendingFileRenameOperations), lower case, each
+// string followed by "|".
+inline std::string PendingRenames()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return std::string();
+    DWORD size = 0, type = 0;
+    std::string data;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        size > 0)
+    {
+        data.resize(size);
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                             &size) != ERROR_SUCCESS)
+            size = 0;
+        data.resize(size);
+    }
+    RegCloseKey(key);
+    for (char& c : data)
+        if (c == '\0')
+            c = '|';
+    return Lower(data);
+}
+
 struct TMachineState
 {
     std::set<std::string> Files;

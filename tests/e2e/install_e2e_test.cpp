@@ -362,11 +362,12 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     ASSERT_TRUE(kfdriver::Click(finish));
     EXPECT_EQ(dialog.WaitForExit(kActionMs), 0);
 
-    // Back as before, but for the uninstaller's own temporary copy.
+    // Back as before, but for the uninstaller's own temporary copy, which goes at the
+    // next restart.
     kfe2e::TMachineState after = kfe2e::MachineState(f.Root);
     EXPECT_EQ(after.Files, before.Files);
     EXPECT_EQ(after.Registrations, before.Registrations);
-    EXPECT_TRUE(FileExists(f.Temp + "\\uninst.exe"));
+    EXPECT_FALSE(FileExists(f.Temp + "\\uninst.exe"));
 }
 
 TEST_F(Install, CancelDuringTheCopyLeavesNothingBehind)

@@ -267,6 +267,167 @@ TEST_F(Silent, OneSetupPerTitleAtATime)
     ExpectNothingInstalled();
 }
 
+TEST_F(Silent, ALockOfTheTitleThatAUserTookFirstBlocksNothing)
+{
+    // The lock's old global name, which any user's process can create before the setup.
+    HANDLE squatted = CreateMutexA(nullptr, TRUE, ("Global\\KitforgeSetup:" + FTitle).c_str());
+    ASSERT_NE(squatted, nullptr);
+    std::string target = FPlace + "\\App", log = FRoot + "\\squat.log", window;
+    EXPECT_EQ(RunWatched("\"" + FSetup + "\" /S /LOG=" + log + " /D=" + target, FTemp, window), 0) << ReadFileBytes(log);
+    EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S /LOG=" + log, FTemp, window, target), 0)
+        << ReadFileBytes(log);
+    CloseHandle(squatted);
+    ExpectNothingInstalled();
+}
+
+namespace {
+
+// Names of system DLLs that are no KnownDLLs: what the stubs import or load, and what
+// the system DLLs load on their own.
+const char* const kPlanted[] = {"winspool.drv", "riched20.dll", "comdlg32.dll", "version.dll",
+                                "uxtheme.dll",  "comctl32.dll", "dwmapi.dll",   "userenv.dll"};
+
+void PlantCanaries(const std::string& folder)
+{
+    std::string canary = ReadFileBytes(Bin("canary.dll"));
+    for (const char* name : kPlanted)
+        WriteFileBytes(folder + "\\" + name, canary);
+}
+
+// The canaries of folder some process loaded, one blank after each.
+std::string LoadedCanaries(const std::string& folder)
+{
+    std::string loaded;
+    for (const char* name : kPlanted)
+        if (FileExists(folder + "\\" + name + ".loaded") && DeleteFileA((folder + "\\" + name + ".loaded").c_str()))
+            loaded += std::string(name) + " ";
+    return loaded;
+}
+
+// Wine prefers a native DLL of those names, found beside the program, to its own for
+// the processes started meanwhile.
+class TPreferPlanted
+{
+public:
+    TPreferPlanted()
+    {
+        char old[4096] = {};
+        FHad = GetEnvironmentVariableA("WINEDLLOVERRIDES", old, sizeof(old)) > 0;
+        FOld = old;
+        std::string overrides = FOld + (FOld.empty() ? "" : ";") +
+                                "winspool.drv,winspool,riched20,comdlg32,version,uxtheme,comctl32,dwmapi,userenv=n,b";
+        SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
+    }
+    ~TPreferPlanted() { SetEnvironmentVariableA("WINEDLLOVERRIDES", FHad ? FOld.c_str() : nullptr); }
+
+private:
+    bool FHad = false;
+    std::string FOld;
+};
+
+} // namespace
+
+TEST_F(Silent, NoDllIsLoadedFromTheFolderOfTheSetupOrTheUninstaller)
+{
+    std::string downloads = FRoot + "\\downloads", setup = downloads + "\\Setup.exe", target = FPlace + "\\App";
+    ASSERT_TRUE(ForceDirectories(downloads));
+    PlantCanaries(downloads);
+    ASSERT_TRUE(CopyFileA(FSetup.c_str(), setup.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(Bin("kfcanaryprobe.exe").c_str(), (downloads + "\\probe.exe").c_str(), FALSE));
+    TPreferPlanted prefer;
+    std::string window;
+    // The control: loaded by its bare name, the planted DLL wins.
+    EXPECT_EQ(RunWatched("\"" + downloads + "\\probe.exe\" version.dll", FTemp, window, downloads), 0);
+    EXPECT_EQ(LoadedCanaries(downloads), "version.dll ");
+
+    {
+        TProcess wizard;
+        ASSERT_TRUE(StartWithTemp("\"" + setup + "\"", FTemp, wizard, downloads));
+        EXPECT_TRUE(kfdriver::WaitForTopWindow(FTitle, 30000, false, "KitforgeSetupWizard"));
+        wizard.Kill();
+    }
+    EXPECT_EQ(LoadedCanaries(downloads), "") << "interactive setup";
+    EXPECT_EQ(RunWatched("\"" + setup + "\" /S /D=" + target, FTemp, window, downloads), 0);
+    EXPECT_EQ(LoadedCanaries(downloads), "") << "silent setup";
+
+    PlantCanaries(target);
+    std::string uninstaller = "\"" + target + "\\uninstall.exe\"";
+    {
+        TProcess first;
+        ASSERT_TRUE(StartWithTemp(uninstaller, FTemp, first, target));
+        EXPECT_EQ(first.WaitForExit(30000), 0);
+        HWND dialog = kfdriver::WaitForTopWindow("Uninstall " + FTitle, 30000);
+        EXPECT_TRUE(dialog);
+        TProcess copy;
+        if (dialog)
+            copy.AttachToWindow(dialog);
+    }
+    EXPECT_EQ(LoadedCanaries(target), "") << "interactive uninstaller";
+    RunWatched(uninstaller + " /S", FTemp, window, target);
+    EXPECT_EQ(LoadedCanaries(target), "") << "silent uninstaller";
+    EXPECT_FALSE(FileExists(target + "\\demo.exe"));
+}
+
+namespace {
+
+// The files left in the private folders below temp ("kf-" and 16 hex digits), as
+// "folder\\name" lines.
+std::string PrivateFolderFiles(const std::string& temp)
+{
+    std::string found;
+    WIN32_FIND_DATAA folder, file;
+    HANDLE folders = FindFirstFileA((temp + "\\kf-*").c_str(), &folder);
+    if (folders == INVALID_HANDLE_VALUE)
+        return found;
+    do
+    {
+        if (!(folder.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsPrivateFolderName(folder.cFileName))
+            continue;
+        HANDLE files = FindFirstFileA((temp + "\\" + folder.cFileName + "\\*").c_str(), &file);
+        if (files == INVALID_HANDLE_VALUE)
+            continue;
+        do
+            if (!(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                found += std::string(folder.cFileName) + "\\" + file.cFileName + "\n";
+        while (FindNextFileA(files, &file));
+        FindClose(files);
+    } while (FindNextFileA(folders, &folder));
+    FindClose(folders);
+    return found;
+}
+
+} // namespace
+
+TEST_F(Silent, AProgramPlantedAtTheOldTemporaryCopyIsNeverStarted)
+{
+    std::string target = FPlace + "\\App", planted = FTemp + "\\uninst.exe", log = FRoot + "\\planted.log";
+    for (const char* variant : {"plain", "held open", "read-only"})
+    {
+        SCOPED_TRACE(variant);
+        std::string window;
+        ASSERT_EQ(RunWatched("\"" + FSetup + "\" /S /D=" + target, FTemp, window), 0);
+        ASSERT_TRUE(CopyFileA(Bin("kfcanaryprobe.exe").c_str(), planted.c_str(), FALSE));
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (std::string(variant) == "held open")
+            held = CreateFileA(planted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (std::string(variant) == "read-only")
+            SetFileAttributesA(planted.c_str(), FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S /LOG=" + log, FTemp, window, target), 0)
+            << ReadFileBytes(log);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        SetFileAttributesA(planted.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_FALSE(FileExists(planted + ".started"));
+        EXPECT_EQ(ReadFileBytes(planted), ReadFileBytes(Bin("kfcanaryprobe.exe")));
+        ExpectNothingInstalled();
+        // The copy is gone with its folder; at most the parked first run waits for the restart.
+        std::string left = PrivateFolderFiles(FTemp);
+        EXPECT_EQ(left.find("uninst.exe"), std::string::npos) << left;
+        DeleteFileA(planted.c_str());
+        DeleteFileA((planted + ".started").c_str());
+    }
+}
+
 namespace {
 
 // A REG_MULTI_SZ of HKLM, its strings joined by "|".

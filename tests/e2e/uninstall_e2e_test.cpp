@@ -146,8 +146,10 @@ protected:
             return nullptr;
         }
         FDialog.AttachToWindow(window);
-        EXPECT_TRUE(FileExists(FTemp + "\\uninst.exe"));
-        EXPECT_EQ(Lower(kfdriver::ProcessImage(kfdriver::ProcessOf(window))), Lower(FTemp + "\\uninst.exe"));
+        // The copy runs from a folder of its own, never from a fixed name in the shared one.
+        EXPECT_FALSE(FileExists(FTemp + "\\uninst.exe"));
+        FCopy = kfdriver::ProcessImage(kfdriver::ProcessOf(window));
+        EXPECT_TRUE(IsPrivateCopy(FCopy, FTemp)) << FCopy;
         return window;
     }
 
@@ -213,6 +215,7 @@ protected:
     std::string FTitle, FRegistryBase, FBase, FTemp, FApps, FTarget, FPrograms;
     int FEntries = 0;
     TProcess FDialog; // after FRoot: ended before the folders are cleaned up
+    std::string FCopy; // the image of the temporary copy StartUninstall saw
 };
 
 } // namespace
@@ -245,8 +248,12 @@ TEST_F(Installation, RemovesEverythingLoggedAndNothingElse)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, FRegistryBase + "\\Demo"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKeyPath) + FTitle));
     ExpectUntouchedSurroundings();
-    // The temporary copy stays behind by design.
-    EXPECT_TRUE(FileExists(FTemp + "\\uninst.exe"));
+    // The copy cannot delete itself: it and its folder go at the next restart.
+    std::string pending = PendingRenames();
+    EXPECT_NE(pending.find(Lower(FCopy) + "|"), std::string::npos) << pending;
+    EXPECT_NE(pending.find(Lower(DirectoryPart(FCopy).substr(0, DirectoryPart(FCopy).size() - 1)) + "|"),
+              std::string::npos)
+        << pending;
 }
 
 TEST_F(Installation, FileHeldOpenIsReportedWithTheSystemsReasonAndGoesAtRestart)
@@ -322,9 +329,10 @@ TEST_F(Installation, MissingLogIsReportedAndNothingChanges)
     TProcess first;
     ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", FTemp, first));
     EXPECT_EQ(first.WaitForExit(kStartMs), 0);
-    HWND box = kfdriver::WaitForTopWindowOf(FTemp + "\\uninst.exe", uninstall::kOpenErrorCaption, kStartMs, "#32770");
+    HWND box = kfdriver::WaitForTopWindow(uninstall::kOpenErrorCaption, kStartMs, false, "#32770");
     ASSERT_TRUE(box);
     FDialog.AttachToWindow(box);
+    EXPECT_TRUE(IsPrivateCopy(kfdriver::ProcessImage(kfdriver::ProcessOf(box)), FTemp));
     std::string message = uninstall::CannotOpenLogMessage(FTarget + "\\uninstall.log");
     HWND text = kfdriver::FindControl(box, message, "Static");
     EXPECT_TRUE(Visible(text)) << "message box says: " << kfdriver::TextOf(GetDlgItem(box, 0xFFFF));
@@ -348,7 +356,7 @@ TEST_F(Installation, RunningFromTheTemporaryFolderCopiesToCTemp)
     HWND window = kfdriver::WaitForTopWindow(uninstall::WindowCaption(FTitle), kStartMs);
     ASSERT_TRUE(window);
     FDialog.AttachToWindow(window);
-    EXPECT_EQ(Lower(kfdriver::ProcessImage(kfdriver::ProcessOf(window))), "c:\\temp\\uninst.exe");
+    EXPECT_TRUE(IsPrivateCopy(kfdriver::ProcessImage(kfdriver::ProcessOf(window)), "C:\\TEMP"));
     EXPECT_FALSE(FileExists(FTarget + "\\uninst.exe"));
 
     // The caption's close button works on the welcome page.
@@ -359,29 +367,33 @@ TEST_F(Installation, RunningFromTheTemporaryFolderCopiesToCTemp)
     EXPECT_TRUE(FileExists(FTarget + "\\demo.exe"));
 }
 
-TEST_F(Installation, UnwritableCopyIsReportedAndTheStartGoesOn)
+TEST_F(Installation, AFailedCopyIsReportedAndStartsNothing)
 {
     Install();
-    // An old copy that is held open without write sharing (a previous uninstaller
-    // still running, say) cannot be replaced; it is started all the same.
-    std::string copy = FTemp + "\\uninst.exe";
-    WriteFileBytes(copy, ReadStub());
-    TFileHandle held(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    // An old copy at the fixed name, held open: neither replaced nor started.
+    std::string planted = FTemp + "\\uninst.exe";
+    WriteFileBytes(planted, ReadStub());
+    TFileHandle held(CreateFileA(planted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.Valid());
+    HWND window = StartUninstall();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(kfdriver::PressKey(window, VK_ESCAPE));
+    EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
+    held.Reset();
+    DeleteFileA(planted.c_str());
 
+    // A temporary folder that cannot be made (a file in its place): the message, and
+    // nothing is started.
+    std::string blocked = FTemp + "\\blocked";
+    WriteFileBytes(blocked, "a file where the temporary folder should be");
     TProcess first;
-    ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", FTemp, first));
+    ASSERT_TRUE(StartProgram(FTarget + "\\uninstall.exe", blocked, first));
     HWND box =
         kfdriver::WaitForTopWindowOf(FTarget + "\\uninstall.exe", uninstall::kInitFailedCaption, kStartMs, "#32770");
     ASSERT_TRUE(box);
     EXPECT_TRUE(Visible(kfdriver::FindControl(box, uninstall::kInitFailedText, "Static")));
     ASSERT_TRUE(kfdriver::Click(kfdriver::FindControl(box, "OK", "Button")));
-    EXPECT_EQ(first.WaitForExit(kStartMs), 0);
-
-    HWND window = kfdriver::WaitForTopWindowOf(copy, uninstall::WindowCaption(FTitle), kStartMs);
-    ASSERT_TRUE(window);
-    FDialog.AttachToWindow(window);
-    ASSERT_TRUE(kfdriver::PressKey(window, VK_ESCAPE));
-    EXPECT_EQ(FDialog.WaitForExit(kActionMs), 0);
+    EXPECT_EQ(first.WaitForExit(kStartMs), 2);
+    EXPECT_EQ(kfdriver::FindTopWindow(uninstall::WindowCaption(FTitle)), nullptr);
     EXPECT_TRUE(FileExists(FTarget + "\\uninstall.log"));
 }

@@ -1,5 +1,7 @@
 #include "builder/wizard/win32/Choosers.h"
 
+#include "win32ui/SystemLibrary.h"
+
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -33,7 +35,11 @@ std::vector<std::string> TSystemChooser::RunFileDialog(HWND owner, const TFileDi
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrDefExt = *setup.DefaultExt ? setup.DefaultExt : nullptr;
     ofn.Flags = FileDialogFlags(setup);
-    BOOL chosen = setup.Save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    // comdlg32 from System32 at run time: the builder imports no DLL its folder could plant.
+    using TFileDialog = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    ui::TSystemLibrary comdlg("comdlg32.dll");
+    auto dialog = comdlg.Proc<TFileDialog>(setup.Save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    BOOL chosen = dialog && dialog(&ofn);
     if (!chosen)
         return {};
     return {std::string(buffer.data())};

@@ -1,0 +1,31 @@
+#!/bin/bash
+# The DLLs a program imports are loaded before its first statement runs, searched for
+# in the program's own folder first - a setup's Downloads folder. Each import must be a
+# KnownDLL (mapped from System32 whatever the folder holds), an API set of the C runtime
+# (resolved by the loader, never searched), or comctl32 bound by the program's manifest
+# to Common-Controls 6 (resolved from WinSxS by the activation context; comctl32 is no
+# KnownDLL). Everything else is loaded at run time from System32.
+# usage: program_imports.sh <objdump> <program>...
+objdump="$1"
+shift
+known=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll "
+status=0
+for program in "$@"; do
+    imports=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+    if [ -z "$imports" ]; then
+        echo "$program: no import table read"
+        status=1
+        continue
+    fi
+    echo "$(basename "$program"):" $imports
+    for dll in $imports; do
+        case "$known" in *" $dll "*) continue ;; esac
+        case "$dll" in api-ms-win-crt-*.dll) continue ;; esac
+        if [ "$dll" = comctl32.dll ] && grep -aq 'Microsoft.Windows.Common-Controls' "$program"; then
+            continue
+        fi
+        echo "  $dll is no KnownDLL: a DLL of that name beside $(basename "$program") would be loaded"
+        status=1
+    done
+done
+exit $status

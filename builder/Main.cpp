@@ -14,6 +14,13 @@ namespace kf {
 
 namespace {
 
+// An export of comctl32, loaded at run time (no static import: see SystemLibrary.h).
+template <class F> F CommonControl(const char* name)
+{
+    HMODULE module = ui::CommonControls();
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 using ui::akBottom;
 using ui::akLeft;
 using ui::akRight;
@@ -160,8 +167,8 @@ void TMainForm::CreatePages()
 
     // The five fields that stop following the title once typed into.
     for (TCtl c : kMarkedFields)
-        SetWindowSubclass(Control(c), &TMainForm::EditKeyProc, static_cast<UINT_PTR>(c),
-                          reinterpret_cast<DWORD_PTR>(this));
+        if (auto subclass = CommonControl<decltype(&SetWindowSubclass)>("SetWindowSubclass"))
+            subclass(Control(c), &TMainForm::EditKeyProc, static_cast<UINT_PTR>(c), reinterpret_cast<DWORD_PTR>(this));
 }
 
 HWND TMainForm::AddLabel(TCtl ctl, ui::TPanel& page, const char* text, int x, int y, uint32_t anchors, DWORD extra)
@@ -543,8 +550,12 @@ LRESULT CALLBACK TMainForm::EditKeyProc(HWND edit, UINT message, WPARAM wParam, 
         }
     }
     else if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(edit, &TMainForm::EditKeyProc, id);
-    return DefSubclassProc(edit, message, wParam, lParam);
+    {
+        if (auto remove = CommonControl<decltype(&RemoveWindowSubclass)>("RemoveWindowSubclass"))
+            remove(edit, &TMainForm::EditKeyProc, id);
+    }
+    // Only a subclassed edit comes here, so comctl32 is loaded.
+    return CommonControl<decltype(&DefSubclassProc)>("DefSubclassProc")(edit, message, wParam, lParam);
 }
 
 void TMainForm::FBackgroundPreviewPaint(HDC dc, int width, int height)

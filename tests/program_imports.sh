@@ -1,10 +1,11 @@
 #!/bin/bash
 # The DLLs a program imports are loaded before its first statement runs, searched for
-# in the program's own folder first - a setup's Downloads folder. Each import must be a
-# KnownDLL (mapped from System32 whatever the folder holds), an API set of the C runtime
-# (resolved by the loader, never searched), or comctl32 bound by the program's manifest
-# to Common-Controls 6 (resolved from WinSxS by the activation context; comctl32 is no
-# KnownDLL). Everything else is loaded at run time from System32.
+# in the program's own folder first - a setup's Downloads folder - and so is what they
+# load while they start. Each import must be a KnownDLL (mapped from System32 whatever the
+# folder holds) or an API set of the C runtime (resolved by the loader, never searched).
+# Not comctl32: no KnownDLL, and although the manifest binds it to WinSxS, it loads
+# uxtheme.dll by name as it starts (Wine's does, from the program's folder). Everything
+# else is loaded at run time, after the program has restricted the search to System32.
 # usage: program_imports.sh <objdump> <program>...
 objdump="$1"
 shift
@@ -21,9 +22,6 @@ for program in "$@"; do
     for dll in $imports; do
         case "$known" in *" $dll "*) continue ;; esac
         case "$dll" in api-ms-win-crt-*.dll) continue ;; esac
-        if [ "$dll" = comctl32.dll ] && grep -aq 'Microsoft.Windows.Common-Controls' "$program"; then
-            continue
-        fi
         echo "  $dll is no KnownDLL: a DLL of that name beside $(basename "$program") would be loaded"
         status=1
     done

@@ -4,6 +4,7 @@
 #include "win32ui/ErrorBox.h"
 #include "win32ui/ErrorText.h"
 #include "win32ui/MessageLoop.h"
+#include "win32ui/SystemLibrary.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -21,8 +22,7 @@ void TApplication::Initialize()
     if (FInitialized)
         return;
     FInitialized = true;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitCommonControls(ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES);
     // S_FALSE (already initialised on this thread) is fine.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     SetExceptionReporter([](HWND, const std::exception* error) {

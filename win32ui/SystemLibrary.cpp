@@ -1,5 +1,7 @@
 #include "win32ui/SystemLibrary.h"
 
+#include <commctrl.h>
+
 namespace kf::ui {
 
 void RestrictDllSearch()
@@ -35,6 +37,22 @@ TSystemLibrary::TSystemLibrary(const char* name)
     if (!module)
         module = LoadLibraryExA(SystemPath(name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     Attach(module);
+}
+
+HMODULE CommonControls()
+{
+    static HMODULE module = LoadLibraryA("comctl32.dll");
+    return module;
+}
+
+bool InitCommonControls(unsigned long classes)
+{
+    using TInit = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE module = CommonControls();
+    auto init = module ? reinterpret_cast<TInit>(reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))
+                       : nullptr;
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), classes};
+    return init && init(&controls);
 }
 
 } // namespace kf::ui

@@ -40,4 +40,13 @@ public:
     }
 };
 
+// comctl32 is no KnownDLL either, and a static import of it is resolved before the
+// first statement, with the program's folder searched for what it loads itself (Wine's
+// takes uxtheme.dll from there). Loaded by name after RestrictDllSearch, it comes from
+// WinSxS as the manifest's Common-Controls 6; it stays loaded for the process, whose
+// windows use its classes. Null when it cannot be loaded.
+HMODULE CommonControls();
+// InitCommonControlsEx of CommonControls() for classes (ICC_*); false without it.
+bool InitCommonControls(unsigned long classes);
+
 } // namespace kf::ui

@@ -84,8 +84,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         }
         if (switches.Silent)
             return RunSilent(*installer, switches, log);
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
+        kf::ui::InitCommonControls(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
         kf::ui::TComApartment com; // the shell link object of the shortcuts
         TMainForm form;
         form.FormCreate(std::move(installer));

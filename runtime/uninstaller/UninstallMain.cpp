@@ -185,8 +185,7 @@ int ShowDialog(const std::string& logPath)
                     MB_OK | MB_ICONEXCLAMATION);
         return kf::kExitAlreadyRunning;
     }
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    kf::ui::InitCommonControls(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
     TMainForm form;
     if (!form.FormCreate(logPath))
         return 1;

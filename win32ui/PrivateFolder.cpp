@@ -43,6 +43,11 @@ template <class F> void ForEachFile(const std::string& folder, F&& function)
     FindClose(find);
 }
 
+std::string WithoutBackslash(const std::string& folder)
+{
+    return !folder.empty() && folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
 bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
 {
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
@@ -124,15 +129,16 @@ void TPrivateFolder::Remove(const std::string& folder)
         if (!DeleteFileA(file.c_str()))
             MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     });
-    if (!RemoveDirectoryA(folder.c_str()))
-        MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    std::string self = WithoutBackslash(folder);
+    if (!RemoveDirectoryA(self.c_str()))
+        MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 void TPrivateFolder::RemoveAtRestart(const std::string& folder)
 {
     ForEachFile(folder,
                 [](const std::string& file) { MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); });
-    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExA(WithoutBackslash(folder).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 } // namespace kf::ui

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "platform/FileSystem.h"
 #include "runtime/common/ShellInstallLib.h"
@@ -194,6 +195,22 @@ inline bool IsPrivateCopy(const std::string& image, const std::string& temp)
         path.compare(path.size() - tail.size(), tail.size(), tail) != 0)
         return false;
     return kf::IsPrivateFolderName(image.substr(prefix.size(), 19));
+}
+
+// The process that started process (0 when it is not found).
+inline DWORD ParentProcess(DWORD process)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == process)
+            parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    return parent;
 }
 
 // What waits for the next restart (PendingFileRenameOperations), lower case, each

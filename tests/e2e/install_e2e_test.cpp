@@ -277,7 +277,8 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_FALSE(Visible(Button(wizard, "&Launch Program Now")));
     EXPECT_FALSE(Visible(Button(wizard, "&Cancel")));
     EXPECT_FALSE(Visible(Button(wizard, "&Next >>")));
-    // The readme: copied under its own name into TEMP and opened by the shell.
+    // The readme: copied under its own name into a private folder below TEMP and opened
+    // by the shell.
     // This Wine prefix maps no program to ".txt" (Windows does): lend it Notepad's.
     bool lentAssociation = false;
     {
@@ -288,9 +289,22 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     }
     std::vector<HWND> viewersBefore = kfdriver::FindTopWindows("readme", true);
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&View Readme")));
-    std::string readme = f.Temp + "\\readme.txt";
-    EXPECT_TRUE(kfdriver::WaitUntil([&] { return FileExists(readme) && ReadFileBytes(readme) == "Read me first.\r\n"; },
-                                    kActionMs));
+    std::string readme;
+    EXPECT_TRUE(kfdriver::WaitUntil(
+        [&] {
+            WIN32_FIND_DATAA found;
+            HANDLE find = FindFirstFileA((f.Temp + "\\kf-*").c_str(), &found);
+            if (find == INVALID_HANDLE_VALUE)
+                return false;
+            do
+                if (IsPrivateFolderName(found.cFileName))
+                    readme = f.Temp + "\\" + found.cFileName + "\\readme.txt";
+            while (FindNextFileA(find, &found));
+            FindClose(find);
+            return FileExists(readme) && ReadFileBytes(readme) == "Read me first.\r\n";
+        },
+        kActionMs));
+    EXPECT_FALSE(FileExists(f.Temp + "\\readme.txt"));
     HWND viewer = nullptr;
     EXPECT_TRUE(kfdriver::WaitUntil(
         [&] {
@@ -302,6 +316,12 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
         kStartMs));
     if (viewer)
     {
+        // Started by the desktop's shell as the user, not by the elevated setup (Wine's
+        // explorer offers the desktop's shell window too).
+        DWORD viewerId = 0;
+        GetWindowThreadProcessId(viewer, &viewerId);
+        EXPECT_NE(kfe2e::ParentProcess(viewerId), GetProcessId(FSetup.Handle()));
+        EXPECT_NE(kfe2e::ParentProcess(viewerId), 0u);
         TProcess viewerProcess;
         viewerProcess.AttachToWindow(viewer);
     }
@@ -309,6 +329,8 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
     ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Finish")));
     EXPECT_EQ(FSetup.WaitForExit(kActionMs), 0);
+    // The viewer may still read it: it and its folder go at the next restart.
+    EXPECT_NE(kfe2e::PendingRenames().find(kfe2e::Lower(readme) + "|"), std::string::npos);
 
     // Every file, byte for byte.
     for (const auto& [name, bytes] : f.Files)

@@ -392,6 +392,28 @@ TEST_F(Install, TheWholeRoadAndBackByTheUninstaller)
     EXPECT_FALSE(FileExists(f.Temp + "\\uninst.exe"));
 }
 
+TEST_F(Install, TheAddPrinterWizardIsNeverAProgramBesideTheSetup)
+{
+    char printer[256];
+    DWORD printerLength = sizeof(printer);
+    if (GetDefaultPrinterA(printer, &printerLength))
+        GTEST_SKIP() << "a printer is set up: no Add Printer offer";
+    // A "Rundll32.exe" in the download folder, which a search by name finds first.
+    std::string downloads = f.Root + "\\printer-downloads", setup = downloads + "\\Setup.exe";
+    std::string planted = downloads + "\\Rundll32.exe";
+    ASSERT_TRUE(ForceDirectories(downloads));
+    ASSERT_TRUE(CopyFileA(f.Setup.c_str(), setup.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(Bin("kfcanaryprobe.exe").c_str(), planted.c_str(), FALSE));
+    HWND wizard = StartSetup(setup);
+    ASSERT_TRUE(wizard);
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Next >>")));
+    ASSERT_TRUE(WaitForText(wizard, "If you agree"));
+    ASSERT_TRUE(kfdriver::Click(Button(wizard, "&Print")));
+    EXPECT_EQ(AnswerBox(kNoPrinterCaption, "&Yes"), kNoPrinterText);
+    EXPECT_FALSE(kfdriver::WaitUntil([&] { return FileExists(planted + ".started"); }, 3000));
+    FSetup.Kill();
+}
+
 TEST_F(Install, CancelDuringTheCopyLeavesNothingBehind)
 {
     HWND wizard = StartSetup();

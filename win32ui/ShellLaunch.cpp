@@ -47,7 +47,8 @@ bool OpenAsShellUser(const std::string& file, const std::string& directory)
     VARIANT location, root;
     VariantInit(&location);
     VariantInit(&root);
-    location.vt = VT_I4; // CSIDL_DESKTOP
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
     long hwnd = 0;
     TComPtr<IDispatch> desktop;
     // S_FALSE: no desktop window.

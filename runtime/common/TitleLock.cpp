@@ -118,7 +118,8 @@ bool TTitleLock::Acquire(const std::string& title)
         else
             // Where the system has no private namespaces (Wine): a name of the elevated
             // runs' own, still apart from the one a standard user's process may hold.
-            mutex = CreateMutexA(nullptr, TRUE, ("Global\\KitforgeElevatedSetup:" + name.substr(14)).c_str());
+            mutex = CreateMutexA(nullptr, TRUE,
+                                 ("Global\\KitforgeElevatedSetup:" + name.substr(name.find(':') + 1)).c_str());
     }
     // Global: a setup in another session (another user, a service) counts too. Creating a
     // global object needs a privilege that elevated setups have; otherwise this session's.

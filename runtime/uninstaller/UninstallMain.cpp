@@ -17,7 +17,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <exception>
 #include <memory>

@@ -7,11 +7,14 @@
 #include "win32ui/Com.h"
 #include "runtime/installer/RunAndWaitUnit.h"
 #include "runtime/uninstaller/RemovalSystemWin32.h"
+#include "win32ui/PrivateFolder.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -199,6 +202,54 @@ TEST_F(PrivateRegistry, TreeDeletionRefusesToWipeARoot)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Demo"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Keep"));
     EXPECT_NE(DeleteRegistryTree(TRegRoot::CurrentUser, "Software\\Demo"), 0u);
+}
+
+TEST(PrivateFolder, OnlyTheUserSystemAndAdministratorsGetInAndTheCopyIsNewAndHeld)
+{
+    TTempDir temp;
+    std::string parent = temp.Path() + "\\";
+    TPrivateFolder folder, other;
+    ASSERT_TRUE(folder.Create(parent));
+    ASSERT_TRUE(other.Create(parent));
+    EXPECT_NE(folder.Path(), other.Path());
+    std::string name = folder.Path().substr(parent.size(), folder.Path().size() - parent.size() - 1);
+    EXPECT_TRUE(IsPrivateFolderName(name)) << name;
+
+    // Read back: a protected DACL with exactly SYSTEM, Administrators and the user.
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoA(folder.Path().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                    nullptr, &dacl, nullptr, &descriptor),
+              ERROR_SUCCESS);
+    char* sddl = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                                     DACL_SECURITY_INFORMATION, &sddl, nullptr));
+    std::string text = sddl;
+    LocalFree(sddl);
+    LocalFree(descriptor);
+    // (Wine keeps no DACL of its own for a file: it shows the Unix mode the DACL gave,
+    // the owner's and SYSTEM's entries, and Everyone's for a folder made without one.)
+    EXPECT_THAT(text, HasSubstr(";;;SY)"));
+    for (const char* stranger : {";;;WD)", ";;;AU)", ";;;BU)"})
+        EXPECT_EQ(text.find(stranger), std::string::npos) << text;
+
+    // The copy: a new file only, and nobody writes it while it is held.
+    std::string source = temp.Path() + "\\source.bin";
+    kftest::WriteFileBytes(source, "the program");
+    {
+        TFileHandle held = folder.WriteCopy(source, "copy.exe");
+        ASSERT_TRUE(held.Valid());
+        EXPECT_EQ(ReadFileBytes(folder.Path() + "copy.exe"), "the program");
+        TFileHandle writer(CreateFileA((folder.Path() + "copy.exe").c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
+        EXPECT_FALSE(writer.Valid());
+        EXPECT_FALSE(MoveFileA((folder.Path() + "copy.exe").c_str(), (folder.Path() + "moved.exe").c_str()));
+        EXPECT_FALSE(folder.WriteCopy(source, "copy.exe").Valid());
+    }
+    TPrivateFolder::Remove(folder.Path());
+    EXPECT_EQ(GetFileAttributesA(folder.Path().c_str()), INVALID_FILE_ATTRIBUTES);
+    TPrivateFolder::Remove(other.Path());
 }
 
 TEST(ShellFolders, PrefixFoldersAreFound)

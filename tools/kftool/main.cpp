@@ -27,6 +27,7 @@ const char kUsage[] =
     "                         build a setup executable from a script, compressing\n"
     "                         N files at once (default: one per core); COMMAND signs\n"
     "                         the uninstaller and the setup, {} naming the file\n"
+    "                         (quoted by kftool: never inside quotation marks)\n"
     "\n"
     "list, cat, extract and verify find a setup executable's trailer by themselves;\n"
     "--trailer or --no-trailer force the mode. ADDFILESLIST values join paths with '|'.\n"

@@ -15,8 +15,9 @@ action="$1" file="$2"
 case "$file" in
     [A-Za-z]:\\*)
         file="$(winepath -u "$file" 2>/dev/null)"
-        # Wine does not wait for a Unix program: sign_tool.cmd waits for this file.
-        trap 'echo $? >"$file.kf-done"' EXIT
+        # Wine does not wait for a Unix program: sign_tool.cmd waits for this file. It
+        # appears whole (renamed into place), or the batch file could read it empty.
+        trap 'status=$?; echo $status >"$file.kf-done.part"; mv -f "$file.kf-done.part" "$file.kf-done"' EXIT
         ;;
 esac
 case "$action" in

@@ -2,6 +2,7 @@
 // table. Whatever the bytes, a file read as signed has its trailer in front of the
 // table and only zeros between, and the same file with bytes appended is never read
 // as signed (or as anything): it is damaged.
+#include "archive/ArchiveFormat.h"
 #include "archive/HostFile.h"
 #include "FuzzSupport.h"
 

@@ -82,6 +82,8 @@ TCompressionManager::TCompressionManager(const std::string& fileName, bool creat
     if (readTrailer)
     {
         FLocation = LocatePackage(FArchiveFile);
+        if (FLocation.Problem)
+            throw TError(std::string("damaged setup: ") + FLocation.Problem);
         FBaseOffset = FLocation.BaseOffset;
         FArchiveEnd = FLocation.TrailerOffset;
         walkEnd = FArchiveEnd + kTrailerSize; // an unsigned file's own end, as always

@@ -9,7 +9,8 @@
 //   installer stub     CreateNew=false ReadOnly=true  ReadTrailer=true (its own .exe)
 //
 // In trailer mode the package is found by LocatePackage (HostFile.h), which also reads
-// signed setups; the archive then ends at the trailer.
+// signed setups and refuses a signed file that is not as its signer left it; the
+// archive then ends at the trailer.
 //
 // Errors: every failed file operation raises TIOError (platform/Error.h) and aborts the
 // operation; no partial work is undone. A name that is not in the archive is no error.
@@ -110,7 +111,8 @@ public:
     // unsigned file its last 4 bytes). The walk ends when fewer than 268 bytes remain
     // before the trailer's end (the file's end without trailer) or a header's
     // PackedSize is negative.
-    // Raises the open's TIOError (a missing file: "File not found").
+    // Raises the open's TIOError (a missing file: "File not found"), and in trailer mode
+    // TError("damaged setup: " + the Problem) for a file LocatePackage refuses.
     TCompressionManager(const std::string& fileName, bool createNew, bool readOnly, bool readTrailer);
     ~TCompressionManager();
     TCompressionManager(const TCompressionManager&) = delete;

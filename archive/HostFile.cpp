@@ -82,24 +82,36 @@ bool ReadPeLayout(TFile& file, TPeLayout& pe)
     return true;
 }
 
-bool CertificateTableIsSound(TFile& file, const TPeLayout& pe, int64_t fileSize)
+// What is wrong with the certificate table the security directory describes; null
+// when it is exactly what a signer writes.
+const char* CertificateTableProblem(TFile& file, const TPeLayout& pe, int64_t fileSize)
 {
     int64_t start = pe.CertOffset, end = start + pe.CertSize;
-    if (pe.CertSize == 0 || start % 8 != 0 || start < pe.ImageEnd || end != fileSize)
-        return false;
-    int64_t position = start;
-    while (position < end)
+    if (pe.CertSize == 0 || start % 8 != 0)
+        return "the security directory does not describe a certificate table";
+    if (start < pe.ImageEnd)
+        return "the certificate table overlaps the image";
+    if (end != fileSize)
+        return "the certificate table does not end the file";
+    for (int64_t position = start; position < end;)
     {
         uint8_t record[8];
         if (!ReadAt(file, position, record, sizeof record))
-            return false;
+            return "a certificate record is cut short";
         uint32_t length = Le32(&record[0]);
         uint32_t revision = Le16(&record[4]);
         if (length < 8 || length > end - position || (revision != 0x0100 && revision != 0x0200))
-            return false;
-        position += (int64_t(length) + 7) / 8 * 8;
+            return "a certificate record is malformed";
+        // Up to the next record's boundary, or the end: zeros only.
+        int64_t recordEnd = position + length;
+        int64_t next = std::min<int64_t>((recordEnd + 7) / 8 * 8, end);
+        uint8_t padding[8] = {};
+        if (!ReadAt(file, recordEnd, padding, static_cast<int32_t>(next - recordEnd)) ||
+            std::any_of(padding, padding + (next - recordEnd), [](uint8_t b) { return b != 0; }))
+            return "bytes other than zeros follow a certificate record";
+        position = next;
     }
-    return true;
+    return nullptr;
 }
 
 } // namespace
@@ -110,7 +122,14 @@ TPackageLocation LocatePackage(TFile& file)
     int64_t size = file.Size();
     TPeLayout pe;
     bool isPe = ReadPeLayout(file, pe);
-    location.Signed = isPe && CertificateTableIsSound(file, pe, size);
+    bool hasDirectory = isPe && (pe.CertOffset != 0 || pe.CertSize != 0);
+    if (hasDirectory)
+    {
+        location.Problem = CertificateTableProblem(file, pe, size);
+        if (location.Problem)
+            return location;
+        location.Signed = true;
+    }
     location.LogicalEnd = location.Signed ? int64_t(pe.CertOffset) : size;
     int64_t end = location.LogicalEnd;
 
@@ -133,6 +152,13 @@ TPackageLocation LocatePackage(TFile& file)
                 return location;
             }
         }
+    }
+    // A signed file's package lies where its signer found it, or nowhere.
+    if (location.Signed)
+    {
+        location.Signed = false;
+        location.Problem = "no trailer in front of the certificate table gives the end of the image";
+        return location;
     }
     file.Seek(end - kTrailerSize);
     uint8_t raw[kTrailerSize];

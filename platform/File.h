@@ -12,6 +12,7 @@ enum class TFileMode
     OpenRead,      // existing file, read only
     OpenReadWrite, // existing file, read and write
     Create,        // create or truncate, read and write
+    CreateNew,     // create, read and write; fails when anything has the name, a link too
 };
 
 class TFile

@@ -48,6 +48,8 @@ bool DirectoryOrderLess(const std::string& a, const std::string& b);
 bool FileExists(const std::string& path);      // a file, not a directory
 bool DirectoryExists(const std::string& path); // a directory
 int64_t FileSizeAt(const std::string& path);   // -1 when missing
+// A symbolic link (dangling too), or on Windows any reparse point: a junction as well.
+bool IsLinkAt(const std::string& path);
 // Every byte of a file; raises the I/O error when it cannot be opened or read, and for a
 // file of 2 GiB or more (kErrReadBeyondEnd), which no caller holds in memory.
 std::string ReadWholeFile(const std::string& path);

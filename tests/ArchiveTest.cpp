@@ -614,8 +614,7 @@ TEST(SetupFile, DamageIsToldSignedOrNot)
     // Zeros past an 8-byte boundary are no signer's padding.
     EXPECT_FALSE(check(setup + std::string((8 - setup.size() % 8) % 8 + 1, '\0')));
 
-    // A signed file whose table is damaged, or followed by bytes, is not read as signed,
-    // so its package ends nowhere sensible.
+    // A signed file whose table is damaged, or followed by bytes, is damaged.
     std::string signedSetup = Sign(setup);
     std::string badRecord = signedSetup;
     PutLE(badRecord, badRecord.size() - 48, 3, 4);
@@ -634,4 +633,98 @@ TEST(SetupFile, DamageIsToldSignedOrNot)
     WriteFileBytes(dir / "other.exe", setup);
     EXPECT_FALSE(IsSoundSetupFile(dir / "other.exe", "readme.txt"));
     EXPECT_FALSE(IsSoundSetupFile(dir / "missing.exe", "install.inf"));
+}
+
+// A signed setup is read only in front of its certificate table, and only when the
+// table is exactly what a signer writes: every other security directory makes the file
+// damaged, whatever package and trailer it leads to. The mutations are those that keep
+// an Authenticode signature valid (it skips the directory and the table), each with a
+// second package and a trailer that the rule of old would have installed.
+TEST(SetupFile, ASignedSetupIsReadOnlyAsItsSignerLeftIt)
+{
+    TTempDir dir;
+    const std::string setup = PeSetup(dir, kftest::NoiseBytes(3000, 5));
+    const std::string signedSetup = Sign(setup), dual = Sign(setup, 2);
+    const std::string evil = PeSetup(dir, "pwned");
+    const std::string evilPackage = evil.substr(1024, evil.size() - 1024 - 4);
+    const uint32_t tableAt = static_cast<uint32_t>(Unsign(signedSetup).size());
+    const std::string table = signedSetup.substr(tableAt);
+    auto directory = [](std::string bytes, uint64_t offset, uint64_t size) {
+        PutLE(bytes, kSecurityDirectoryAt, offset, 4);
+        PutLE(bytes, kSecurityDirectoryAt + 4, size, 4);
+        return bytes;
+    };
+    // evilPackage and a trailer pointing at it, appended to bytes.
+    auto withEvil = [&](std::string bytes) {
+        int32_t base = static_cast<int32_t>(bytes.size());
+        return bytes + evilPackage + Trailer(base);
+    };
+    std::string grown = withEvil(signedSetup + Trailer(4)); // a bogus 4-byte record
+    grown = directory(grown, tableAt, grown.size() - tableAt);
+    std::string second = withEvil(signedSetup);
+    second.resize((second.size() + 7) / 8 * 8, '\0');
+    second = directory(second + table, second.size(), table.size());
+    std::string dirtyPadding = signedSetup; // the first record is 45 bytes, padded to 48
+    dirtyPadding[tableAt + 46] = 1;
+    std::string badRevision = signedSetup;
+    PutLE(badRevision, tableAt + 4, 0x0300, 2);
+    std::string longRecord = signedSetup;
+    PutLE(longRecord, tableAt, table.size() + 8, 4);
+    const uint64_t fileSize = signedSetup.size();
+    struct TCase
+    {
+        const char* What;
+        std::string Bytes;
+        const char* Problem; // a part of it
+    } cases[] = {
+        {"directory grown over a second package", grown, "malformed"},
+        {"a second table behind a second package", second, "no trailer"},
+        {"a second package behind a sound table", withEvil(signedSetup), "does not end the file"},
+        {"zeros behind a sound table", signedSetup + std::string(8, '\0'), "does not end the file"},
+        {"a table reaching past the end", directory(signedSetup, tableAt, table.size() + 8), "does not end the file"},
+        {"a table inside the image", directory(signedSetup, 512, fileSize - 512), "overlaps the image"},
+        {"offset 0, a size", directory(signedSetup, 0, fileSize), "overlaps the image"},
+        {"an offset, size 0", directory(signedSetup, tableAt, 0), "does not describe"},
+        {"an offset off the 8-byte grid", directory(signedSetup, tableAt + 4, table.size() - 4), "does not describe"},
+        {"a record's padding not zero", dirtyPadding, "other than zeros"},
+        {"an unknown revision", badRevision, "malformed"},
+        {"a record longer than the table", longRecord, "malformed"},
+        {"the trailer zeroed", Sign(setup.substr(0, setup.size() - 4) + Trailer(0)), "no trailer"},
+    };
+    for (const TCase& c : cases)
+    {
+        WriteFileBytes(dir / "setup.exe", c.Bytes);
+        {
+            TFile file(dir / "setup.exe", TFileMode::OpenRead);
+            TPackageLocation location = LocatePackage(file);
+            ASSERT_NE(location.Problem, nullptr) << c.What;
+            EXPECT_NE(std::string(location.Problem).find(c.Problem), std::string::npos) << c.What << ": " << location.Problem;
+            EXPECT_FALSE(location.Signed) << c.What;
+        }
+        try
+        {
+            TCompressionManager archive(dir / "setup.exe", false, true, true);
+            ADD_FAILURE() << c.What << ": opened, " << archive.Entries().size() << " entries";
+        }
+        catch (const TError& error)
+        {
+            EXPECT_EQ(std::string(error.what()).rfind("damaged setup: ", 0), 0u) << c.What << ": " << error.what();
+        }
+        EXPECT_FALSE(IsSoundSetupFile(dir / "setup.exe", "install.inf")) << c.What;
+    }
+    // What a signer leaves stays readable, and the file without its directory is an
+    // unsigned setup of old: the appended package is what it shows.
+    for (const std::string& sound : {signedSetup, dual})
+    {
+        WriteFileBytes(dir / "setup.exe", sound);
+        TFile file(dir / "setup.exe", TFileMode::OpenRead);
+        TPackageLocation location = LocatePackage(file);
+        EXPECT_EQ(location.Problem, nullptr);
+        EXPECT_TRUE(location.Signed);
+        EXPECT_EQ(location.BaseOffset, 1024);
+    }
+    WriteFileBytes(dir / "setup.exe", directory(withEvil(setup), 0, 0));
+    TCompressionManager plain(dir / "setup.exe", false, true, true);
+    EXPECT_EQ(plain.BaseOffset(), static_cast<int32_t>(setup.size()));
+    EXPECT_EQ(plain.ReadEntryString("data\\x.bin"), "pwned");
 }

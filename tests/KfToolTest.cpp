@@ -1,9 +1,14 @@
 #include "builder/build/Script.h"
 #include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
+#include "tools/kftool/Signing.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 using namespace kf;
 using kftest::ReadFileBytes;
@@ -112,6 +117,51 @@ TEST(KfTool, ExtractRefusesNamesOutsideTheDirectory)
     EXPECT_TRUE(kftool::SafeRelativeComponents("file:stream").empty());
     EXPECT_TRUE(kftool::SafeRelativeComponents("").empty());
     EXPECT_TRUE(kftool::SafeRelativeComponents("\\").empty());
+}
+
+// What is in the target folder stays as it was: an entry below a file, over a file, or
+// through a link already there is reported and refused; the others are written.
+TEST(KfTool, ExtractNeverOverwritesNorFollowsALink)
+{
+    TTempDir dir;
+    std::string out = dir / "out", outside = dir / "outside";
+    ASSERT_TRUE(ForceDirectories(out) && ForceDirectories(outside));
+    WriteFileBytes(kftest::Join(out, "kept.txt"), "old");
+    std::vector<std::string> refused = {"a\\b", "kept.txt"};
+#ifndef _WIN32
+    ASSERT_EQ(symlink(outside.c_str(), kftest::Join(out, "link").c_str()), 0);
+    ASSERT_EQ(symlink(kftest::Join(outside, "made.txt").c_str(), kftest::Join(out, "dangling.txt").c_str()), 0);
+    refused.push_back("link\\x.txt");
+    refused.push_back("dangling.txt");
+#endif
+    {
+        TCompressionManager archive(dir / "pkg.dat", true, false, false);
+        archive.WriteEntryString("a", "file a");
+        for (const std::string& name : refused)
+            archive.WriteEntryString(name, "new");
+        archive.WriteEntryString("fresh\\y.txt", "fine");
+    }
+    TRun run = RunTool(kftool::RunExtract, {dir / "pkg.dat", out});
+    EXPECT_EQ(run.Status, 1);
+    for (const std::string& name : refused)
+        EXPECT_NE(run.Err.find("refusing \"" + name + "\""), std::string::npos) << name << ": " << run.Err;
+    EXPECT_EQ(ReadFileBytes(kftest::Join(out, "a")), "file a");
+    EXPECT_EQ(ReadFileBytes(kftest::Join(out, "kept.txt")), "old");
+    EXPECT_EQ(ReadFileBytes(kftest::Join(kftest::Join(out, "fresh"), "y.txt")), "fine");
+    EXPECT_EQ(ListDirectory(outside).size(), 2u); // "." and ".." only
+}
+
+// {} goes into the command bare, where kftool's own quoting of the path holds.
+TEST(KfTool, SignRefusesATemplateThatQuotesThePath)
+{
+    for (const char* sound : {"sign {}", "osslsigncode -n 'Demo Tool' -in {} -out {}.x && mv {}.x {}",
+                              "\"C:\\Program Files\\signtool.exe\" sign {}"})
+        EXPECT_EQ(kftool::SignTemplateProblem(sound), "") << sound;
+#ifndef _WIN32
+    EXPECT_EQ(kftool::SignTemplateProblem("echo \\' {}"), ""); // /bin/sh: an apostrophe, no quote
+#endif
+    for (const char* quoting : {"sign \"{}\"", "sign '{}'", "sign \"--file={}\"", "sign 'a' \"b {}\"", "sign \\{}"})
+        EXPECT_NE(kftool::SignTemplateProblem(quoting), "") << quoting;
 }
 
 TEST(KfTool, VerifyNamesEveryBadEntry)

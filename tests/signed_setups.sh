@@ -3,7 +3,8 @@
 # sign_tool.sh). Without a command that changes anything the output is the unsigned
 # one byte for byte; signed, dual-signed and unsigned-again setups list and verify as
 # the same package; the signer accepts the setup and the uninstaller inside it; a
-# flipped package byte and a failing command are caught.
+# signature kept over a second package, a flipped package byte, a failing command and
+# a template that quotes the path are caught.
 set -euo pipefail
 kftool="$1" sign="$2"
 work="$(mktemp -d)"
@@ -39,6 +40,17 @@ for f in signed dual removed; do
     "$kftool" verify "$f.exe" >/dev/null || fail "kftool verify $f.exe failed"
 done
 
+# What keeps a signature valid on Windows (which, unlike osslsigncode, does not check
+# the table by default) but adds a second package and a trailer pointing at it
+# (sign_tool.sh tamper-*): refused as damaged, never read as unsigned.
+for kind in grow table tail; do
+    cp signed.exe "tamper-$kind.exe"
+    "$sign" "tamper-$kind" "tamper-$kind.exe"
+    if "$kftool" verify "tamper-$kind.exe" >tamper.out 2>&1; then fail "tamper-$kind.exe passed kftool verify"; fi
+    grep -q "damaged setup: " tamper.out || fail "kftool verify did not say why: $(cat tamper.out)"
+    if "$kftool" list "tamper-$kind.exe" >/dev/null 2>&1; then fail "kftool list read tamper-$kind.exe"; fi
+done
+
 # One byte of the package (inside b.bin's data) flipped after signing.
 python3 -c "
 import sys; d = bytearray(open('signed.exe', 'rb').read()); d[len(d) // 2] ^= 1; open('flip.exe', 'wb').write(d)"
@@ -49,9 +61,15 @@ grep -q "checksum does not match" flip.out || fail "kftool verify did not say wh
 if build --sign "false {}" demo.kfs failed.exe 2>err.txt; then fail "a failing command passed"; fi
 grep -q "signing uninstall.exe failed" err.txt || fail "no clear message: $(cat err.txt)"
 [ ! -e failed.exe ] || fail "failed.exe was left behind"
-if build --sign 'test "$(basename {})" = uninstall.exe' demo.kfs late.exe 2>err.txt; then
+if build --sign 'test $(basename {}) = uninstall.exe' demo.kfs late.exe 2>err.txt; then
     fail "a command failing on the setup passed"
 fi
 grep -q "late.exe: signing failed" err.txt || fail "no clear message: $(cat err.txt)"
 [ ! -e late.exe ] || fail "late.exe was left behind"
-echo "signed_setups: signed, dual, removed, flipped and failing cases checked"
+# A template that quotes {} itself would let a file name end the quote.
+for template in "true \"{}\"" "true '{}'"; do
+    if build --sign "$template" demo.kfs quoted.exe 2>err.txt; then fail "--sign $template passed"; fi
+    grep -q "inside quotation marks" err.txt || fail "no clear message: $(cat err.txt)"
+    [ ! -e quoted.exe ] || fail "quoted.exe was left behind"
+done
+echo "signed_setups: signed, dual, removed, tampered, flipped, failing and quoting cases checked"

@@ -68,6 +68,7 @@ void TFile::Open(const std::string& path, TFileMode mode)
     case TFileMode::OpenRead: flags |= O_RDONLY; break;
     case TFileMode::OpenReadWrite: flags |= O_RDWR; break;
     case TFileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case TFileMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break; // O_EXCL never follows a link
     }
     int fd = ::open(HostName(path).c_str(), flags, 0644);
     if (fd < 0)

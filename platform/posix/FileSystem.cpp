@@ -93,6 +93,12 @@ bool DirectoryExists(const std::string& path)
     return stat(HostName(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsLinkAt(const std::string& path)
+{
+    struct stat info;
+    return lstat(HostName(path).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 int64_t FileSizeAt(const std::string& path)
 {
     struct stat info;

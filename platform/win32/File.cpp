@@ -42,7 +42,9 @@ void TFile::Open(const std::string& path, TFileMode mode)
     if (IsOpen())
         Close();
     DWORD access = mode == TFileMode::OpenRead ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-    DWORD disposition = mode == TFileMode::Create ? CREATE_ALWAYS : OPEN_EXISTING;
+    DWORD disposition = mode == TFileMode::Create      ? CREATE_ALWAYS
+                        : mode == TFileMode::CreateNew ? CREATE_NEW
+                                                       : OPEN_EXISTING;
     HANDLE handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)

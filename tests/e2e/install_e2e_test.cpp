@@ -954,4 +954,23 @@ TEST_F(Install, SignedSetupsInstallWithASignedUninstaller)
     EXPECT_EQ(AnswerBox(kDamagedSetupCaption, "OK"), kDamagedSetupText);
     EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2);
     ExpectNothingInstalled();
+
+    // A signature kept over a second package and a trailer pointing at it (the grown
+    // directory, a second table, bytes behind the table: tests/sign_tool.sh tamper-*)
+    // is a damaged setup too, silent or not, never an unsigned one to install.
+    for (const char* kind : {"grow", "table", "tail"})
+    {
+        SCOPED_TRACE(kind);
+        std::string tampered = f.Root + "\\Tamper-" + kind + ".exe";
+        ASSERT_TRUE(CopyFileA(signedSetup.c_str(), tampered.c_str(), FALSE));
+        ASSERT_EQ(RunToEnd(sign + " tamper-" + kind + " \"" + tampered + "\"", f.Temp), 0);
+        EXPECT_EQ(RunToEnd(kftool + " verify \"" + tampered + "\"", f.Temp), 1);
+        ASSERT_TRUE(StartWithTemp("\"" + tampered + "\" /S", f.Temp, FSetup));
+        EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2);
+        ExpectNothingInstalled();
+    }
+    ASSERT_TRUE(StartWithTemp("\"" + f.Root + "\\Tamper-grow.exe\"", f.Temp, FSetup));
+    EXPECT_EQ(AnswerBox(kDamagedSetupCaption, "OK"), kDamagedSetupText);
+    EXPECT_EQ(FSetup.WaitForExit(kActionMs), 2);
+    ExpectNothingInstalled();
 }

@@ -162,6 +162,12 @@ int RunBuildCommand(const std::vector<std::string>& args)
                 std::fputs(kBuildUsage, stderr);
                 return kExitUsage;
             }
+            std::string problem = SignTemplateProblem(args[i + 1]);
+            if (!problem.empty())
+            {
+                std::fprintf(stderr, "kftool build: --sign: %s\n", problem.c_str());
+                return kExitUsage;
+            }
             signCommand = args[++i];
         }
         else if (args[i].size() > 1 && args[i][0] == '-')

@@ -73,6 +73,27 @@ std::string InflateProblem(TCompressionManager& archive, int32_t index, const TI
 
 const auto kDiscard = [](const uint8_t*, int32_t) {};
 
+// Why extract must not write at path ("" when it may): it never follows a link already
+// in the target folder nor writes over anything there, so an archive can neither reach
+// out of the folder nor change what is in it. A folder on the way (isFolder) is made
+// when missing.
+std::string ExtractionRefusal(const std::string& path, bool isFolder)
+{
+    if (IsLinkAt(path))
+        return path + " is a symbolic link";
+    if (isFolder)
+    {
+        if (DirectoryExists(path))
+            return std::string();
+        if (FileExists(path))
+            return path + " is a file, not a folder";
+        return MakeDirectory(path) ? std::string() : "cannot create the folder " + path;
+    }
+    if (FileExists(path) || DirectoryExists(path))
+        return path + " exists already";
+    return std::string();
+}
+
 } // namespace
 
 int RunList(const std::vector<std::string>& input)
@@ -155,21 +176,31 @@ int RunExtract(const std::vector<std::string>& input)
             }
             if (!done.insert(UpperCaseAscii(name)).second)
                 continue;
-            std::string path = root;
-            for (size_t i = 0; i < parts.size(); ++i)
+            std::string path = root, refusal;
+            for (size_t i = 0; i < parts.size() && refusal.empty(); ++i)
             {
                 if (path.back() != kPathDelim)
                     path += kPathDelim;
                 path += parts[i];
-                if (i + 1 < parts.size() && !ForceDirectories(path))
-                    break;
+                refusal = ExtractionRefusal(path, i + 1 < parts.size());
+            }
+            if (!refusal.empty())
+            {
+                PrintError(args[0], "refusing \"" + name + "\": " + refusal);
+                status = kExitFailure;
+                continue;
             }
             std::string problem;
+            try
             {
-                TFile file(path, TFileMode::Create);
+                TFile file(path, TFileMode::CreateNew); // raced by a link or a file: refused too
                 problem = InflateProblem(*opened.Archive, opened.Archive->FindEntry(name),
                                          [&file](const uint8_t* data, int32_t size) { file.WriteExact(data, size); });
                 file.Close();
+            }
+            catch (const TIOError& error)
+            {
+                problem = error.what();
             }
             if (!problem.empty())
             {

@@ -45,6 +45,10 @@ bool LooksLikeTrailerFile(const std::string& path)
     if (SoundHeaderAt(file, 0, size))
         return false;
     TPackageLocation location = LocatePackage(file);
+    // A signed file that is not as its signer left it: opened in trailer mode, which
+    // refuses it with the reason, rather than read as a plain archive.
+    if (location.Problem)
+        return true;
     return SoundHeaderAt(file, location.BaseOffset, location.TrailerOffset);
 }
 

@@ -27,6 +27,35 @@ std::string QuoteForShell(const std::string& path)
 #endif
 }
 
+std::string SignTemplateProblem(const std::string& command)
+{
+    char quote = 0; // the quotation mark whose text we are in
+    for (size_t i = 0; i < command.size(); ++i)
+    {
+        char c = command[i];
+        if (command.compare(i, 2, "{}") == 0)
+        {
+            // The replacement is textual: a quote or a backslash around it changes what
+            // the path's own quotation marks mean.
+            if (quote != 0 || (i > 0 && command[i - 1] == '\\'))
+                return "{} stands inside quotation marks or after a backslash; write it bare: kftool quotes "
+                       "the path itself";
+            ++i;
+        }
+#ifndef _WIN32
+        // /bin/sh: a backslash outside '...' takes a quotation mark literally.
+        else if (c == '\\' && quote != '\'' && i + 1 < command.size() &&
+                 (command[i + 1] == '"' || command[i + 1] == '\'' || command[i + 1] == '\\'))
+            ++i;
+#endif
+        else if (quote == 0 && (c == '"' || c == '\''))
+            quote = c;
+        else if (c == quote)
+            quote = 0;
+    }
+    return std::string();
+}
+
 std::string RunSignCommand(const std::string& command, const std::string& path)
 {
     std::string line;

@@ -11,6 +11,11 @@ namespace kftool {
 // path quoted for the system's shell: "path" for cmd.exe, 'path' for /bin/sh.
 std::string QuoteForShell(const std::string& path);
 
+// "" when command may be run, else why not: a {} inside quotation marks ("{}", '{}',
+// "--file={}") or after a backslash would have the path's own quoting undone, and a
+// file name could then end the quote and run commands of its own.
+std::string SignTemplateProblem(const std::string& command);
+
 // command with every "{}" replaced by QuoteForShell(path), run by the system's shell.
 // "" when it exits with status 0, else why not ("... exited with status 3").
 std::string RunSignCommand(const std::string& command, const std::string& path);

@@ -594,7 +594,9 @@ TEST_F(Installing, NothingThroughALinkOrOutsideTheFolderAndNoKeptLogFromAnOpenFo
         EXPECT_EQ(FSystem.Files.count(App + "a.txt.~kfkept"), open ? 1u : 0u) << open;
         EXPECT_EQ(FSystem.Files.count(kept), open ? 1u : 0u) << open;
         if (open)
+        {
             EXPECT_THAT(FSystem.Calls, IsEmpty());
+        }
     }
 }
 

@@ -188,7 +188,7 @@ TEST(UninstallRemoval, FilesInUseAndTheirFoldersGoAtRestart)
     system.Failing["C:\\Apps\\Vendor"] = 145;
     TRecordingProgress progress;
     TRemovalReport report;
-    RunUninstall(log, ScopeForLog(log, {"C:\\Apps\\Vendor\\Demo\\"}), system, progress, report);
+    RunUninstall(log, ScopeForLog(log, {"C:\\Apps\\Vendor\\Demo\\", "", ""}), system, progress, report);
     EXPECT_THAT(report.Scheduled,
                 ElementsAre("C:\\Apps\\Vendor\\Demo\\bin\\shell.dll", "C:\\Apps\\Vendor\\Demo\\bin\\",
                             "C:\\Apps\\Vendor\\Demo", "C:\\Apps\\Vendor"));
@@ -344,7 +344,7 @@ TEST(UninstallRemoval, RunUndoesTheLogNewestFirstThenUnregisters)
     system.Failing["C:\\Apps\\Demo\\demo.exe"] = 5;
     TRecordingProgress progress;
     TRemovalReport report;
-    RunUninstall(log, ScopeForLog(log, {"C:\\Apps\\Demo\\"}), system, progress, report);
+    RunUninstall(log, ScopeForLog(log, {"C:\\Apps\\Demo\\", "", ""}), system, progress, report);
 
     EXPECT_THAT(system.Calls, ElementsAre("key HKCU Software\\Demo", "file C:\\Apps\\Demo\\demo.exe",
                                           "at restart C:\\Apps\\Demo\\demo.exe", "file C:\\Apps\\Demo\\uninstall.log",
@@ -370,7 +370,7 @@ TEST(UninstallRemoval, LogWithoutTitleUnregistersTheEmptyName)
     TFakeSystem system;
     TRecordingProgress progress;
     TRemovalReport report;
-    RunUninstall(log, ScopeForLog(log, {"C:\\Demo\\"}), system, progress, report);
+    RunUninstall(log, ScopeForLog(log, {"C:\\Demo\\", "", ""}), system, progress, report);
     EXPECT_THAT(system.Calls, ElementsAre("file C:\\Demo\\x.txt", "unregister "));
 }
 

@@ -15,9 +15,17 @@ using ::testing::ElementsAre;
 
 namespace {
 
-const std::set<std::string> kLinks = {"C:\\Apps\\Demo\\linked", "C:\\Apps\\Demo\\bin\\tool.exe", "D:\\Linked"};
-
-bool IsLink(const std::string& path) { return kLinks.count(path) > 0; }
+// The links it knows, and every level it was asked about.
+struct TLinks : IReparsePoints
+{
+    std::set<std::string> Links = {"C:\\Apps\\Demo\\linked", "C:\\Apps\\Demo\\bin\\tool.exe", "D:\\Linked"};
+    std::vector<std::string> Asked;
+    bool IsReparsePoint(const std::string& path) override
+    {
+        Asked.push_back(path);
+        return Links.count(path) > 0;
+    }
+};
 
 } // namespace
 
@@ -73,16 +81,14 @@ TEST(RemovalScope, OnlyPlainPathsBelowARootAndNoLinkOnTheWay)
         {"C:\\Apps\\Demo\\bin\\other.exe", in},
         {"D:\\Linked\\a.txt", link},
     };
+    TLinks links;
     for (const auto& c : cases)
-        EXPECT_EQ(scope.Check(c.Path, IsLink), c.Verdict) << c.Path;
+        EXPECT_EQ(scope.Check(c.Path, links), c.Verdict) << c.Path;
 
     // Every level from the root down is asked about, in the path's own spelling.
-    std::vector<std::string> asked;
-    scope.Check("c:\\apps\\DEMO\\\\sub\\b.dll", [&asked](const std::string& level) {
-        asked.push_back(level);
-        return false;
-    });
-    EXPECT_THAT(asked, ElementsAre("c:\\apps\\DEMO", "c:\\apps\\DEMO\\\\sub", "c:\\apps\\DEMO\\\\sub\\b.dll"));
+    links.Asked.clear();
+    scope.Check("c:\\apps\\DEMO\\\\sub\\b.dll", links);
+    EXPECT_THAT(links.Asked, ElementsAre("c:\\apps\\DEMO", "c:\\apps\\DEMO\\\\sub", "c:\\apps\\DEMO\\\\sub\\b.dll"));
 
     EXPECT_EQ(OwnableFolder("c:/apps//demo/"), "C:\\APPS\\DEMO");
     EXPECT_EQ(OwnableFolder("\\\\srv\\share\\"), "");

@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+#include <cstring>
+
 namespace kf {
 
 const char* const kOutsideText = "Not part of the installation, left alone: ";
@@ -12,95 +14,113 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+
 // Windows strips a trailing dot or blank from a level and reads "." and ".." as moves;
 // a colon names a stream or a device, the other characters are no part of a name.
-bool IsPlainLevel(const std::string& level)
+bool IsPlainLevel(const char* level, size_t size)
 {
-    if (level.empty() || level.back() == '.' || level.back() == ' ')
+    if (size == 0 || level[size - 1] == '.' || level[size - 1] == ' ')
         return false;
-    for (unsigned char c : level)
-        if (c < 32 || std::string(":*?\"<>|").find(static_cast<char>(c)) != std::string::npos)
+    for (size_t i = 0; i < size; ++i)
+        if (static_cast<unsigned char>(level[i]) < 32 || std::strchr(":*?\"<>|", level[i]))
             return false;
     return true;
 }
 
 // A path taken apart as Windows reads it: "/" is a separator too and runs of
-// separators count as one. Top is "X:", "\\SERVER\SHARE" or "" for a path from the
-// drive's root ("\Apps"); the levels below it are upper-cased, and Ends holds where
-// each ends in the path as written, so the levels can be asked about in its spelling.
+// separators count as one. The top is "X:", "\\server\share" or nothing for a path
+// from the drive's root ("\Apps"); each level below it is a span of the path as
+// written, so it can be compared and asked about in its own spelling.
 struct TParsedPath
 {
-    std::string Top;
-    std::vector<std::string> Levels;
-    std::vector<size_t> Ends;
+    const std::string* Path = nullptr;
+    size_t TopStart = 0, TopEnd = 0; // the drive or share part, separators within it as written
+    std::vector<size_t> Spans;       // start, end of each level
+    size_t Levels() const { return Spans.size() / 2; }
 };
+
+// End of the name starting at at.
+size_t NameEnd(const std::string& path, size_t at)
+{
+    while (at < path.size() && !IsSeparator(path[at]))
+        ++at;
+    return at;
+}
 
 bool Parse(const std::string& path, TParsedPath& parsed)
 {
+    parsed.Path = &path;
     size_t at = 0;
     if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
     {
         // "\\server\share"; "\\?\..." and "\\.\..." are device forms, not servers.
-        std::string names[2];
-        at = 2;
-        for (std::string& name : names)
-        {
-            size_t end = at;
-            while (end < path.size() && !IsSeparator(path[end]))
-                ++end;
-            name = path.substr(at, end - at);
-            if (!IsPlainLevel(name))
-                return false;
-            at = end;
-            if (&name == &names[0] && ++at >= path.size())
-                return false;
-        }
-        parsed.Top = "\\\\" + UpperCaseAscii(names[0]) + "\\" + UpperCaseAscii(names[1]);
+        size_t server = NameEnd(path, 2);
+        size_t share = server < path.size() ? NameEnd(path, server + 1) : server;
+        if (!IsPlainLevel(&path[2], server - 2) || server == path.size() ||
+            !IsPlainLevel(&path[server + 1], share - server - 1))
+            return false;
+        parsed.TopStart = 2;
+        at = share;
     }
-    else if (path.size() >= 2 && path[1] == ':' && (path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z')
+    else if (path.size() >= 2 && path[1] == ':' && Upper(path[0]) >= 'A' && Upper(path[0]) <= 'Z')
     {
         // "C:file" is relative to the drive's current folder.
         if (path.size() > 2 && !IsSeparator(path[2]))
             return false;
-        parsed.Top = UpperCaseAscii(path.substr(0, 2));
         at = 2;
     }
     else if (path.empty() || !IsSeparator(path[0]))
         return false; // relative to the current folder
+    parsed.TopEnd = at;
     while (at < path.size())
     {
         while (at < path.size() && IsSeparator(path[at]))
             ++at;
         if (at == path.size())
             break;
-        size_t end = at;
-        while (end < path.size() && !IsSeparator(path[end]))
-            ++end;
-        std::string level = path.substr(at, end - at);
-        if (!IsPlainLevel(level))
+        size_t end = NameEnd(path, at);
+        if (!IsPlainLevel(&path[at], end - at))
             return false;
-        parsed.Levels.push_back(UpperCaseAscii(level));
-        parsed.Ends.push_back(end);
+        parsed.Spans.push_back(at);
+        parsed.Spans.push_back(end);
         at = end;
     }
     return true;
 }
 
-bool HasShortcutExtension(const std::string& level)
+bool SameText(const std::string& a, size_t aStart, size_t aEnd, const std::string& b, size_t bStart, size_t bEnd)
 {
-    return level.size() > 4 && (level.compare(level.size() - 4, 4, ".LNK") == 0 ||
-                                level.compare(level.size() - 4, 4, ".URL") == 0);
+    if (aEnd - aStart != bEnd - bStart)
+        return false;
+    for (size_t i = 0; i < aEnd - aStart; ++i)
+    {
+        char x = a[aStart + i], y = b[bStart + i];
+        if (Upper(x) != Upper(y) && !(IsSeparator(x) && IsSeparator(y)))
+            return false;
+    }
+    return true;
 }
 
-// True when path's levels begin with all of root's.
+// True when path's top is root's and its levels begin with all of root's.
 bool StartsWith(const TParsedPath& path, const TParsedPath& root)
 {
-    if (path.Top != root.Top || path.Levels.size() < root.Levels.size())
+    const std::string &p = *path.Path, &r = *root.Path;
+    if (path.Levels() < root.Levels() ||
+        (path.TopStart == 0) != (root.TopStart == 0) ||
+        !SameText(p, path.TopStart, path.TopEnd, r, root.TopStart, root.TopEnd) ||
+        (path.TopEnd == 0) != (root.TopEnd == 0))
         return false;
-    for (size_t i = 0; i < root.Levels.size(); ++i)
-        if (path.Levels[i] != root.Levels[i])
+    for (size_t i = 0; i < root.Spans.size(); i += 2)
+        if (!SameText(p, path.Spans[i], path.Spans[i + 1], r, root.Spans[i], root.Spans[i + 1]))
             return false;
     return true;
+}
+
+bool HasShortcutExtension(const std::string& path)
+{
+    std::string tail = UpperCaseAscii(path.size() > 4 ? path.substr(path.size() - 4) : std::string());
+    return path.size() > 4 && (tail == ".LNK" || tail == ".URL");
 }
 
 } // namespace
@@ -108,38 +128,40 @@ bool StartsWith(const TParsedPath& path, const TParsedPath& root)
 std::string OwnableFolder(const std::string& folder)
 {
     TParsedPath parsed;
-    if (!Parse(folder, parsed) || parsed.Levels.empty())
+    if (!Parse(folder, parsed) || parsed.Levels() == 0)
         return std::string();
-    std::string canonical = parsed.Top;
-    for (const std::string& level : parsed.Levels)
-        canonical += "\\" + level;
-    return canonical;
+    std::string canonical = parsed.TopStart ? "\\\\" : "";
+    for (size_t i = parsed.TopStart; i < parsed.TopEnd; ++i)
+        canonical += IsSeparator(folder[i]) ? '\\' : folder[i];
+    for (size_t i = 0; i < parsed.Spans.size(); i += 2)
+        canonical += "\\" + folder.substr(parsed.Spans[i], parsed.Spans[i + 1] - parsed.Spans[i]);
+    return UpperCaseAscii(canonical);
 }
 
 void TRemovalScope::Add(TKind kind, const std::string& folder)
 {
     TParsedPath parsed;
-    if (Parse(folder, parsed) && !parsed.Levels.empty())
-        FRoots.push_back({kind, folder.substr(0, parsed.Ends.back())});
+    if (Parse(folder, parsed) && parsed.Levels() > 0)
+        FRoots.push_back({kind, folder.substr(0, parsed.Spans.back())});
 }
 
 void TRemovalScope::AddTree(const std::string& folder) { Add(TKind::Tree, folder); }
 void TRemovalScope::AddShortcutFolder(const std::string& folder) { Add(TKind::Shortcuts, folder); }
 void TRemovalScope::AddLevel(const std::string& folder) { Add(TKind::Level, folder); }
 
-TScopeVerdict TRemovalScope::Check(const std::string& path, const TIsReparsePoint& isReparsePoint) const
+TScopeVerdict TRemovalScope::Check(const std::string& path, IReparsePoints& links) const
 {
     TParsedPath parsed;
-    if (!Parse(path, parsed) || parsed.Levels.empty())
+    if (!Parse(path, parsed) || parsed.Levels() == 0)
         return TScopeVerdict::Outside;
-    size_t depth = parsed.Levels.size();
+    size_t depth = parsed.Levels();
     for (const TRoot& root : FRoots)
     {
         TParsedPath folder;
         Parse(root.Folder, folder);
         if (!StartsWith(parsed, folder))
             continue;
-        size_t levels = folder.Levels.size();
+        size_t levels = folder.Levels();
         // The first level to ask about: the root's own for a tree; the folders the
         // system names (desktop, programs) are its business, the files in them are not.
         size_t first;
@@ -147,12 +169,12 @@ TScopeVerdict TRemovalScope::Check(const std::string& path, const TIsReparsePoin
             first = levels - 1;
         else if (root.Kind == TKind::Level && depth == levels)
             first = depth - 1;
-        else if (root.Kind == TKind::Shortcuts && depth == levels + 1 && HasShortcutExtension(parsed.Levels.back()))
+        else if (root.Kind == TKind::Shortcuts && depth == levels + 1 && HasShortcutExtension(path.substr(0, parsed.Spans.back())))
             first = depth - 1;
         else
             continue;
         for (size_t i = first; i < depth; ++i)
-            if (isReparsePoint(path.substr(0, parsed.Ends[i])))
+            if (links.IsReparsePoint(path.substr(0, parsed.Spans[2 * i + 1])))
                 return TScopeVerdict::ThroughLink;
         return TScopeVerdict::Inside;
     }
@@ -161,23 +183,19 @@ TScopeVerdict TRemovalScope::Check(const std::string& path, const TIsReparsePoin
 
 bool IsOwnRegistryKey(const std::string& key)
 {
-    std::vector<std::string> levels;
-    for (size_t from = 0;;)
-    {
-        size_t cut = key.find('\\', from);
-        levels.push_back(UpperCaseAscii(TrimText(key.substr(from, cut == std::string::npos ? cut : cut - from))));
-        if (levels.back().empty())
-            return false;
-        if (cut == std::string::npos)
-            break;
-        from = cut + 1;
-    }
-    if (levels.size() < 2 || levels[0] != "SOFTWARE")
+    // Levels compared as Windows compares them, in any case; one of blanks only, or
+    // an empty one, is refused rather than guessed at.
+    std::string upper = UpperCaseAscii(key) + "\\";
+    if (upper.compare(0, 9, "SOFTWARE\\") != 0)
         return false;
-    for (const char* windows : {"MICROSOFT", "CLASSES", "POLICIES", "WOW6432NODE"})
-        if (levels[1] == windows)
+    for (size_t from = 0, cut; (cut = upper.find('\\', from)) != std::string::npos; from = cut + 1)
+        if (TrimText(upper.substr(from, cut - from)).empty())
             return false;
-    return true;
+    std::string vendor = TrimText(upper.substr(9, upper.find('\\', 9) - 9));
+    for (const char* windows : {"MICROSOFT", "CLASSES", "POLICIES", "WOW6432NODE"})
+        if (vendor == windows)
+            return false;
+    return upper.size() > 10;
 }
 
 } // namespace kf

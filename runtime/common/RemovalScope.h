@@ -7,7 +7,7 @@
 // when it is an application's own key below "Software\".
 #pragma once
 
-#include <functional>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,8 +20,16 @@ enum class TScopeVerdict
     ThroughLink, // below a root, but a level from the root down is a reparse point
 };
 
-// Asked for each level from a root down to the path itself; true for a reparse point.
-using TIsReparsePoint = std::function<bool(const std::string& path)>;
+// Asked for each level from a root down to the path itself: true for a reparse point.
+// (An interface rather than std::function: the stubs' size is a budget.)
+class IReparsePoints
+{
+public:
+    virtual bool IsReparsePoint(const std::string& path) = 0;
+
+protected:
+    ~IReparsePoints() = default;
+};
 
 // The paths an installation owns. Letter case does not count, as on Windows.
 class TRemovalScope
@@ -40,7 +48,7 @@ public:
     // "." or ".." level, a level ending in a dot or a blank, which Windows strips, a
     // "/", a "\\?\" or device form, an empty level) is Outside: it could name another
     // place than it reads.
-    TScopeVerdict Check(const std::string& path, const TIsReparsePoint& isReparsePoint) const;
+    TScopeVerdict Check(const std::string& path, IReparsePoints& links) const;
 
     bool Empty() const { return FRoots.empty(); }
 

@@ -240,8 +240,13 @@ bool TInstaller::Owns(const std::string& path, IInstallSystem& system) const
     TRemovalScope scope;
     scope.AddTree(InstallDir);
     ForEachDirectoryUndoLevel(FMadeLevels, [&scope](const std::string& level) { scope.AddLevel(level); });
-    return scope.Check(path, [&system](const std::string& level) { return system.IsReparsePointAt(level); }) ==
-           TScopeVerdict::Inside;
+    struct TLinks : IReparsePoints
+    {
+        IInstallSystem& System;
+        explicit TLinks(IInstallSystem& system) : System(system) {}
+        bool IsReparsePoint(const std::string& level) override { return System.IsReparsePointAt(level); }
+    } links(system);
+    return scope.Check(path, links) == TScopeVerdict::Inside;
 }
 
 bool TInstaller::KeepAside(const std::string& path, IInstallSystem& system)

@@ -98,8 +98,13 @@ bool Admitted(const std::string& path, const TRemovalScope* scope, IRemovalSyste
 {
     if (!scope)
         return true;
-    TScopeVerdict verdict =
-        scope->Check(path, [&system](const std::string& level) { return system.IsReparsePointAt(level); });
+    struct TLinks : IReparsePoints
+    {
+        IRemovalSystem& System;
+        explicit TLinks(IRemovalSystem& system) : System(system) {}
+        bool IsReparsePoint(const std::string& level) override { return System.IsReparsePointAt(level); }
+    } links(system);
+    TScopeVerdict verdict = scope->Check(path, links);
     if (verdict == TScopeVerdict::Inside)
         return true;
     report.Lines.push_back((verdict == TScopeVerdict::Outside ? kOutsideText : kThroughLinkText) + Quoted(path));

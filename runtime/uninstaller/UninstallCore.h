@@ -128,7 +128,9 @@ constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;
 // runs from (IRemovalSystem::IsRunningImage).
 bool IsInUseError(uint32_t code);
 
-// Undoes one log entry; failures are added to the report.
+// Undoes one log entry, as it reads: for an entry known to be the installation's (the
+// removal of a log goes through the overload with a scope below). Failures are added
+// to the report.
 //   "File": delete it. Refused as "access denied" or as in use for a read-only file
 //     (the attribute came with the installed file), the attribute is cleared and the
 //     file deleted again. On failure "Cannot remove file: "<path>"" and the reason

@@ -90,6 +90,18 @@ TEST(RemovalScope, OnlyPlainPathsBelowARootAndNoLinkOnTheWay)
     scope.Check("c:\\apps\\DEMO\\\\sub\\b.dll", links);
     EXPECT_THAT(links.Asked, ElementsAre("c:\\apps\\DEMO", "c:\\apps\\DEMO\\\\sub", "c:\\apps\\DEMO\\\\sub\\b.dll"));
 
+    // Through the cache, the files of one folder cost a question each; a link is asked
+    // about every time.
+    TLinks counted;
+    TReparseCache cache(counted);
+    for (const char* file : {"C:\\Apps\\Demo\\sub\\a", "C:\\Apps\\Demo\\sub\\b", "C:\\Apps\\Demo\\linked\\c",
+                             "C:\\Apps\\Demo\\sub\\d"})
+        scope.Check(file, cache);
+    EXPECT_EQ(scope.Check("C:\\Apps\\Demo\\linked\\e", cache), link);
+    EXPECT_THAT(counted.Asked, ElementsAre("C:\\Apps\\Demo", "C:\\Apps\\Demo\\sub", "C:\\Apps\\Demo\\sub\\a",
+                                           "C:\\Apps\\Demo\\sub\\b", "C:\\Apps\\Demo\\linked",
+                                           "C:\\Apps\\Demo\\sub\\d", "C:\\Apps\\Demo\\linked"));
+
     EXPECT_EQ(OwnableFolder("c:/apps//demo/"), "C:\\APPS\\DEMO");
     EXPECT_EQ(OwnableFolder("\\\\srv\\share\\"), "");
 }

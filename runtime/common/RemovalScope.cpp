@@ -181,6 +181,22 @@ TScopeVerdict TRemovalScope::Check(const std::string& path, IReparsePoints& link
     return TScopeVerdict::Outside;
 }
 
+bool TReparseCache::IsReparsePoint(const std::string& path)
+{
+    for (const std::string& level : FClean)
+        if (level == path)
+            return false;
+    if (FSystem->IsReparsePoint(path))
+        return true;
+    // Only the levels above path stay: the chain leads to it.
+    while (!FClean.empty() && !(path.size() > FClean.back().size() &&
+                                path.compare(0, FClean.back().size(), FClean.back()) == 0 &&
+                                IsSeparator(path[FClean.back().size()])))
+        FClean.pop_back();
+    FClean.push_back(path);
+    return false;
+}
+
 bool IsOwnRegistryKey(const std::string& key)
 {
     // Levels compared as Windows compares them, in any case; one of blanks only, or

@@ -31,6 +31,26 @@ protected:
     ~IReparsePoints() = default;
 };
 
+// Asks another IReparsePoints and remembers the levels of the last path that were no
+// link: Check asks from the root down, so the files of one folder cost one question
+// each, not one for every level above them (a system call each, and many thousand
+// files). A level swapped for a link between two questions gets through, as it would
+// between the question and the deletion anyway.
+class TReparseCache : public IReparsePoints
+{
+public:
+    TReparseCache() = default;
+    explicit TReparseCache(IReparsePoints& system) : FSystem(&system) {}
+    // The system to ask from now on; forget drops what was learnt.
+    void Use(IReparsePoints& system) { FSystem = &system; }
+    void Forget() { FClean.clear(); }
+    bool IsReparsePoint(const std::string& path) override;
+
+private:
+    IReparsePoints* FSystem = nullptr;
+    std::vector<std::string> FClean; // from a root down, each below the one before
+};
+
 // The paths an installation owns. Letter case does not count, as on Windows.
 class TRemovalScope
 {

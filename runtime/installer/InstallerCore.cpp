@@ -235,18 +235,18 @@ bool TInstaller::MoveAside(const TKeptCopy& copy, IInstallSystem& system)
     return true;
 }
 
-bool TInstaller::Owns(const std::string& path, IInstallSystem& system) const
+bool TInstaller::Owns(const std::string& path, IInstallSystem& system)
 {
     TRemovalScope scope;
     scope.AddTree(InstallDir);
     ForEachDirectoryUndoLevel(FMadeLevels, [&scope](const std::string& level) { scope.AddLevel(level); });
-    struct TLinks : IReparsePoints
+    if (FLinks.System != &system)
     {
-        IInstallSystem& System;
-        explicit TLinks(IInstallSystem& system) : System(system) {}
-        bool IsReparsePoint(const std::string& level) override { return System.IsReparsePointAt(level); }
-    } links(system);
-    return scope.Check(path, links) == TScopeVerdict::Inside;
+        FLinks.System = &system;
+        FLinkCache.Forget();
+    }
+    FLinkCache.Use(FLinks);
+    return scope.Check(path, FLinkCache) == TScopeVerdict::Inside;
 }
 
 bool TInstaller::KeepAside(const std::string& path, IInstallSystem& system)

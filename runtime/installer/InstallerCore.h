@@ -220,7 +220,7 @@ public:
     // of the levels above it that this run made), with no junction or symbolic link
     // from InstallDir down to it. The roll-back and the clean-up of kept copies touch
     // nothing else.
-    bool Owns(const std::string& path, IInstallSystem& system) const;
+    bool Owns(const std::string& path, IInstallSystem& system);
     // The earlier logs of this title from newestKept on (TraceEarlierLogs) are taken
     // over: their entries go into the log, and their kept copies go, when the copy
     // completes; a roll-back leaves them as they are. Only in a folder only
@@ -271,6 +271,13 @@ private:
     std::unique_ptr<TLogFile> FLog;
     std::vector<std::string> FKept; // the copies of files moved aside in this run
     std::string FMadeLevels;        // "relative;InstallDir" of the levels this run made for it
+    // Which levels are no links, as the last system asked told.
+    struct TSystemLinks : IReparsePoints
+    {
+        IInstallSystem* System = nullptr;
+        bool IsReparsePoint(const std::string& path) override { return System->IsReparsePointAt(path); }
+    } FLinks;
+    TReparseCache FLinkCache;
     TEarlierLogs FEarlier;
 };
 

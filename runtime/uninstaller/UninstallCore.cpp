@@ -93,18 +93,27 @@ bool HoldsScheduled(const std::string& folder, const TRemovalReport& report)
     return next != report.ScheduledIndex.end() && next->compare(0, prefix.size(), prefix) == 0;
 }
 
-// False, with the line that says why, for a path the scope does not let the removal touch.
-bool Admitted(const std::string& path, const TRemovalScope* scope, IRemovalSystem& system, TRemovalReport& report)
+// The system's answer to "is this a reparse point".
+struct TSystemLinks : IReparsePoints
 {
-    if (!scope)
+    IRemovalSystem& System;
+    explicit TSystemLinks(IRemovalSystem& system) : System(system) {}
+    bool IsReparsePoint(const std::string& level) override { return System.IsReparsePointAt(level); }
+};
+
+// What an entry of a log others may have written is judged by.
+struct TScoped
+{
+    const TRemovalScope& Scope;
+    IReparsePoints& Links;
+};
+
+// False, with the line that says why, for a path the scope does not let the removal touch.
+bool Admitted(const std::string& path, const TScoped* scoped, TRemovalReport& report)
+{
+    if (!scoped)
         return true;
-    struct TLinks : IReparsePoints
-    {
-        IRemovalSystem& System;
-        explicit TLinks(IRemovalSystem& system) : System(system) {}
-        bool IsReparsePoint(const std::string& level) override { return System.IsReparsePointAt(level); }
-    } links(system);
-    TScopeVerdict verdict = scope->Check(path, links);
+    TScopeVerdict verdict = scoped->Scope.Check(path, scoped->Links);
     if (verdict == TScopeVerdict::Inside)
         return true;
     report.Lines.push_back((verdict == TScopeVerdict::Outside ? kOutsideText : kThroughLinkText) + Quoted(path));
@@ -113,10 +122,10 @@ bool Admitted(const std::string& path, const TRemovalScope* scope, IRemovalSyste
 }
 
 void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRemovalReport& report,
-                           const TRemovalScope* scope = nullptr)
+                           const TScoped* scoped = nullptr)
 {
     ForEachDirectoryUndoLevel(value, [&](const std::string& level) {
-        if (!Admitted(level, scope, system, report))
+        if (!Admitted(level, scoped, report))
             return;
         uint32_t code = system.RemoveDirectoryAt(level);
         if (code == 0)
@@ -131,7 +140,7 @@ void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRe
 }
 
 void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, TRemovalReport& report,
-                       const TRemovalScope* scope = nullptr)
+                       const TScoped* scoped = nullptr)
 {
     size_t split = value.find('\\');
     std::string root = split == std::string::npos ? value : value.substr(0, split);
@@ -147,7 +156,7 @@ void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, TRemova
         report.LeftForGood = true;
         return;
     }
-    if (scope && !IsOwnRegistryKey(key))
+    if (scoped && !IsOwnRegistryKey(key))
     {
         report.Lines.push_back(kForeignKeyText + Quoted(value));
         report.LeftForGood = true;
@@ -232,18 +241,29 @@ void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSyst
         RemoveRegistryKey(value, system, report);
 }
 
-void RemoveEntry(const std::string& kind, const std::string& value, const TRemovalScope& scope,
-                 IRemovalSystem& system, TRemovalReport& report)
+namespace {
+
+void RemoveScoped(const std::string& kind, const std::string& value, const TScoped& scoped, IRemovalSystem& system,
+                  TRemovalReport& report)
 {
     if (kind == "File")
     {
-        if (Admitted(value, &scope, system, report))
+        if (Admitted(value, &scoped, report))
             RemoveFile(value, system, report);
     }
     else if (kind == "Directory")
-        RemoveDirectoryLevels(value, system, report, &scope);
+        RemoveDirectoryLevels(value, system, report, &scoped);
     else if (kind == "Registry Key")
-        RemoveRegistryKey(value, system, report, &scope);
+        RemoveRegistryKey(value, system, report, &scoped);
+}
+
+} // namespace
+
+void RemoveEntry(const std::string& kind, const std::string& value, const TRemovalScope& scope,
+                 IRemovalSystem& system, TRemovalReport& report)
+{
+    TSystemLinks links(system);
+    RemoveScoped(kind, value, {scope, links}, system, report);
 }
 
 TRemovalScope ScopeForLog(const TLogFile& log, const TRemovalRoots& roots)
@@ -277,11 +297,14 @@ TRemovalScope ScopeForLog(const TLogFile& log, const TRemovalRoots& roots)
 void RunUninstall(TLogFile& log, const TRemovalScope& scope, IRemovalSystem& system, IRemovalProgress& progress,
                   TRemovalReport& report)
 {
+    TSystemLinks links(system);
+    TReparseCache cache(links);
+    TScoped scoped{scope, cache};
     std::string kind, value;
     while (log.ReadPrevious(kind, value))
     {
         progress.EntryStarting(ProgressText(kind, value));
-        RemoveEntry(kind, value, scope, system, report);
+        RemoveScoped(kind, value, scoped, system, report);
         progress.EntryDone();
     }
     system.UnregisterUninstall(log.Title());

@@ -26,6 +26,8 @@ public:
     std::map<std::string, TFakeFile> Files;
     std::set<std::string> Unmovable; // MoveFileAt and ReplaceFileAt fail for these
     std::set<std::string> Running;   // DeleteFileAt fails for these, as for a running program
+    std::set<std::string> Links;     // junctions and symbolic links
+    std::set<std::string> Unprotected; // folders standard users can write
     std::vector<std::string> Calls;
     std::string Desktop = "C:\\Desktop";
     int64_t Free = int64_t(1) << 30;
@@ -101,6 +103,13 @@ public:
         return true;
     }
     bool RemoveDirectoryAt(const std::string& path) override { return Record("rmdir " + path); }
+    bool IsReparsePointAt(const std::string& path) override { return Links.count(path) > 0; }
+    bool IsProtectedFolder(const std::string& path) override { return Unprotected.count(path) == 0; }
+    bool ProtectFolder(const std::string& path) override
+    {
+        Unprotected.erase(path);
+        return Record("protect " + path);
+    }
     int64_t FreeSpace(const std::string& root) override
     {
         RootsAsked.push_back(root);

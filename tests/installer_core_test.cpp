@@ -380,8 +380,13 @@ TEST(Reinstall, ARerunFollowsTheKeptLogsBackAndTakesInTheStrays)
 class Installing : public ::testing::Test
 {
 protected:
-    void SetUp() override { FInstaller.InstallDir = FDir.Path() + kf::kPathDelim; }
+    void SetUp() override
+    {
+        FInstaller.InstallDir = FDir.Path() + kf::kPathDelim;
+        App = AddBackslash(FInstaller.InstallDir);
+    }
     kftest::TTempDir FDir;
+    std::string App; // the files these tests install: in the installation folder, which alone the run owns
     TInstaller FInstaller{std::unique_ptr<TCompressionManager>()};
     TFakeSystem FSystem;
     TFakeView FView;
@@ -424,20 +429,20 @@ TEST_F(Installing, RollBackUndoesNewestFirstWithProgress)
     FInstaller.Title = "Demo";
     FInstaller.StartLog("");
     TLogFile& log = *FInstaller.Log();
-    log.AddDirectoryEntry("C:\\Apps\\Vendor\\Demo", "Vendor\\Demo");
-    log.AddFileEntry("C:\\Apps\\Vendor\\Demo\\a.exe");
-    log.AddDirectoryEntry("C:\\Apps\\Vendor\\Demo\\lang\\", "lang\\");
-    log.AddFileEntry("C:\\Apps\\Vendor\\Demo\\lang\\de.ini");
+    log.AddDirectoryEntry(App + "Vendor\\Demo", "Vendor\\Demo");
+    log.AddFileEntry(App + "Vendor\\Demo\\a.exe");
+    log.AddDirectoryEntry(App + "Vendor\\Demo\\lang\\", "lang\\");
+    log.AddFileEntry(App + "Vendor\\Demo\\lang\\de.ini");
     FInstaller.RollBack(FSystem, FView);
     std::string logPath = AddBackslash(FInstaller.InstallDir) + "uninstall.log";
     EXPECT_THAT(FSystem.Calls,
-                ElementsAre("delete C:\\Apps\\Vendor\\Demo\\lang\\de.ini", "rmdir C:\\Apps\\Vendor\\Demo\\lang\\",
-                            "delete C:\\Apps\\Vendor\\Demo\\a.exe", "rmdir C:\\Apps\\Vendor\\Demo",
-                            "rmdir C:\\Apps\\Vendor", "delete " + logPath));
+                ElementsAre("delete " + App + "Vendor\\Demo\\lang\\de.ini", "rmdir " + App + "Vendor\\Demo\\lang\\",
+                            "delete " + App + "Vendor\\Demo\\a.exe", "rmdir " + App + "Vendor\\Demo",
+                            "rmdir " + App + "Vendor", "delete " + logPath));
     EXPECT_EQ(FView.TotalPosition, 0);
     EXPECT_EQ(FView.TotalMaximum, 6);
     EXPECT_EQ(FView.Labels.front(), "total: Cancelling installation...");
-    EXPECT_EQ(FView.Labels[1], "Removing C:\\Apps\\Vendor\\Demo\\lang\\de.ini...");
+    EXPECT_EQ(FView.Labels[1], "Removing " + App + "Vendor\\Demo\\lang\\de.ini...");
     EXPECT_EQ(FView.Labels.back(), "Removing Demo...");
     // A second roll-back finds nothing left to undo.
     FSystem.Calls.clear();
@@ -450,17 +455,17 @@ TEST_F(Installing, RollBackUndoesNewestFirstWithProgress)
 // what it kept.
 TEST_F(Installing, WhatItWritesOverIsKeptAsideAndRestoredOrDiscarded)
 {
-    const std::string mine = "C:\\App\\notes.txt";
+    const std::string mine = App + "notes.txt";
     const std::string kept = mine + ".~kfkept";
-    FSystem.Existing = {"C:\\App\\", "C:\\App\\docs"};
+    FSystem.Existing = {App, App + "docs"};
     FSystem.Files[mine] = {kAttrReadOnly | kAttrArchive, "mine"};
     FSystem.Files[kept] = {kAttrArchive, "a copy an earlier run left"};
     FInstaller.StartLog("");
     ASSERT_TRUE(FInstaller.KeepAside(mine, FSystem));
     FInstaller.Log()->AddFileEntry(mine);
     FSystem.Files[mine] = {kAttrArchive, "new"}; // the copy writes the new file
-    EXPECT_TRUE(FInstaller.KeepAside("C:\\App\\docs", FSystem)); // a folder is never moved
-    EXPECT_TRUE(FInstaller.KeepAside("C:\\App\\new.txt", FSystem)); // nothing there
+    EXPECT_TRUE(FInstaller.KeepAside(App + "docs", FSystem)); // a folder is never moved
+    EXPECT_TRUE(FInstaller.KeepAside(App + "new.txt", FSystem)); // nothing there
     EXPECT_THAT(FSystem.Calls, ElementsAre("move " + mine + " -> " + kept + "2",
                                            "attrib " + kept + "2 " + std::to_string(kAttrReadOnly | kAttrHidden | kAttrArchive)));
 
@@ -494,18 +499,18 @@ TEST_F(Installing, CompletionReplacesTheLogBeforeTheKeptLogGoes)
     FInstaller.Title = "Demo";
     const std::string log = AddBackslash(FInstaller.InstallDir) + "uninstall.log", kept = log + ".~kfkept";
     FSystem.Files[kept] = {kAttrHidden, LogText({"Title: Demo", "File: " + log, "Directory: Demo Group;C:\\Programs\\Demo Group",
-                                                 "File: C:\\App\\old.txt", "File: C:\\App\\run.exe"})};
-    FSystem.Files["C:\\App\\run.exe"] = {kAttrArchive, "v1, running"};
-    FSystem.Running = {"C:\\App\\run.exe.~kfkept"};
+                                                 "File: " + App + "old.txt", "File: " + App + "run.exe"})};
+    FSystem.Files[App + "run.exe"] = {kAttrArchive, "v1, running"};
+    FSystem.Running = {App + "run.exe.~kfkept"};
     TKeptCopy earlier{log, kept, kAttrArchive};
     FInstaller.StartLog("", &earlier);
     FInstaller.TakeOverEarlierLogs(kept, FSystem);
-    ASSERT_TRUE(FInstaller.KeepAside("C:\\App\\run.exe", FSystem));
-    FInstaller.Log()->AddFileEntry("C:\\App\\run.exe");
+    ASSERT_TRUE(FInstaller.KeepAside(App + "run.exe", FSystem));
+    FInstaller.Log()->AddFileEntry(App + "run.exe");
     FSystem.Calls.clear();
     FInstaller.CompleteCopy(FSystem);
-    EXPECT_THAT(FSystem.Calls, ElementsAre("attrib C:\\App\\run.exe.~kfkept 128", "delete C:\\App\\run.exe.~kfkept",
-                                           "at restart delete C:\\App\\run.exe.~kfkept",
+    EXPECT_THAT(FSystem.Calls, ElementsAre("attrib " + App + "run.exe.~kfkept 128", "delete " + App + "run.exe.~kfkept",
+                                           "at restart delete " + App + "run.exe.~kfkept",
                                            "replace " + log + ".~kfnew -> " + log, "attrib " + kept + " 128",
                                            "delete " + kept));
     EXPECT_EQ(FSystem.Files.count(kept), 0u);
@@ -515,13 +520,13 @@ TEST_F(Installing, CompletionReplacesTheLogBeforeTheKeptLogGoes)
     FInstaller.FreeLog();
     EXPECT_EQ(kftest::ReadFileBytes(log),
               LogText({"Title: Demo", "File: " + log, "Directory: Demo Group;C:\\Programs\\Demo Group",
-                       "File: C:\\App\\old.txt", "File: C:\\App\\run.exe", "File: C:\\Programs\\Demo Group\\Demo.LNK"}));
+                       "File: " + App + "old.txt", "File: " + App + "run.exe", "File: C:\\Programs\\Demo Group\\Demo.LNK"}));
     EXPECT_FALSE(FileExists(log + ".~kfnew"));
 }
 
 TEST_F(Installing, AFileThatCannotBeKeptAsideIsNeitherOverwrittenNorRemoved)
 {
-    const std::string mine = "C:\\App\\notes.txt";
+    const std::string mine = App + "notes.txt";
     FSystem.Files[mine] = {kAttrArchive, "mine"};
     FSystem.Unmovable = {mine};
     FInstaller.StartLog("");
@@ -541,6 +546,58 @@ TEST_F(Installing, AbortRollsBackAndEndsTheProgram)
     EXPECT_EQ(FInstaller.AbortInstall(FSystem, FView), TCopyResult::EndProgram);
     EXPECT_TRUE(FInstaller.Cancelled);
     EXPECT_THAT(FSystem.Calls, ElementsAre("delete " + AddBackslash(FInstaller.InstallDir) + "uninstall.log"));
+}
+
+// Nothing is kept aside, written, restored or deleted through a link below the folder
+// or outside it; a kept copy an earlier log names outside the folder stays; and in a
+// folder standard users can write, no kept log is taken over at all.
+TEST_F(Installing, NothingThroughALinkOrOutsideTheFolderAndNoKeptLogFromAnOpenFolder)
+{
+    FInstaller.Title = "Demo";
+    FSystem.Links = {App + "bin"};
+    FSystem.Files[App + "bin\\tool.exe"] = {kAttrArchive, "System32's"};
+    FSystem.Files["C:\\Windows\\win.ini"] = {kAttrArchive, "Windows'"};
+    FInstaller.StartLog("");
+    EXPECT_FALSE(FInstaller.KeepAside(App + "bin\\tool.exe", FSystem));
+    EXPECT_FALSE(FInstaller.KeepAside(App + "bin\\new.dll", FSystem)); // would be written through the link
+    EXPECT_FALSE(FInstaller.KeepAside("C:\\Windows\\win.ini", FSystem));
+    EXPECT_FALSE(FInstaller.KeepAside(App + "..\\win.ini", FSystem));
+    FInstaller.Log()->AddFileEntry(App + "bin\\tool.exe");
+    FInstaller.Log()->AddBackupEntry({App + "bin\\tool.exe", App + "bin\\tool.exe.~kfkept", kAttrArchive});
+    FInstaller.Log()->AddDirectoryEntry(App + "bin\\", "bin\\");
+    FInstaller.RollBack(FSystem, FView);
+    EXPECT_THAT(FSystem.Calls, ElementsAre("delete " + AddBackslash(FInstaller.InstallDir) + "uninstall.log"));
+    EXPECT_EQ(FSystem.Files[App + "bin\\tool.exe"].Bytes, "System32's");
+
+    // An earlier log of this title in a folder only administrators can change: its own
+    // kept copies go, one it names elsewhere stays.
+    const std::string log = AddBackslash(FInstaller.InstallDir) + "uninstall.log", kept = log + ".~kfkept";
+    const std::string earlier = LogText({"Title: Demo", "Backup: C:\\Windows\\win.ini|C:\\Windows\\win.ini.~kfkept|32",
+                                         "Backup: " + App + "a.txt|" + App + "a.txt.~kfkept|32"});
+    for (bool open : {false, true})
+    {
+        FSystem.Calls.clear();
+        FSystem.Files[kept] = {kAttrHidden, earlier};
+        FSystem.Files["C:\\Windows\\win.ini.~kfkept"] = {kAttrArchive, "Windows' own"};
+        FSystem.Files[App + "a.txt.~kfkept"] = {kAttrArchive, "kept"};
+        if (open)
+            FSystem.Unprotected = {FInstaller.InstallDir};
+        TInstaller run{std::unique_ptr<TCompressionManager>()};
+        run.Title = "Demo";
+        run.InstallDir = FInstaller.InstallDir;
+        TKeptCopy earlierLog{log, kept, kAttrArchive};
+        run.StartLog("", &earlierLog);
+        run.TakeOverEarlierLogs(kept, FSystem);
+        run.CompleteCopy(FSystem);
+        run.FreeLog();
+        EXPECT_EQ(FSystem.Files.count("C:\\Windows\\win.ini.~kfkept"), 1u);
+        EXPECT_EQ(FSystem.Files.count(App + "a.txt.~kfkept"), open ? 1u : 0u) << open;
+        EXPECT_EQ(FSystem.Files.count(kept), open ? 1u : 0u) << open;
+        if (open)
+        {
+            EXPECT_THAT(FSystem.Calls, IsEmpty());
+        }
+    }
 }
 
 TEST_F(Installing, GroupStepAndFinish)
@@ -848,6 +905,24 @@ TEST(Copy, EveryFileInPlaceAndTheLogInOrder)
     EXPECT_EQ(view.TotalPosition, 2);
     EXPECT_EQ(view.TotalMaximum, 1);
 }
+// The top folder the copy makes gets Program Files' permissions when users could write
+// it; one the copy finds, or one that is protected already, stays as it is.
+TEST(Copy, AFolderItMakesWhereUsersMayWriteIsProtected)
+{
+    kftest::TTempDir dir;
+    TRealSystem system;
+    TFakeView view;
+    system.Unprotected = {dir / "Kit", dir / "Open"};
+    ASSERT_TRUE(ForceDirectories(dir / "Open"));
+    for (const char* place : {"Kit\\Vendor\\Demo", "Kit\\Vendor\\Demo", "Open\\Demo"})
+    {
+        TInstaller installer(MakePackage(dir / "package.dat", "big", false));
+        installer.ReadSettings();
+        EXPECT_EQ(installer.Copy(dir / place, system, view), TCopyResult::Completed) << place;
+    }
+    EXPECT_THAT(system.Calls, ElementsAre("protect " + dir / "Kit"));
+}
+
 // With no window: every question takes its default, the result is an exit code and the
 // log says why.
 TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)

@@ -50,6 +50,8 @@ public:
     }
     bool IsRunningImage(const std::string& path) override { return Protected.count(path) == 0; }
     uint32_t RemoveDirectoryAt(const std::string& path) override { return Record("dir " + path, path); }
+    std::set<std::string> Links;
+    bool IsReparsePointAt(const std::string& path) override { return Links.count(path) > 0; }
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override
     {
         return Record(std::string(root == TRegRoot::CurrentUser ? "key HKCU " : "key HKLM ") + key, key);
@@ -186,7 +188,7 @@ TEST(UninstallRemoval, FilesInUseAndTheirFoldersGoAtRestart)
     system.Failing["C:\\Apps\\Vendor"] = 145;
     TRecordingProgress progress;
     TRemovalReport report;
-    RunUninstall(log, system, progress, report);
+    RunUninstall(log, ScopeForLog(log, {"C:\\Apps\\Vendor\\Demo\\", "", ""}), system, progress, report);
     EXPECT_THAT(report.Scheduled,
                 ElementsAre("C:\\Apps\\Vendor\\Demo\\bin\\shell.dll", "C:\\Apps\\Vendor\\Demo\\bin\\",
                             "C:\\Apps\\Vendor\\Demo", "C:\\Apps\\Vendor"));
@@ -342,7 +344,7 @@ TEST(UninstallRemoval, RunUndoesTheLogNewestFirstThenUnregisters)
     system.Failing["C:\\Apps\\Demo\\demo.exe"] = 5;
     TRecordingProgress progress;
     TRemovalReport report;
-    RunUninstall(log, system, progress, report);
+    RunUninstall(log, ScopeForLog(log, {"C:\\Apps\\Demo\\", "", ""}), system, progress, report);
 
     EXPECT_THAT(system.Calls, ElementsAre("key HKCU Software\\Demo", "file C:\\Apps\\Demo\\demo.exe",
                                           "at restart C:\\Apps\\Demo\\demo.exe", "file C:\\Apps\\Demo\\uninstall.log",
@@ -363,11 +365,60 @@ TEST(UninstallRemoval, LogWithoutTitleUnregistersTheEmptyName)
     // point is that nothing but the logged file is touched.
     kftest::TTempDir dir;
     std::string path = dir / "uninstall.log";
-    kftest::WriteFileBytes(path, "File: C:\\x.txt");
+    kftest::WriteFileBytes(path, "File: C:\\Demo\\x.txt");
     TLogFile log(path, false);
     TFakeSystem system;
     TRecordingProgress progress;
     TRemovalReport report;
-    RunUninstall(log, system, progress, report);
-    EXPECT_THAT(system.Calls, ElementsAre("file C:\\x.txt", "unregister "));
+    RunUninstall(log, ScopeForLog(log, {"C:\\Demo\\", "", ""}), system, progress, report);
+    EXPECT_THAT(system.Calls, ElementsAre("file C:\\Demo\\x.txt", "unregister "));
+}
+
+// A log others could edit: lines for Windows' files and keys, a folder swapped for a
+// junction, a group and desktop line that are not the shortcuts. Only the
+// installation's own entries are undone; each other line is named in the report.
+TEST(UninstallRemoval, AnEditedLogTouchesNothingOutsideTheInstallation)
+{
+    kftest::TTempDir dir;
+    std::string path = dir / "uninstall.log";
+    const std::string app = "C:\\Apps\\Vendor\\Demo", programs = "C:\\ProgramData\\Programs",
+                      desktop = "C:\\Users\\Public\\Desktop";
+    kftest::WriteFileBytes(path, "Title: Demo\r\n"
+                                 "Directory: Vendor\\Demo;" + app + "\r\n"
+                                 "File: " + app + "\\demo.exe\r\n"
+                                 "Directory: data\\;" + app + "\\data\\\r\n"
+                                 "File: " + app + "\\data\\db.bin\r\n"
+                                 "Directory: Demo;" + programs + "\\Demo\r\n"
+                                 "File: " + programs + "\\Demo\\Demo.LNK\r\n"
+                                 "File: " + desktop + "\\Demo.LNK\r\n"
+                                 "File: " + desktop + "\\notes.txt\r\n"
+                                 "Registry Key: HKCU\\Software\\Demo\r\n"
+                                 "File: C:\\Windows\\System32\\drivers\\etc\\hosts\r\n"
+                                 "File: " + app + "\\..\\..\\..\\Windows\\win.ini\r\n"
+                                 "Directory: Windows\\System32;C:\\Windows\\System32\r\n"
+                                 "Directory: x\\y\\z;" + app + "\\x\\y\\z\r\n"
+                                 "Registry Key: HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinDefend\r\n"
+                                 "Registry Key: HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\r\n");
+    TLogFile log(path, false);
+    TFakeSystem system;
+    system.Links = {app + "\\data"}; // a junction to C:\Windows since the installation
+    TRecordingProgress progress;
+    TRemovalReport report;
+    RunUninstall(log, ScopeForLog(log, {app + "\\", programs, desktop}), system, progress, report);
+    EXPECT_THAT(system.Calls,
+                ElementsAre("dir " + app + "\\x\\y\\z", "dir " + app + "\\x\\y", "dir " + app + "\\x",
+                            "key HKCU Software\\Demo", "file " + desktop + "\\Demo.LNK",
+                            "file " + programs + "\\Demo\\Demo.LNK", "dir " + programs + "\\Demo",
+                            "file " + app + "\\demo.exe", "dir " + app, "dir C:\\Apps\\Vendor", "unregister Demo"));
+    EXPECT_THAT(report.Lines,
+                ElementsAre(std::string(kForeignKeyText) + "\"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\"",
+                            std::string(kForeignKeyText) + "\"HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinDefend\"",
+                            std::string(kOutsideText) + "\"C:\\Windows\\System32\"",
+                            std::string(kOutsideText) + "\"C:\\Windows\"",
+                            std::string(kOutsideText) + "\"" + app + "\\..\\..\\..\\Windows\\win.ini\"",
+                            std::string(kOutsideText) + "\"C:\\Windows\\System32\\drivers\\etc\\hosts\"",
+                            std::string(kOutsideText) + "\"" + desktop + "\\notes.txt\"",
+                            std::string(kThroughLinkText) + "\"" + app + "\\data\\db.bin\"",
+                            std::string(kThroughLinkText) + "\"" + app + "\\data\\\""));
+    EXPECT_EQ(RemovalExitCode(report), 2);
 }

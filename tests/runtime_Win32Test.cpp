@@ -2,6 +2,7 @@
 // uninstall registration (against private stand-ins for HKLM and HKCU), shortcut
 // files through the shell link object, RunAndWait, and the uninstaller stub's
 // resources and size.
+#include "runtime/common/FolderSecurity.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
 #include "win32ui/Com.h"
@@ -411,4 +412,30 @@ TEST(UninstallerStub, StaysWithinItsSizeBudget)
     int64_t size = FileSizeAt(StubPath());
     ASSERT_GT(size, 0);
     EXPECT_LE(size, 256 * 1024) << "uninstall.exe is " << size << " bytes";
+}
+
+// A folder that grants Everyone write access is no place to trust a kept log; the
+// permissions ProtectFolder gives it make it one again. (Under Wine the permissions are
+// the Unix mode's: Everyone's write access is the mode's "other" bits.)
+TEST(FolderSecurity, WritableByEveryoneIsNotProtectedUntilProtected)
+{
+    TTempDir dir;
+    std::string folder = dir / "open";
+    ASSERT_TRUE(ForceDirectories(folder));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)(A;OICI;FA;;;SY)",
+                                                                      SDDL_REVISION_1, &descriptor, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    ASSERT_EQ(SetNamedSecurityInfoA(&folder[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+                                    nullptr),
+              DWORD(ERROR_SUCCESS));
+    LocalFree(descriptor);
+    EXPECT_FALSE(IsProtectedFolder(folder));
+    ASSERT_TRUE(ProtectFolder(folder));
+    EXPECT_TRUE(IsProtectedFolder(folder));
+    EXPECT_FALSE(IsProtectedFolder(dir / "missing"));
+    kftest::WriteFileBytes(dir / "file", "not a folder");
+    EXPECT_FALSE(IsProtectedFolder(dir / "file"));
 }

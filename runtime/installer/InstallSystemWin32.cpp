@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "runtime/common/FolderSecurity.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/ShortcutsLib.h"
 #include "runtime/installer/RunAndWaitUnit.h"
@@ -17,6 +18,13 @@ bool TWin32InstallSystem::DirectoryExists(const std::string& path) { return kf::
 bool TWin32InstallSystem::ForceDirectories(const std::string& path) { return kf::ForceDirectories(path); }
 bool TWin32InstallSystem::DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 bool TWin32InstallSystem::RemoveDirectoryAt(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+bool TWin32InstallSystem::IsReparsePointAt(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str()); // the link's own, not its target's
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+bool TWin32InstallSystem::IsProtectedFolder(const std::string& path) { return kf::IsProtectedFolder(path); }
+bool TWin32InstallSystem::ProtectFolder(const std::string& path) { return kf::ProtectFolder(path); }
 static_assert(kAttrReadOnly == FILE_ATTRIBUTE_READONLY && kAttrHidden == FILE_ATTRIBUTE_HIDDEN &&
                   kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY && kAttrNormal == FILE_ATTRIBUTE_NORMAL &&
                   kNoFile == INVALID_FILE_ATTRIBUTES,

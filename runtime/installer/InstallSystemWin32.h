@@ -16,6 +16,9 @@ public:
     bool ForceDirectories(const std::string& path) override;
     bool DeleteFileAt(const std::string& path) override;
     bool RemoveDirectoryAt(const std::string& path) override;
+    bool IsReparsePointAt(const std::string& path) override;
+    bool IsProtectedFolder(const std::string& path) override;
+    bool ProtectFolder(const std::string& path) override;
     uint32_t AttributesAt(const std::string& path) override;
     bool SetAttributesAt(const std::string& path, uint32_t attributes) override;
     bool MoveFileAt(const std::string& path, const std::string& newPath) override;

@@ -196,6 +196,7 @@ void TInstaller::ReadSettings()
 void TInstaller::StartLog(const std::string& relative, const TKeptCopy* earlierLog)
 {
     std::string logPath = AddBackslash(InstallDir) + kLogName;
+    FMadeLevels = relative + ";" + InstallDir; // before the log: a failed one is undone too
     FLog = std::make_unique<TLogFile>(logPath, true);
     FLog->AddTitleEntry(Title);
     if (!relative.empty())
@@ -234,8 +235,26 @@ bool TInstaller::MoveAside(const TKeptCopy& copy, IInstallSystem& system)
     return true;
 }
 
+bool TInstaller::Owns(const std::string& path, IInstallSystem& system)
+{
+    TRemovalScope scope;
+    scope.AddTree(InstallDir);
+    ForEachDirectoryUndoLevel(FMadeLevels, [&scope](const std::string& level) { scope.AddLevel(level); });
+    if (FLinks.System != &system)
+    {
+        FLinks.System = &system;
+        FLinkCache.Forget();
+    }
+    FLinkCache.Use(FLinks);
+    return scope.Check(path, FLinkCache) == TScopeVerdict::Inside;
+}
+
 bool TInstaller::KeepAside(const std::string& path, IInstallSystem& system)
 {
+    // A link below the folder would carry the rename, and the file written after it,
+    // elsewhere.
+    if (!Owns(path, system))
+        return false;
     TKeptCopy copy;
     if (!PlanKeptCopy(path, system, copy))
         return true;
@@ -252,12 +271,17 @@ bool TInstaller::KeepAside(const std::string& path, IInstallSystem& system)
 
 void TInstaller::TakeOverEarlierLogs(const std::string& newestKept, IInstallSystem& system)
 {
+    if (!system.IsProtectedFolder(InstallDir))
+    {
+        FEarlier = TEarlierLogs();
+        return;
+    }
     FEarlier = TraceEarlierLogs(AddBackslash(InstallDir) + kLogName, newestKept, Title, system);
 }
 
 void TInstaller::Discard(const std::string& kept, IInstallSystem& system)
 {
-    if (system.AttributesAt(kept) == kNoFile)
+    if (!Owns(kept, system) || system.AttributesAt(kept) == kNoFile)
         return;
     system.SetAttributesAt(kept, kAttrNormal);
     // A program that was running when the copy replaced it can be renamed but not
@@ -337,6 +361,15 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     InstallDir = location;
     TAncestor ancestor = FindExistingAncestor(InstallDir, system);
     system.ForceDirectories(InstallDir);
+    // A folder made where standard users may write (directly under C:\, say) would let
+    // them edit the log and the files the next elevated run trusts; below Program
+    // Files it inherits the right permissions and is left as it is.
+    if (!ancestor.Existing.empty() && !ancestor.Relative.empty())
+    {
+        std::string top = AddBackslash(ancestor.Existing) + ancestor.Relative.substr(0, ancestor.Relative.find('\\'));
+        if (!system.IsProtectedFolder(top))
+            system.ProtectFolder(top);
+    }
     // An earlier installation's log goes aside rather than being truncated, so that a
     // roll-back leaves that installation able to uninstall.
     std::string logPath = AddBackslash(InstallDir) + kLogName;
@@ -530,10 +563,12 @@ void TInstaller::UndoEntry(const std::string& kind, const std::string& value, II
 {
     TKeptCopy kept;
     // A damaged "Backup" value restores nothing: a guessed path could replace a good file.
-    if (kind == kBackupKind && ParseKeptCopy(value, kept))
+    if (kind == kBackupKind && ParseKeptCopy(value, kept) && Owns(kept.Original, system) && Owns(kept.Kept, system))
         RestoreKeptCopy(kept, system);
     for (const TUndoAction& action : UndoActions(kind, value))
     {
+        if (!Owns(action.Path, system))
+            continue;
         if (action.IsFile)
             system.DeleteFileAt(action.Path);
         else

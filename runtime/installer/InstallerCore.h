@@ -7,6 +7,7 @@
 #include "archive/CompressionManager.h"
 #include "platform/FileSystem.h"
 #include "runtime/common/Registration.h"
+#include "runtime/common/RemovalScope.h"
 #include "runtime/common/UninstallLog.h"
 #include "runtime/installer/infreader.h"
 
@@ -39,6 +40,12 @@ public:
     virtual bool ForceDirectories(const std::string& path) = 0;
     virtual bool DeleteFileAt(const std::string& path) = 0;
     virtual bool RemoveDirectoryAt(const std::string& path) = 0;
+    // True when a junction or symbolic link stands at path.
+    virtual bool IsReparsePointAt(const std::string& path) = 0;
+    // Whether only administrators can change what the folder holds, and giving it
+    // Program Files' permissions (runtime/common/FolderSecurity.h).
+    virtual bool IsProtectedFolder(const std::string& path) = 0;
+    virtual bool ProtectFolder(const std::string& path) = 0;
     // The attributes of the file or folder at path; kNoFile when nothing is there.
     virtual uint32_t AttributesAt(const std::string& path) = 0;
     virtual bool SetAttributesAt(const std::string& path, uint32_t attributes) = 0;
@@ -205,11 +212,19 @@ public:
     void UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system);
     // A file standing at path is renamed aside and hidden, its "Backup" entry logged
     // first; a folder or nothing there is left alone. False when a file is there and
-    // cannot be kept aside: writing over it would lose it.
+    // cannot be kept aside: writing over it would lose it; false as well for a path
+    // outside the installation folder or reached through a link (Owns), where nothing
+    // may be written either.
     bool KeepAside(const std::string& path, IInstallSystem& system);
+    // True when the run may delete, rename or keep aside path: below InstallDir (or one
+    // of the levels above it that this run made), with no junction or symbolic link
+    // from InstallDir down to it. The roll-back and the clean-up of kept copies touch
+    // nothing else.
+    bool Owns(const std::string& path, IInstallSystem& system);
     // The earlier logs of this title from newestKept on (TraceEarlierLogs) are taken
     // over: their entries go into the log, and their kept copies go, when the copy
-    // completes; a roll-back leaves them as they are.
+    // completes; a roll-back leaves them as they are. Only in a folder only
+    // administrators can change: a kept log elsewhere may be anyone's, and stays.
     void TakeOverEarlierLogs(const std::string& newestKept, IInstallSystem& system);
     // The copy completed, so no roll-back can come any more. In an order a kill at any
     // point leaves for a second run to finish: the kept copies of files go (this run's
@@ -255,6 +270,14 @@ private:
     TINFReader FDescription;
     std::unique_ptr<TLogFile> FLog;
     std::vector<std::string> FKept; // the copies of files moved aside in this run
+    std::string FMadeLevels;        // "relative;InstallDir" of the levels this run made for it
+    // Which levels are no links, as the last system asked told.
+    struct TSystemLinks : IReparsePoints
+    {
+        IInstallSystem* System = nullptr;
+        bool IsReparsePoint(const std::string& path) override { return System->IsReparsePointAt(path); }
+    } FLinks;
+    TReparseCache FLinkCache;
     TEarlierLogs FEarlier;
 };
 

@@ -46,6 +46,13 @@ uint32_t TWin32RemovalSystem::RemoveDirectoryAt(const std::string& path)
     return RemoveDirectoryA(path.c_str()) ? 0 : GetLastError();
 }
 
+bool TWin32RemovalSystem::IsReparsePointAt(const std::string& path)
+{
+    // GetFileAttributesA reports the link itself, never what it points to.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 uint32_t TWin32RemovalSystem::DeleteRegistryKeyAt(TRegRoot root, const std::string& key)
 {
     return DeleteRegistryTree(root, key);
@@ -59,6 +66,20 @@ uint32_t TWin32RemovalSystem::ScheduleRemovalAt(const std::string& path)
 std::string TWin32RemovalSystem::ErrorMessage(uint32_t code) { return SystemErrorMessage(code); }
 
 void TWin32RemovalSystem::UnregisterUninstall(const std::string& keyName) { kf::UnregisterUninstall(keyName); }
+
+TRemovalRoots ReadRemovalRoots(const std::string& logPath)
+{
+    char buffer[MAX_PATH * 2];
+    DWORD length = GetFullPathNameA(logPath.c_str(), sizeof(buffer), buffer, nullptr);
+    TRemovalRoots roots;
+    if (length > 0 && length < sizeof(buffer))
+        roots.InstallDir = DirectoryPart(std::string(buffer, length));
+    // HKEY_LOCAL_MACHINE's "Shell Folders" only: the current user's values are theirs.
+    static const char* const kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    roots.Programs = ReadRegistryString(TRegRoot::LocalMachine, kShellFolders, "Common Programs");
+    roots.Desktop = ReadRegistryString(TRegRoot::LocalMachine, kShellFolders, "Common Desktop");
+    return roots;
+}
 
 } // namespace uninstall
 } // namespace kf

@@ -18,6 +18,7 @@ public:
     bool SetAttributesAt(const std::string& path, uint32_t attributes) override;
     bool IsRunningImage(const std::string& path) override;
     uint32_t RemoveDirectoryAt(const std::string& path) override;
+    bool IsReparsePointAt(const std::string& path) override;
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override;
     uint32_t ScheduleRemovalAt(const std::string& path) override;
     std::string ErrorMessage(uint32_t code) override;
@@ -37,6 +38,10 @@ private:
     std::string FLauncher;
     std::string FParking;
 };
+
+// The roots of the log at logPath (made a full path first): its folder, and the
+// all-users programs folder and desktop.
+TRemovalRoots ReadRemovalRoots(const std::string& logPath);
 
 } // namespace uninstall
 } // namespace kf

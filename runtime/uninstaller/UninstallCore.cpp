@@ -93,9 +93,40 @@ bool HoldsScheduled(const std::string& folder, const TRemovalReport& report)
     return next != report.ScheduledIndex.end() && next->compare(0, prefix.size(), prefix) == 0;
 }
 
-void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRemovalReport& report)
+// The system's answer to "is this a reparse point".
+struct TSystemLinks : IReparsePoints
+{
+    IRemovalSystem& System;
+    explicit TSystemLinks(IRemovalSystem& system) : System(system) {}
+    bool IsReparsePoint(const std::string& level) override { return System.IsReparsePointAt(level); }
+};
+
+// What an entry of a log others may have written is judged by.
+struct TScoped
+{
+    const TRemovalScope& Scope;
+    IReparsePoints& Links;
+};
+
+// False, with the line that says why, for a path the scope does not let the removal touch.
+bool Admitted(const std::string& path, const TScoped* scoped, TRemovalReport& report)
+{
+    if (!scoped)
+        return true;
+    TScopeVerdict verdict = scoped->Scope.Check(path, scoped->Links);
+    if (verdict == TScopeVerdict::Inside)
+        return true;
+    report.Lines.push_back((verdict == TScopeVerdict::Outside ? kOutsideText : kThroughLinkText) + Quoted(path));
+    report.LeftForGood = true;
+    return false;
+}
+
+void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRemovalReport& report,
+                           const TScoped* scoped = nullptr)
 {
     ForEachDirectoryUndoLevel(value, [&](const std::string& level) {
+        if (!Admitted(level, scoped, report))
+            return;
         uint32_t code = system.RemoveDirectoryAt(level);
         if (code == 0)
             return;
@@ -108,7 +139,8 @@ void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRe
     });
 }
 
-void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, TRemovalReport& report)
+void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, TRemovalReport& report,
+                       const TScoped* scoped = nullptr)
 {
     size_t split = value.find('\\');
     std::string root = split == std::string::npos ? value : value.substr(0, split);
@@ -121,6 +153,12 @@ void RemoveRegistryKey(const std::string& value, IRemovalSystem& system, TRemova
     else
     {
         report.Lines.push_back("Unrecognized rootkey: " + Quoted(root));
+        report.LeftForGood = true;
+        return;
+    }
+    if (scoped && !IsOwnRegistryKey(key))
+    {
+        report.Lines.push_back(kForeignKeyText + Quoted(value));
         report.LeftForGood = true;
         return;
     }
@@ -203,13 +241,70 @@ void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSyst
         RemoveRegistryKey(value, system, report);
 }
 
-void RunUninstall(TLogFile& log, IRemovalSystem& system, IRemovalProgress& progress, TRemovalReport& report)
+namespace {
+
+void RemoveScoped(const std::string& kind, const std::string& value, const TScoped& scoped, IRemovalSystem& system,
+                  TRemovalReport& report)
 {
+    if (kind == "File")
+    {
+        if (Admitted(value, &scoped, report))
+            RemoveFile(value, system, report);
+    }
+    else if (kind == "Directory")
+        RemoveDirectoryLevels(value, system, report, &scoped);
+    else if (kind == "Registry Key")
+        RemoveRegistryKey(value, system, report, &scoped);
+}
+
+} // namespace
+
+void RemoveEntry(const std::string& kind, const std::string& value, const TRemovalScope& scope,
+                 IRemovalSystem& system, TRemovalReport& report)
+{
+    TSystemLinks links(system);
+    RemoveScoped(kind, value, {scope, links}, system, report);
+}
+
+TRemovalScope ScopeForLog(const TLogFile& log, const TRemovalRoots& roots)
+{
+    TRemovalScope scope;
+    scope.AddTree(roots.InstallDir);
+    std::string installDir = OwnableFolder(roots.InstallDir);
+    std::string programs = OwnableFolder(roots.Programs);
+    scope.AddShortcutFolder(roots.Desktop);
+    std::string kind, value;
+    for (const std::string& line : log.Lines())
+    {
+        if (!ParseLogLine(line, kind, value) || kind != "Directory")
+            continue;
+        std::string folder = OwnableFolder(value.substr(value.find(';') + 1));
+        if (folder.empty())
+            continue;
+        if (folder == installDir)
+            ForEachDirectoryUndoLevel(value, [&](const std::string& level) {
+                if (OwnableFolder(level) != installDir)
+                    scope.AddLevel(level);
+            });
+        else if (!programs.empty() && folder == programs)
+            scope.AddShortcutFolder(roots.Programs);
+        else if (!programs.empty() && folder.compare(0, programs.size() + 1, programs + "\\") == 0)
+            scope.AddTree(value.substr(value.find(';') + 1));
+    }
+    return scope;
+}
+
+void RunUninstall(TLogFile& log, const TRemovalScope& scope, IRemovalSystem& system, IRemovalProgress& progress,
+                  TRemovalReport& report)
+{
+    TSystemLinks links(system);
+    TReparseCache cache(links);
+    TScoped scoped{scope, cache};
     std::string kind, value;
     while (log.ReadPrevious(kind, value))
     {
         progress.EntryStarting(ProgressText(kind, value));
-        RemoveEntry(kind, value, system, report);
+        RemoveScoped(kind, value, scoped, system, report);
         progress.EntryDone();
     }
     system.UnregisterUninstall(log.Title());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Text.h"
+#include "runtime/common/RemovalScope.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/UninstallLog.h"
 
@@ -92,6 +93,9 @@ public:
     // deletion, and renamed, but not deleted), false when its permissions refuse it.
     virtual bool IsRunningImage(const std::string& path) = 0;
     virtual uint32_t RemoveDirectoryAt(const std::string& path) = 0;
+    // True when a junction or symbolic link stands at path (FILE_ATTRIBUTE_REPARSE_POINT);
+    // false when nothing or anything else is there.
+    virtual bool IsReparsePointAt(const std::string& path) = 0;
     virtual uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) = 0;
     // Asks the system to delete a file or an empty folder when it next starts
     // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT). Requests are carried out in the
@@ -124,7 +128,9 @@ constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;
 // runs from (IRemovalSystem::IsRunningImage).
 bool IsInUseError(uint32_t code);
 
-// Undoes one log entry; failures are added to the report.
+// Undoes one log entry, as it reads: for an entry known to be the installation's (the
+// removal of a log goes through the overload with a scope below). Failures are added
+// to the report.
 //   "File": delete it. Refused as "access denied" or as in use for a read-only file
 //     (the attribute came with the installed file), the attribute is cleared and the
 //     file deleted again. On failure "Cannot remove file: "<path>"" and the reason
@@ -147,6 +153,30 @@ bool IsInUseError(uint32_t code);
 void RemoveEntry(const std::string& kind, const std::string& value, IRemovalSystem& system,
                  TRemovalReport& report);
 
+// The same for an entry of a log that others may have written: a path outside scope,
+// or reached through a link below its root, and a registry key that IsOwnRegistryKey
+// refuses, are left alone with a line (kOutsideText, kThroughLinkText, kForeignKeyText
+// and the value in quotation marks) that keeps the removal from counting as complete.
+// A "Directory" value is judged level by level, the levels inside still go.
+void RemoveEntry(const std::string& kind, const std::string& value, const TRemovalScope& scope,
+                 IRemovalSystem& system, TRemovalReport& report);
+
+// Where an installation lives, as the uninstaller finds it: the folder its log lies in,
+// and the all-users Start menu programs folder and desktop (from HKEY_LOCAL_MACHINE: the
+// current user's own are theirs to point anywhere).
+struct TRemovalRoots
+{
+    std::string InstallDir;
+    std::string Programs;
+    std::string Desktop;
+};
+
+// What a log may touch: InstallDir and what lies below it, the levels above it that
+// the log's own entry of InstallDir made (its relative part), the folder of every
+// "Directory" entry below Programs (the program group; Programs itself, for a group
+// without a name, only for its shortcuts) and the shortcuts on Desktop.
+TRemovalScope ScopeForLog(const TLogFile& log, const TRemovalRoots& roots);
+
 // Told about each entry before and after RemoveEntry, so the form can show progress and
 // let pending window messages through. The text is empty for an entry that is left
 // alone ("Title", "Backup"...): nothing is being removed, so nothing is shown.
@@ -158,8 +188,10 @@ public:
     virtual void EntryDone() = 0;
 };
 
-// Undoes every entry of the log, newest first, then unregisters the log's title.
-void RunUninstall(TLogFile& log, IRemovalSystem& system, IRemovalProgress& progress, TRemovalReport& report);
+// Undoes every entry of the log within scope, newest first, then unregisters the log's
+// title.
+void RunUninstall(TLogFile& log, const TRemovalScope& scope, IRemovalSystem& system, IRemovalProgress& progress,
+                  TRemovalReport& report);
 
 // A silent removal's exit code: kExitSuccess when nothing stayed, kExitRebootRequired
 // when all that stayed goes at the next restart, else kExitFailed.

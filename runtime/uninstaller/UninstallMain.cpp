@@ -150,7 +150,7 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
     system.SetLauncher(kf::DirectoryPart(logPath) + "uninstall.exe", kf::DirectoryPart(program) + "uninst.old");
     TSilentProgress progress;
     TRemovalReport report;
-    RunUninstall(*uninstallLog, system, progress, report);
+    RunUninstall(*uninstallLog, ScopeForLog(*uninstallLog, ReadRemovalRoots(logPath)), system, progress, report);
     for (const std::string& line : report.Lines)
         log.Line(line);
     int code = RemovalExitCode(report);

@@ -169,7 +169,7 @@ void TMainForm::btnNextClick()
     PageControlChange();
     SetFocus(Handle()); // the focused button has just been disabled
     ui::PumpMessages();
-    RunUninstall(*FLog, FSystem, *this, FReport);
+    RunUninstall(*FLog, ScopeForLog(*FLog, ReadRemovalRoots(FLog->FileName())), FSystem, *this, FReport);
     FRemoving = false;
     SetWindowTextA(memErrors, JoinLines(FReport.Lines).c_str());
     if (!FReport.Lines.empty())

@@ -7,6 +7,8 @@
 #include "runtime/common/ShellInstallLib.h"
 #include "tests/TestSupport.h"
 
+#include <aclapi.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -804,4 +806,124 @@ TEST_F(Silent, AKilledSetupRunAgainCompletesAndTheUninstallLeavesNoTrace)
         EXPECT_EQ(after.Files, before.Files);
         EXPECT_EQ(after.Registrations, before.Registrations);
     }
+}
+
+namespace {
+
+// True when an ACE that applies to the object lets Everyone, Users, Authenticated Users
+// or Interactive users write to it, add to it, delete it or change its permissions: the
+// folder's security read back through a handle, as GetSecurityInfo gives it.
+bool WritableByOthers(const std::string& path)
+{
+    HANDLE folder = CreateFileA(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return true;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD got = GetSecurityInfo(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                                &descriptor);
+    CloseHandle(folder);
+    if (got != ERROR_SUCCESS || !dacl)
+        return true;
+    bool writable = false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i)
+    {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
+            (ace->Header.AceFlags & INHERIT_ONLY_ACE))
+            continue;
+        PSID sid = &ace->SidStart;
+        bool others = IsWellKnownSid(sid, WinWorldSid) || IsWellKnownSid(sid, WinBuiltinUsersSid) ||
+                      IsWellKnownSid(sid, WinAuthenticatedUserSid) || IsWellKnownSid(sid, WinInteractiveSid);
+        if (others && (ace->Mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                                    WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)))
+            writable = true;
+    }
+    LocalFree(descriptor);
+    return writable;
+}
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+} // namespace
+
+// Wine keeps no ACL of its own: it reads a file's permissions from its Unix mode. Run by
+// tests/e2e/removal_scope.sh with umask 0, a folder made under C:\ is writable by
+// everyone, as one made under C:\ on Windows is by Authenticated Users.
+TEST_F(Silent, TheFolderItMakesUnderCIsProtected)
+{
+    std::string probe = FPlace + " probe";
+    ASSERT_TRUE(ForceDirectories(probe));
+    bool open = WritableByOthers(probe);
+    RemoveEmptyDirectory(probe);
+    if (!open)
+        GTEST_SKIP() << "a new folder under C:\\ is not writable by others here: nothing to protect";
+    std::string target = FPlace + "\\App", log = FRoot + "\\acl.log", window;
+    ASSERT_EQ(RunWatched("\"" + FSetup + "\" /S \"/LOG=" + log + "\" /D=" + target, FTemp, window), 0)
+        << ReadFileBytes(log);
+    EXPECT_FALSE(WritableByOthers(FPlace));
+    std::string removal = FRoot + "\\acl-removal.log";
+    EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S /LOG=" + removal, FTemp, window, target), 0)
+        << ReadFileBytes(removal);
+    EXPECT_FALSE(DirectoryExists(FPlace));
+}
+
+// The log edited after the installation: a file in C:\Windows, a service's key and, run
+// by tests/e2e/removal_scope.sh, a link in place of the installed "docs" folder that
+// points at a folder with a file of the same name. Wine 8 makes no links itself (and
+// renames a link's target, not the link): the script runs this test twice, with
+// KF_E2E_PHASE "install" and then "remove", and puts the link in place in between.
+TEST_F(Silent, AnEditedLogTouchesNothingOutsideTheInstallation)
+{
+    std::string phase = Environment("KF_E2E_PHASE");
+    std::string id = phase.empty() ? std::to_string(GetCurrentProcessId()) : Environment("KF_E2E_ID");
+    std::string place = phase.empty() ? FPlace : Environment("KF_E2E_PLACE");
+    std::string target = place + "\\App", log = FRoot + "\\edited.log", window;
+    std::string victim = GetWindowsDir() + "\\kf-victim-" + id + ".txt";
+    std::string service = "SYSTEM\\CurrentControlSet\\Services\\KfVictim" + id;
+    HKEY key;
+    if (phase != "remove")
+    {
+        ASSERT_EQ(RunWatched("\"" + FSetup + "\" /S \"/LOG=" + log + "\" /D=" + target, FTemp, window), 0)
+            << ReadFileBytes(log);
+        WriteFileBytes(victim, "Windows' own");
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, service.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+        std::string uninstallLog = ReadFileBytes(target + "\\uninstall.log");
+        WriteFileBytes(target + "\\uninstall.log",
+                       uninstallLog + "File: " + victim + "\r\nRegistry Key: HKLM\\" + service + "\r\n");
+        if (phase == "install")
+            return; // the script swaps "docs" for a link
+    }
+    bool linked = phase == "remove";
+    if (linked)
+    {
+        ASSERT_TRUE(GetFileAttributesA((target + "\\docs").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+    std::string removal = FRoot + "\\edited-removal.log";
+    EXPECT_EQ(RunWatched("\"" + target + "\\uninstall.exe\" /S /LOG=" + removal, FTemp, window, target), 2);
+    std::string report = ReadFileBytes(removal);
+    EXPECT_EQ(ReadFileBytes(victim), "Windows' own");
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, service.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_NE(report.find("Not part of the installation, left alone: \"" + victim + "\""), std::string::npos) << report;
+    EXPECT_NE(report.find("Not the installation's registry key, left alone: \"HKLM\\" + service + "\""),
+              std::string::npos)
+        << report;
+    EXPECT_FALSE(FileExists(target + "\\demo.exe")); // the installation's own files went
+    if (linked)
+    {
+        EXPECT_EQ(ReadFileBytes(Environment("KF_E2E_LINK_TARGET") + "\\guide.txt"), "not the installation's");
+        EXPECT_NE(report.find("Reached through a link, left alone: \"" + target + "\\docs\\guide.txt\""),
+                  std::string::npos)
+            << report;
+    }
+    DeleteFileA(victim.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, service.c_str());
 }

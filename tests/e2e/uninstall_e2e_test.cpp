@@ -65,7 +65,8 @@ protected:
         FTemp = FBase + "\\tmp";
         FApps = FBase + "\\Apps";
         FTarget = FApps + "\\Vendor\\Demo";
-        FPrograms = FBase + "\\Programs";
+        // Below the all-users Start menu: the uninstaller removes a group only there.
+        FPrograms = GetProgramsDir(0) + "\\KF Uninstall E2E " + std::to_string(GetCurrentProcessId());
         ASSERT_TRUE(ForceDirectories(FTemp));
         // Folders and files that were there before the installation.
         ASSERT_TRUE(ForceDirectories(FApps + "\\Other"));
@@ -79,6 +80,7 @@ protected:
     void TearDown() override
     {
         RegDeleteTreeA(HKEY_CURRENT_USER, FRegistryBase.c_str());
+        kftest::RemoveTree(FPrograms);
         UnregisterUninstall(FTitle);
         UnregisterUninstall(FTitle + " Other");
     }

@@ -20,6 +20,7 @@ public:
     bool IsRunningImage(const std::string&) override { return Calls % 4 == 0; }
     // 145, a folder that is not empty: the case that looks for scheduled contents.
     uint32_t RemoveDirectoryAt(const std::string&) override { return Count() ? 145 : 0; }
+    bool IsReparsePointAt(const std::string&) override { return Calls % 5 == 0; }
     uint32_t DeleteRegistryKeyAt(kf::TRegRoot, const std::string&) override { return Count(); }
     uint32_t ScheduleRemovalAt(const std::string&) override { return 0; }
     std::string ErrorMessage(uint32_t code) override { return "error " + std::to_string(code); }
@@ -52,7 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TCountingSystem system;
         TNoProgress progress;
         kf::uninstall::TRemovalReport report;
-        kf::uninstall::RunUninstall(log, system, progress, report);
+        // The log's own folder and the all-users folders, as a real uninstaller finds them.
+        kf::uninstall::TRemovalRoots roots{"C:\\Apps\\Demo\\", "C:\\ProgramData\\Start Menu\\Programs",
+                                           "C:\\Users\\Public\\Desktop"};
+        kf::uninstall::RunUninstall(log, kf::uninstall::ScopeForLog(log, roots), system, progress, report);
         if (system.Calls > size + 1)
             std::abort(); // each call needs at least a byte of the log behind it
     }

@@ -78,6 +78,8 @@ chmod +x "$rootfs/usr/sbin/policy-rc.d"
 # The initrd must find the root disk on qemu's virtio bus.
 mkdir -p "$rootfs/etc/initramfs-tools"
 printf '%s\n' virtio_pci virtio_blk ext4 >>"$rootfs/etc/initramfs-tools/modules"
+# Made once, by the kernel's own install, not again by every later trigger.
+echo update_initramfs=no >"$rootfs/etc/initramfs-tools/update-initramfs.conf"
 in_root dpkg --add-architecture i386
 retry in_root apt-get update
 mapfile -t pkgs < <(grep -vE '^\s*(#|$)' "$here/packages")
@@ -93,6 +95,7 @@ install -m 755 "$here/kf-init" "$rootfs/sbin/kf-init"
 install -m 755 "$here/provision.sh" "$rootfs/sbin/kf-provision"
 echo "build-image: packages installed at $((SECONDS - t0)) s"
 
+[ -e "$rootfs/initrd.img" ] || in_root update-initramfs -c -k all >>"$log" 2>&1
 cleanup
 mounted=()
 cp -L "$rootfs/vmlinuz" "$vm/vmlinuz"

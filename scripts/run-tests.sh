@@ -71,7 +71,7 @@ for s in ${KF_TEST_STEPS:-native asan win fuzz}; do
         if (source scripts/wine-env.sh && kf_wine_runs); then
             step win scripts/with-xvfb.sh scripts/wine-ctest.sh build/win "${ctest_args[@]}"
             if [ "${KF_TEST_VM:-auto}" = 1 ]; then
-                step win-vm env KF_VM_LOG="$logs/win-vm-console.log" scripts/vm/run \
+                step win-vm env KF_VM_LOG="$logs/win-vm-console.log" KF_VM_TIMEOUT=3600 scripts/vm/run \
                     scripts/vm/win-ctest.sh "${ctest_args[@]}" -E "$host_only"
             fi
         else
@@ -83,9 +83,9 @@ for s in ${KF_TEST_STEPS:-native asan win fuzz}; do
             step win-stubs ctest --test-dir build/win "${ctest_args[@]}" -R "$host_only"
             summary+=("$(printf '%-8s %-18s %5s' win "SKIPPED (no IA-32)" -)")
             # The product's own 32-bit programs, in an emulated guest whose kernel runs
-            # them (scripts/vm): one boot for the whole suite.
+            # them (scripts/vm): one boot for the whole suite, an hour at most.
             if scripts/vm/wanted; then
-                step win-vm env KF_VM_LOG="$logs/win-vm-console.log" scripts/vm/run \
+                step win-vm env KF_VM_LOG="$logs/win-vm-console.log" KF_VM_TIMEOUT=3600 scripts/vm/run \
                     scripts/vm/win-ctest.sh "${ctest_args[@]}" -E "$host_only"
             else
                 summary+=("$(printf '%-8s %-18s %5s' win-vm "SKIPPED (KF_TEST_VM=0)" -)")

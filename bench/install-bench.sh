@@ -13,6 +13,7 @@
 #   KF_BENCH_RAM=1  install to a Wine drive R: on /dev/shm instead of C:, so that the
 #              host disk's own noise (journal, discards after the uninstall) drops out
 #              and what remains is each installer's and Wine's work
+#   KF_BENCH_PREFIX  Wine prefix to use (default build/wineprefix-bench, -bench64)
 #   KF_BENCH_ARCH=win64  both sides built 64-bit (Kitforge's 64-bit test build, KF_BUILD
 #              default build/win64, and NSIS's amd64-unicode target) under the 64-bit
 #              Wine: for machines that run no 32-bit code, where the product cannot run
@@ -62,9 +63,9 @@ nsis_target=()
 makensis -V1 "${nsis_target[@]}" "$work/$set_name-zlib.nsi" >"$work/nsis.log"
 
 if [ "$arch" = win64 ]; then
-    export KF_WINE_ARCH=win64 KF_WINEPREFIX="$root/build/wineprefix-bench64"
+    export KF_WINE_ARCH=win64 KF_WINEPREFIX="${KF_BENCH_PREFIX:-$root/build/wineprefix-bench64}"
 else
-    export KF_WINEPREFIX="$root/build/wineprefix-bench"
+    export KF_WINEPREFIX="${KF_BENCH_PREFIX:-$root/build/wineprefix-bench}"
 fi
 source "$root/scripts/wine-env.sh"
 kf_wine_prefix_init

@@ -26,6 +26,9 @@ if(KF_BUILD_TESTS AND NOT KF_FUZZ)
     endforeach()
     include(GoogleTest)
 endif()
+# Lets a slow test machine lengthen every test's limit at run time (KF_TEST_TIME_SCALE).
+set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY TEST_INCLUDE_FILES
+             "${CMAKE_CURRENT_LIST_DIR}/KfTestTimeScale.cmake")
 
 # Paths the tests use to find fixtures and built programs. A Windows test runs under
 # Wine, where the Unix root is drive Z:, so it gets a path Win32 calls understand.

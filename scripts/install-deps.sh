@@ -8,14 +8,16 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 # The -win32 compilers build the stubs (no winpthread); binutils-source carries the zlib
 # sources from which the stubs build inflate alone. The x86-64 compilers and wine64 build
-# and run the 64-bit test build on machines that run no 32-bit code.
+# and run the 64-bit test build on machines that run no 32-bit code; debootstrap, qemu
+# and e2fsprogs make and boot the guest that runs the 32-bit suite there (scripts/vm).
 packages=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
           g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-source
           libz-mingw-w64-dev wine wine32:i386 xvfb xauth x11-apps imagemagick nsis
           clang-format python3 fonts-wine osslsigncode openssl
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 wine64)
+          g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 wine64
+          debootstrap qemu-system-x86 e2fsprogs zstd)
 for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 if ((${#need[@]})); then

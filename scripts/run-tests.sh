@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # run-tests.sh: runs the test suites of the already built trees and prints a summary.
 # Every step runs even if an earlier one failed; the exit code is non-zero if any did.
-# KF_TEST_STEPS picks steps (default "native asan win fuzz").
+# KF_TEST_STEPS picks steps (default "native asan win fuzz"). Where the 32-bit Wine cannot
+# run, the win step runs the 32-bit suite in an emulated guest instead (win-vm, see
+# scripts/vm); KF_TEST_VM=1 runs it there as well where it is not needed, KF_TEST_VM=0 never.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -63,16 +65,31 @@ for s in ${KF_TEST_STEPS:-native asan win fuzz}; do
             UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
             ctest --test-dir build/asan "${ctest_args[@]}" ;;
     win)
+        # The stubs' file checks run on this host (the guest has no compilers to rebuild
+        # them from a clean tree); the guest tests the very same binaries.
+        host_only='^(installer_stub_size|uninstaller_stub_size|stubs_reproducible)$'
         if (source scripts/wine-env.sh && kf_wine_runs); then
             step win scripts/with-xvfb.sh scripts/wine-ctest.sh build/win "${ctest_args[@]}"
+            if [ "${KF_TEST_VM:-auto}" = 1 ]; then
+                step win-vm env KF_VM_LOG="$logs/win-vm-console.log" KF_VM_TIMEOUT=3600 scripts/vm/run \
+                    scripts/vm/win-ctest.sh "${ctest_args[@]}" -E "$host_only"
+            fi
         else
             # Said loudly: the product's Windows programs cannot run on this machine. The
             # checks of the stubs' files (size caps, reproducible builds) need no Wine.
             echo
             echo "==== win: the 32-bit Wine cannot run here: $(source scripts/wine-env.sh && kf_wine_why_not) ===="
             echo "==== win: the stub file checks, then the 64-bit build's tests ===="
-            step win-stubs ctest --test-dir build/win "${ctest_args[@]}" -R '^(installer_stub_size|uninstaller_stub_size|stubs_reproducible)$'
+            step win-stubs ctest --test-dir build/win "${ctest_args[@]}" -R "$host_only"
             summary+=("$(printf '%-8s %-18s %5s' win "SKIPPED (no IA-32)" -)")
+            # The product's own 32-bit programs, in an emulated guest whose kernel runs
+            # them (scripts/vm): one boot for the whole suite, an hour at most.
+            if scripts/vm/wanted; then
+                step win-vm env KF_VM_LOG="$logs/win-vm-console.log" KF_VM_TIMEOUT=3600 scripts/vm/run \
+                    scripts/vm/win-ctest.sh "${ctest_args[@]}" -E "$host_only"
+            else
+                summary+=("$(printf '%-8s %-18s %5s' win-vm "SKIPPED (KF_TEST_VM=0)" -)")
+            fi
             # The same Windows tests, built 64-bit, under the 64-bit Wine: the Win32 code
             # is tested here too, though not in the product's 32-bit build.
             if [ -d build/win64 ] && (export KF_WINE_ARCH=win64 && source scripts/wine-env.sh && kf_wine_runs); then

@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace kfdriver {
@@ -50,16 +51,30 @@ bool PostToFocus(HWND top, UINT message, WPARAM wParam, LPARAM lParam)
     return PostMessageA(target, message, wParam, lParam) != 0;
 }
 
+// KF_TEST_TIME_SCALE (a slow test machine, such as the emulated guest of the 32-bit lane)
+// stretches every wait as CTest stretches the tests' own limits.
+long long TimeScale()
+{
+    static const long long scale = [] {
+        char text[16] = {};
+        DWORD n = GetEnvironmentVariableA("KF_TEST_TIME_SCALE", text, sizeof text);
+        long long value = n > 0 && n < sizeof text ? std::atoll(text) : 0;
+        return value >= 1 && value <= 100 ? value : 1;
+    }();
+    return scale;
+}
+
 } // namespace
 
 bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs)
 {
     DWORD start = GetTickCount();
+    const long long limit = timeoutMs * TimeScale();
     for (;;)
     {
         if (predicate())
             return true;
-        if (static_cast<int>(GetTickCount() - start) >= timeoutMs)
+        if (static_cast<long long>(GetTickCount() - start) >= limit)
             return false;
         Sleep(20);
     }

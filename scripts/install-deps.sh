@@ -31,6 +31,7 @@ if ((${#need[@]})); then
   # indexes that did arrive (the install below fails clearly if a package is missing).
   for try in 1 2 3; do
     $SUDO apt-get update -qq && break
+    [ "$try" -eq 3 ] && break
     echo "install-deps: apt-get update failed (try $try), retrying" >&2
     sleep $((try * 10))
   done

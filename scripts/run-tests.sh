@@ -82,7 +82,7 @@ for s in ${KF_TEST_STEPS:-native asan win fuzz}; do
             echo "==== win: the 32-bit Wine cannot run here: $(source scripts/wine-env.sh && kf_wine_why_not) ===="
             echo "==== win: the stub file checks, then the 64-bit build's tests ===="
             step win-stubs ctest --test-dir build/win "${ctest_args[@]}" -R "$host_only"
-            summary+=("$(printf '%-8s %-18s %5s' win "SKIPPED (no IA-32)" -)")
+            summary+=("$(printf '%-8s %-18s %5s' win "SKIPPED (no 32-bit Wine)" -)")
             # The product's own 32-bit programs, in an emulated guest whose kernel runs
             # them (scripts/vm): one boot for the whole suite, an hour at most.
             if scripts/vm/wanted; then

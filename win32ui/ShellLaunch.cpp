@@ -36,6 +36,15 @@ private:
     VARIANT FValue;
 };
 
+VARIANT IntegerVariant(LONG value)
+{
+    VARIANT variant;
+    VariantInit(&variant);
+    variant.vt = VT_I4;
+    variant.lVal = value;
+    return variant;
+}
+
 } // namespace
 
 bool OpenAsShellUser(const std::string& file, const std::string& directory)
@@ -44,11 +53,8 @@ bool OpenAsShellUser(const std::string& file, const std::string& directory)
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.ReceiveVoid())))
         return false;
-    VARIANT location, root;
-    VariantInit(&location);
+    VARIANT location = IntegerVariant(CSIDL_DESKTOP), root;
     VariantInit(&root);
-    location.vt = VT_I4;
-    location.lVal = CSIDL_DESKTOP;
     long hwnd = 0;
     TComPtr<IDispatch> desktop;
     // S_FALSE: no desktop window.
@@ -73,11 +79,8 @@ bool OpenAsShellUser(const std::string& file, const std::string& directory)
     TTextVariant path(file), folder(directory), verb("open");
     if (!path.Valid() || !folder.Valid() || !verb.Valid())
         return false;
-    VARIANT arguments, show;
+    VARIANT arguments, show = IntegerVariant(SW_SHOWNORMAL);
     VariantInit(&arguments);
-    VariantInit(&show);
-    show.vt = VT_I4;
-    show.lVal = SW_SHOWNORMAL;
     return SUCCEEDED(shell->ShellExecute(path.Get().bstrVal, arguments, folder.Get(), verb.Get(), show));
 }
 

@@ -119,8 +119,10 @@ bool StartsWith(const TParsedPath& path, const TParsedPath& root)
 
 bool HasShortcutExtension(const std::string& path)
 {
-    std::string tail = UpperCaseAscii(path.size() > 4 ? path.substr(path.size() - 4) : std::string());
-    return path.size() > 4 && (tail == ".LNK" || tail == ".URL");
+    if (path.size() <= 4)
+        return false;
+    std::string tail = UpperCaseAscii(path.substr(path.size() - 4));
+    return tail == ".LNK" || tail == ".URL";
 }
 
 } // namespace

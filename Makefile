@@ -17,7 +17,8 @@ CMAKE_ARGS ?=
 CONFIGURE := cmake -Wno-dev $(CMAKE_ARGS)
 BUILD := cmake --build
 
-.PHONY: all deps native asan fuzz win win64 win64-where-needed vm-image vm-image-where-needed build-all test demo bench clean
+.PHONY: all deps native asan fuzz win win64 win64-where-needed vm-image vm-image-where-needed build-all test demo \
+	demo-programs bench clean
 
 # Windows first: the native build takes the stubs from build/win/bin when they are there.
 all: deps win native
@@ -25,8 +26,12 @@ all: deps win native
 deps:
 	@scripts/install-deps.sh
 
+CONFIGURE_NATIVE := $(CONFIGURE) -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CONFIGURE_WIN := $(CONFIGURE) -S . -B build/win -DCMAKE_BUILD_TYPE=Release \
+	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+
 native:
-	$(CONFIGURE) -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CONFIGURE_NATIVE)
 	$(BUILD) build/native --parallel $(JOBS)
 
 asan:
@@ -38,8 +43,7 @@ fuzz:
 	$(BUILD) build/fuzz --parallel $(JOBS) --target kf_fuzzers
 
 win:
-	$(CONFIGURE) -S . -B build/win -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	$(CONFIGURE_WIN)
 	$(BUILD) build/win --parallel $(JOBS)
 
 win64:
@@ -63,10 +67,20 @@ build-all: deps win native asan fuzz win64-where-needed
 test: build-all vm-image-where-needed
 	@KF_JOBS=$(JOBS) scripts/run-tests.sh
 
-demo: all
+# The demo and the benchmarks need the programs, not the tests: the same trees as `all`,
+# configured alike, with only these targets built, so that a later `make test` goes on
+# from there.
+demo-programs: deps
+	$(CONFIGURE_WIN)
+	$(BUILD) build/win --parallel $(JOBS) --target Kitforge installer_stub uninstaller_stub kftool
+	$(CONFIGURE_NATIVE)
+	$(BUILD) build/native --parallel $(JOBS) --target kftool
+
+demo: demo-programs
 	bash scripts/demo.sh
 
-bench: all
+bench: demo-programs
+	$(BUILD) build/native --parallel $(JOBS) --target archive_bench
 	bash bench/run.sh
 
 clean:

@@ -4,6 +4,18 @@
 set -euo pipefail
 
 need=()
+
+# failed_sources LOG: apt-get update's errors in LOG as one line, each failed index as
+# "HOST/PATH SUITE/COMPONENT ARCH (apt's reason)", or apt's first error when none is named.
+failed_sources() {
+  local line
+  line="$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\) *\(.*\)$/\1 \2/p' "$1" |
+    sed -e 's/ *\[IP: [^]]*\]$//' \
+        -e 's|^[a-z+]*://\([^ ]*\)/dists/\([^/]*\)/\([^/]*\)/binary-\([^/]*\)/[^ ]* *\(.*\)$|\1 \2/\3 \4 (\5)|' |
+    awk 'NR > 1 { printf "; " } { printf "%s", $0 }')"
+  [ -n "$line" ] || line="$(grep -m1 '^E: ' "$1" | sed 's/^E: //' || true)"
+  echo "${line:-no reason given}"
+}
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 # The -win32 compilers build the stubs (no winpthread); binutils-source carries the zlib
@@ -27,13 +39,20 @@ if ((${#need[@]})); then
     $SUDO dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  # A mirror caught mid-sync fails one index now and then: try again, and go on with the
-  # indexes that did arrive (the install below fails clearly if a package is missing).
-  for try in 1 2 3; do
-    $SUDO apt-get update -qq && break
-    [ "$try" -eq 3 ] && break
-    echo "install-deps: apt-get update failed (try $try), retrying" >&2
-    sleep $((try * 10))
+  # A mirror caught mid-sync fails one index now and then, and apt then ends with a bare
+  # "Error 100". Name the source in one line, try once more, and go on with the indexes
+  # that did arrive (the install below fails clearly if a package is missing).
+  apt_log="$(mktemp)"
+  trap 'rm -f "$apt_log"' EXIT
+  for try in 1 2; do
+    if $SUDO apt-get update -qq 2>"$apt_log"; then break; fi
+    failed="$(failed_sources "$apt_log")"
+    if [ "$try" -eq 1 ]; then
+      echo "install-deps: apt-get update failed: $failed; a retry later usually helps, trying once more in 10 s" >&2
+      sleep 10
+    else
+      echo "install-deps: apt-get update failed again: $failed; going on with the package lists that arrived (a retry later usually helps)" >&2
+    fi
   done
   # wine32:i386 alone may not resolve (an i386 index behind the amd64 one during a mirror
   # sync, or no i386 at all): everything else still installs, and the tests run the 32-bit

@@ -80,7 +80,7 @@ demo: demo-programs
 	bash scripts/demo.sh
 
 bench: demo-programs
-	$(BUILD) build/native --parallel $(JOBS) --target archive_bench
+	$(BUILD) build/native --parallel $(JOBS) --target archive_bench make_corpus zlib_ceiling
 	bash bench/run.sh
 
 clean:

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # build-bench.sh [CORPUS...]: the whole setup build (`kftool build`, directory image
-# mode) of the reference corpora ("mixed": ~150 MB in 2,000 files; "many": 20,000 files
-# of 1-8 KiB; default both) against, in the same run and on the same files,
-#   - raw zlib level 9 streaming of every file (shared/bench/zlib_limit.c: the format's
+# mode) of the bench corpora (bench/MakeCorpus.cpp: "mixed", ~150 MB in 2,000 files;
+# "many", 20,000 files of 1-8 KiB; default both) against, in the same run and on the
+# same files,
+#   - raw zlib level 9 streaming of every file (bench/ZlibCeiling.cpp: the format's
 #     one-core ceiling), and
-#   - NSIS (makensis, SetCompressor zlib, shared/bench/nsis/CORPUS-zlib.nsi).
+#   - NSIS (makensis, SetCompressor zlib, bench/nsis/bench.nsi).
 # kftool runs with -j1 and with -jN (N = cores) and must give the same bytes both ways.
 # Medians of KF_BENCH_RUNS runs (default 3). Not a test. Work files go to
 # KF_BENCH_DIR/build (default build/bench/build); the corpora are made once and reused.
 #   KFTOOL       kftool to measure (default build/native/bin/kftool)
-#   KF_SHARED    the shared folder with bench/ (default ../shared beside the repo)
+#   KF_BENCH_BIN the bench programs make_corpus and zlib_ceiling (default build/native/bin)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-shared="${KF_SHARED:-$root/../shared}"
+bin="${KF_BENCH_BIN:-$root/build/native/bin}"
 work="${KF_BENCH_DIR:-$root/build/bench}/build"
 runs="${KF_BENCH_RUNS:-3}"
 kftool="${KFTOOL:-$root/build/native/bin/kftool}"
@@ -23,7 +24,9 @@ kftool="$(cd "$(dirname "$kftool")" && pwd)/$(basename "$kftool")"
 
 [ -x "$kftool" ] || { echo "build-bench: $kftool is missing; run make first" >&2; exit 1; }
 command -v makensis >/dev/null || { echo "build-bench: makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
-cc -O2 -o "$work/zlib_limit" "$shared/bench/zlib_limit.c" -lz
+for program in make_corpus zlib_ceiling; do
+    [ -x "$bin/$program" ] || { echo "build-bench: $bin/$program is missing; run make bench" >&2; exit 1; }
+done
 
 calc() { awk "BEGIN { print $1 }"; }
 median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
@@ -33,7 +36,7 @@ bench() {
     local name="$1"
     if [ ! -s "$corpus/$name.list" ]; then
         echo "build-bench: making the $name corpus in $corpus"
-        bash "$shared/bench/make-corpus.sh" "$corpus" "$name" >"$work/corpus-$name.log"
+        "$bin/make_corpus" "$corpus" "$name" >"$work/corpus-$name.log"
     fi
     local files bytes
     files=$(wc -l <"$corpus/$name.list")
@@ -41,11 +44,8 @@ bench() {
     echo
     echo "== $name: $files files, $bytes bytes ($corpus/$name) =="
 
-    # The same tree for NSIS: the shared script with this run's paths.
-    sed -e "s|^!define CORPUS_DIR .*|!define CORPUS_DIR $corpus/$name|" \
-        -e "s|^!define OUTFILE .*|!define OUTFILE $work/nsis-$name-zlib.exe|" \
-        -e "s|^!include \"kf-common.nsh\"|!include \"$shared/bench/nsis/kf-common.nsh\"|" \
-        "$shared/bench/nsis/$name-zlib.nsi" >"$work/$name-zlib.nsi"
+    # The same tree for NSIS.
+    local nsis_args=("-DCORPUS=$name" "-DCORPUS_DIR=$corpus/$name" "-DOUTFILE=$work/nsis-$name-zlib.exe")
 
     # The installation script: the corpus as directory image, no main executable.
     rm -f "$work/$name.kfs"
@@ -58,7 +58,7 @@ bench() {
     local side
     for side in raw j1 jN nsis; do : >"$work/$name-$side.times"; done
     for ((i = 0; i < runs; i++)); do
-        "$work/zlib_limit" -r 1 "$corpus/$name.list" "$work/raw.out" >"$work/raw.log"
+        "$bin/zlib_ceiling" -r 1 "$corpus/$name.list" "$work/raw.out" >"$work/raw.log"
         sed -n 's/^RESULT .*out_bytes=\([0-9]*\).*deflate_wall_s=\([0-9.]*\) deflate_cpu_s=\([0-9.]*\).*/\2 \3 \1/p' \
             "$work/raw.log" | awk '{print $1, $2, 0, $3}' >>"$work/$name-raw.times"
         rm -f "$work/raw.out"
@@ -66,7 +66,7 @@ bench() {
             2>>"$work/$name-j1.times"
         { time "$kftool" build -C "$work" -j"$jobs" "$work/$name.kfs" "$work/$name-jN.exe" >/dev/null; } \
             2>>"$work/$name-jN.times"
-        { time makensis -V1 "$work/$name-zlib.nsi" >"$work/nsis.log"; } 2>>"$work/$name-nsis.times"
+        { time makensis -V1 "${nsis_args[@]}" "$root/bench/nsis/bench.nsi" >"$work/nsis.log"; } 2>>"$work/$name-nsis.times"
     done
     cmp "$work/$name-j1.exe" "$work/$name-jN.exe" || { echo "build-bench: -j1 and -j$jobs differ" >&2; exit 1; }
     "$kftool" verify "$work/$name-jN.exe" >/dev/null

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# install-bench.sh [mixed|many]: installing a reference corpus under Wine (default "mixed",
+# install-bench.sh [mixed|many]: installing a bench corpus (bench/MakeCorpus.cpp) under Wine (default "mixed",
 # ~150 MB in 2,000 files; "many" is 20,000 files of 1-8 KiB) silently on both sides, as a
 # package manager would (Kitforge: Setup.exe /S /D=C:\dir; NSIS: the same tree packed by
-# makensis with SetCompressor zlib, /S /D=C:\dir), alternating in the same run, then
+# makensis with SetCompressor zlib from bench/nsis/bench.nsi, /S /D=C:\dir), alternating in the same run, then
 # removing it silently (Kitforge: uninstall.exe /S, which returns when the removal is
 # done; NSIS: uninst.exe /S _?=C:\dir, which runs in place and waits), and the raw inflate
-# ceiling of the archive format (shared/bench/zlib_limit.c, chunked inflate of every
+# ceiling of the archive format (bench/ZlibCeiling.cpp, chunked inflate of every
 # file). Medians of KF_BENCH_RUNS runs (default 3). Not a test.
 #   KFTOOL     kftool to build with (default build/native/bin/kftool)
 #   KF_BUILD   Windows build (default build/win)
-#   KF_SHARED  the shared folder with bench/ (default ../shared beside the repo)
+#   KF_BENCH_BIN  the bench programs make_corpus and zlib_ceiling (default build/native/bin)
 #   KF_BENCH_RAM=1  install to a Wine drive R: on /dev/shm instead of C:, so that the
 #              host disk's own noise (journal, discards after the uninstall) drops out
 #              and what remains is each installer's and Wine's work
@@ -19,7 +19,7 @@
 #              Wine: for machines that run no 32-bit code, where the product cannot run
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-shared="${KF_SHARED:-$root/../shared}"
+bin="${KF_BENCH_BIN:-$root/build/native/bin}"
 work="${KF_BENCH_DIR:-$root/build/bench}/install"
 runs="${KF_BENCH_RUNS:-3}"
 kftool="${KFTOOL:-$root/build/native/bin/kftool}"
@@ -35,6 +35,9 @@ work="$(cd "$work" && pwd)"
 kftool="$(cd "$(dirname "$kftool")" && pwd)/$(basename "$kftool")"
 [ -x "$kftool" ] || { echo "install-bench: $kftool is missing; run make first" >&2; exit 1; }
 command -v makensis >/dev/null || { echo "install-bench: makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
+for program in make_corpus zlib_ceiling; do
+    [ -x "$bin/$program" ] || { echo "install-bench: $bin/$program is missing; run make bench" >&2; exit 1; }
+done
 # No window is expected, but Wine wants a display all the same.
 if [ -z "${KF_BENCH_ON_XVFB:-}" ]; then
     KF_BENCH_ON_XVFB=1 exec "$root/scripts/with-xvfb.sh" "$0" "$@"
@@ -42,7 +45,7 @@ fi
 
 if [ ! -s "$corpus/$set_name.list" ]; then
     echo "install-bench: making the $set_name corpus in $corpus"
-    bash "$shared/bench/make-corpus.sh" "$corpus" "$set_name" >"$work/corpus.log"
+    "$bin/make_corpus" "$corpus" "$set_name" >"$work/corpus.log"
 fi
 bytes=$(xargs -d '\n' stat -c %s <"$corpus/$set_name.list" | awk '{s += $1} END {print s}')
 echo "corpus: $(wc -l <"$corpus/$set_name.list") files, $bytes bytes"
@@ -54,13 +57,10 @@ rm -f "$work/bench.kfs"
 if [ "$arch" = win32 ]; then
     "$kftool" build -C "$work" "$work/bench.kfs" "$work/KFBenchSetup.exe" >/dev/null
 fi
-sed -e "s|^!define CORPUS_DIR .*|!define CORPUS_DIR $corpus/$set_name|" \
-    -e "s|^!define OUTFILE .*|!define OUTFILE $work/nsis-$set_name-zlib.exe|" \
-    -e "s|^!include \"kf-common.nsh\"|!include \"$shared/bench/nsis/kf-common.nsh\"|" \
-    "$shared/bench/nsis/$set_name-zlib.nsi" >"$work/$set_name-zlib.nsi"
 nsis_target=()
 [ "$arch" = win64 ] && nsis_target=(-XTarget\ amd64-unicode)
-makensis -V1 "${nsis_target[@]}" "$work/$set_name-zlib.nsi" >"$work/nsis.log"
+makensis -V1 "${nsis_target[@]}" "-DCORPUS=$set_name" "-DCORPUS_DIR=$corpus/$set_name" \
+    "-DOUTFILE=$work/nsis-$set_name-zlib.exe" "$root/bench/nsis/bench.nsi" >"$work/nsis.log"
 
 if [ "$arch" = win64 ]; then
     export KF_WINE_ARCH=win64 KF_WINEPREFIX="${KF_BENCH_PREFIX:-$root/build/wineprefix-bench64}"
@@ -124,8 +124,7 @@ kfun=$(median <"$work/kf-un.times")
 nsis=$(median <"$work/nsis.times")
 nsisun=$(median <"$work/nsis-un.times")
 
-cc -O2 -o "$work/zlib_limit" "$shared/bench/zlib_limit.c" -lz
-"$work/zlib_limit" -r "$runs" -d 1 "$corpus/$set_name.list" "$work/raw.out" >"$work/raw.log"
+"$bin/zlib_ceiling" -r "$runs" -d 1 "$corpus/$set_name.list" "$work/raw.out" >"$work/raw.log"
 rm -f "$work/raw.out"
 inflate=$(sed -n 's/^RESULT .*inflate_wall_s=\([0-9.]*\).*/\1/p' "$work/raw.log")
 

@@ -1,4 +1,5 @@
 #include "builder/build/Script.h"
+#include "tools/kftool/Help.h"
 #include "tools/kftool/HostText.h"
 #include "tools/kftool/KfTool.h"
 #include "tools/kftool/Signing.h"
@@ -316,3 +317,43 @@ TEST(KfToolCodePage, TextsAndNamesAreWrittenInTheCodePageAndShownAsTyped)
     EXPECT_EQ(shown.Out.substr(0, shown.Out.find('\n')), "TITLE=Caf\xE9") << "raw bytes";
 }
 #endif
+
+// Each command's --help names every option the command takes; the general usage names
+// every command and points to the commands' own help.
+TEST(KfTool, EveryCommandsHelpNamesItsOptions)
+{
+    const std::vector<std::string> trailer = {"--trailer", "--no-trailer"};
+    const struct
+    {
+        const char* Command;
+        std::vector<std::string> Options;
+    } cases[] = {
+        {"list", trailer},
+        {"cat", trailer},
+        {"extract", trailer},
+        {"verify", trailer},
+        {"script", {"show", "set"}},
+        {"build", {"-C DIR", "-j N", "--version X", "--publisher Y", "--sign \"COMMAND\""}},
+    };
+    const std::string general = kftool::kGeneralUsage;
+    EXPECT_NE(general.find("COMMAND --help"), std::string::npos);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.Command);
+        EXPECT_NE(general.find(std::string("  ") + c.Command + " "), std::string::npos);
+        const char* help = kftool::CommandHelp(c.Command);
+        ASSERT_NE(help, nullptr);
+        std::string text = help;
+        EXPECT_EQ(text.rfind(std::string("usage: kftool ") + c.Command + " ", 0), 0u);
+        std::vector<std::string> options = c.Options;
+        options.push_back("--help");
+#ifndef _WIN32
+        options.insert(options.end(), {"--codepage N", "--raw"});
+#endif
+        for (const std::string& option : options)
+            EXPECT_NE(text.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(kftool::CommandHelp("lsit"), nullptr);
+    EXPECT_TRUE(kftool::AsksForHelp({"setup.exe", "-h"}));
+    EXPECT_FALSE(kftool::AsksForHelp({"setup.exe", "--helpful"}));
+}

@@ -39,7 +39,10 @@ public:
         return z ^ (z >> 31);
     }
     uint32_t Below(uint32_t n) { return static_cast<uint32_t>((Next() >> 32) * n >> 32); }
-    int32_t Between(int32_t lo, int32_t hi) { return lo + static_cast<int32_t>(Below(static_cast<uint32_t>(hi - lo + 1))); }
+    int32_t Between(int32_t lo, int32_t hi)
+    {
+        return lo + static_cast<int32_t>(Below(static_cast<uint32_t>(hi - lo + 1)));
+    }
     double Unit() { return (Next() >> 11) * (1.0 / 9007199254740992.0); }
     bool Chance(double p) { return Unit() < p; }
     template <class T> const T& Pick(const std::vector<T>& v) { return v[Below(static_cast<uint32_t>(v.size()))]; }
@@ -55,12 +58,12 @@ public:
     TVocabulary(TRandom& rng, size_t count, double exponent, bool identifiers)
     {
         static const std::vector<std::string> syllables = {
-            "ar", "ba", "ce", "do", "el", "fi", "ga", "ho", "in", "ju", "ka", "le", "mo", "nu", "or",
+            "ar", "ba",  "ce", "do", "el", "fi", "ga", "ho", "in", "ju", "ka", "le",  "mo",  "nu", "or",
             "pa", "qui", "ro", "su", "ti", "ul", "ve", "wa", "xe", "yo", "za", "ent", "ion", "st", "th"};
         static const std::vector<std::string> parts = {
-            "buffer", "count", "index", "name", "path", "size", "file", "entry", "table", "node", "list",
-            "value", "state", "offset", "length", "handle", "stream", "chunk", "flag", "mode", "key",
-            "item", "data", "text", "line", "page", "block", "result", "error", "total", "source", "target"};
+            "buffer", "count", "index",  "name",   "path",   "size",   "file",  "entry", "table",  "node",  "list",
+            "value",  "state", "offset", "length", "handle", "stream", "chunk", "flag",  "mode",   "key",   "item",
+            "data",   "text",  "line",   "page",   "block",  "result", "error", "total", "source", "target"};
         std::set<std::string> seen;
         while (FWords.size() < count)
         {
@@ -134,7 +137,7 @@ struct TMaker
 
     std::string Source(size_t n)
     {
-        static const std::vector<std::string> types = {"int", "size_t", "bool", "auto", "const char*",
+        static const std::vector<std::string> types = {"int",         "size_t",   "bool",   "auto",   "const char*",
                                                        "std::string", "uint32_t", "double", "TEntry", "TBuffer"};
         std::string out;
         int depth = 0;
@@ -144,7 +147,8 @@ struct TMaker
             double r = Rng.Unit();
             if (depth == 0 && r < 0.3)
             {
-                out += "\n// " + Words.Draw(Rng) + " " + Words.Draw(Rng) + " " + Words.Draw(Rng) + " " + Words.Draw(Rng) + ".\n";
+                out += "\n// " + Words.Draw(Rng) + " " + Words.Draw(Rng) + " " + Words.Draw(Rng) + " " +
+                       Words.Draw(Rng) + ".\n";
                 out += Rng.Pick(types) + " " + Ids.Draw(Rng) + "::" + Ids.Draw(Rng) + "(" + Rng.Pick(types) + " " +
                        Ids.Draw(Rng) + ", const " + Rng.Pick(types) + "& " + Ids.Draw(Rng) + ")\n{\n";
                 depth = 1;
@@ -152,10 +156,12 @@ struct TMaker
             else if (depth == 0 && r < 0.4)
                 out += "#include \"" + Ids.Draw(Rng) + "/" + Ids.Draw(Rng) + ".h\"\n";
             else if (depth == 0)
-                out += "static const " + Rng.Pick(types) + " " + Ids.Draw(Rng) + " = " + std::to_string(Rng.Below(65536)) + ";\n";
+                out += "static const " + Rng.Pick(types) + " " + Ids.Draw(Rng) + " = " +
+                       std::to_string(Rng.Below(65536)) + ";\n";
             else if (r < 0.12 && depth < 4)
             {
-                out += pad + "if (" + Ids.Draw(Rng) + (Rng.Chance(0.5) ? " == " : " < ") + Ids.Draw(Rng) + ")\n" + pad + "{\n";
+                out += pad + "if (" + Ids.Draw(Rng) + (Rng.Chance(0.5) ? " == " : " < ") + Ids.Draw(Rng) + ")\n" + pad +
+                       "{\n";
                 ++depth;
             }
             else if (r < 0.18 && depth < 4)
@@ -169,8 +175,8 @@ struct TMaker
                 out += std::string(4 * depth, ' ') + "}\n";
             }
             else if (r < 0.5)
-                out += pad + Rng.Pick(types) + " " + Ids.Draw(Rng) + " = " + Ids.Draw(Rng) + "(" + Ids.Draw(Rng) + ", " +
-                       Ids.Draw(Rng) + ");\n";
+                out += pad + Rng.Pick(types) + " " + Ids.Draw(Rng) + " = " + Ids.Draw(Rng) + "(" + Ids.Draw(Rng) +
+                       ", " + Ids.Draw(Rng) + ");\n";
             else if (r < 0.62)
                 out += pad + Ids.Draw(Rng) + "." + Ids.Draw(Rng) + " = " + std::to_string(Rng.Below(4096)) + ";\n";
             else if (r < 0.75)
@@ -247,8 +253,8 @@ struct TMaker
             std::snprintf(number, sizeof number, "%.4f", Rng.Unit() * 1000);
             out += "  {\"id\": " + std::to_string(id) + ", \"name\": \"" + Words.Draw(Rng) + "_" + Words.Draw(Rng) +
                    "\", \"value\": " + number + ", \"count\": " + std::to_string(Rng.Below(5000)) + ", \"tags\": [\"" +
-                   Words.Draw(Rng) + "\", \"" + Words.Draw(Rng) + "\"], \"active\": " +
-                   (Rng.Chance(0.7) ? "true" : "false") + "},\n";
+                   Words.Draw(Rng) + "\", \"" + Words.Draw(Rng) +
+                   "\"], \"active\": " + (Rng.Chance(0.7) ? "true" : "false") + "},\n";
         }
         out.resize(n);
         return out;
@@ -285,7 +291,8 @@ struct TMaker
                 for (int i = Rng.Between(64, 2048); i > 0; --i)
                 {
                     // Few patterns are common, as in compiled code.
-                    size_t k = std::min<size_t>(Opcodes.size() - 1, static_cast<size_t>(Opcodes.size() * Rng.Unit() * Rng.Unit() * Rng.Unit()));
+                    size_t k = std::min<size_t>(
+                        Opcodes.size() - 1, static_cast<size_t>(Opcodes.size() * Rng.Unit() * Rng.Unit() * Rng.Unit()));
                     out += Opcodes[k];
                     if (k % 3 == 0)
                         for (int b = (k % 2) ? 4 : 1; b > 0; --b)
@@ -328,7 +335,7 @@ struct TMaker
 
     std::string Make(const std::string& kind, size_t n)
     {
-        return kind == "source" ? Source(n)
+        return kind == "source"   ? Source(n)
                : kind == "prose"  ? Prose(n)
                : kind == "config" ? Config(n)
                : kind == "json"   ? Json(n)
@@ -340,9 +347,12 @@ struct TMaker
     std::string Extension(const std::string& kind)
     {
         static const std::map<std::string, std::vector<std::string>> extensions = {
-            {"source", {".cpp", ".h", ".c", ".hpp", ".cs"}}, {"prose", {".txt", ".md", ".html"}},
-            {"config", {".ini", ".cfg", ".toml"}},           {"json", {".json"}},
-            {"csv", {".csv"}},                               {"binary", {".dll", ".exe", ".ocx"}},
+            {"source", {".cpp", ".h", ".c", ".hpp", ".cs"}},
+            {"prose", {".txt", ".md", ".html"}},
+            {"config", {".ini", ".cfg", ".toml"}},
+            {"json", {".json"}},
+            {"csv", {".csv"}},
+            {"binary", {".dll", ".exe", ".ocx"}},
             {"noise", {".png", ".jpg", ".ogg", ".zip", ".cab"}}};
         return Rng.Pick(extensions.at(kind));
     }
@@ -361,9 +371,10 @@ struct TMaker
     }
 };
 
-const std::vector<std::string> kFolderNames = {
-    "core", "ui", "net", "data", "res", "lib", "plugins", "lang", "docs", "tools", "img", "fonts", "cache",
-    "src", "include", "share", "bin", "assets", "config", "themes", "sound", "maps", "scripts", "help", "locale"};
+const std::vector<std::string> kFolderNames = {"core",    "ui",      "net",   "data",   "res",    "lib",    "plugins",
+                                               "lang",    "docs",    "tools", "img",    "fonts",  "cache",  "src",
+                                               "include", "share",   "bin",   "assets", "config", "themes", "sound",
+                                               "maps",    "scripts", "help",  "locale"};
 
 std::vector<std::string> Sample(TRandom& rng, int count)
 {
@@ -410,8 +421,8 @@ int main(int argc, char** argv)
                 }
             }
         }
-        static const std::vector<std::string> text = {"source", "source", "source", "source", "source", "source",
-                                                      "prose",  "prose",  "prose",  "config"};
+        static const std::vector<std::string> text = {"source", "source", "source", "source", "source",
+                                                      "source", "prose",  "prose",  "prose",  "config"};
         for (size_t size : maker.Sizes(1250, 512, 300000, 75e6))
             plan.emplace_back(rng.Pick(text), size);
         for (size_t size : maker.Sizes(300, 1024, 200000, 12e6))

@@ -6,16 +6,16 @@ namespace kftool {
 
 namespace {
 
-#define KF_TRAILER_OPTIONS                                                                  \
-    "  --trailer             read FILE through its trailer, as a setup executable\n"       \
-    "  --no-trailer          read FILE as a bare package\n"                                 \
+#define KF_TRAILER_OPTIONS                                                                                             \
+    "  --trailer             read FILE through its trailer, as a setup executable\n"                                   \
+    "  --no-trailer          read FILE as a bare package\n"                                                            \
     "                        (without either, a setup executable's trailer is found)\n"
 
 // Only the POSIX kftool converts texts; kftool.exe uses the system's code page.
 #ifndef _WIN32
-#define KF_TEXT_OPTIONS                                                                     \
-    "  --codepage N          the Windows code page of names and texts (874, 1250 to 1258;\n" \
-    "                        default 1252)\n"                                               \
+#define KF_TEXT_OPTIONS                                                                                                \
+    "  --codepage N          the Windows code page of names and texts (874, 1250 to 1258;\n"                           \
+    "                        default 1252)\n"                                                                          \
     "  --raw                 keep every byte of names and texts as it is\n"
 #else
 #define KF_TEXT_OPTIONS ""

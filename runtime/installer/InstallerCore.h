@@ -135,6 +135,10 @@ enum class TCopyResult
     Completed,    // every file is in place; the group step comes next
     LogFailed,    // the log could not be created; nothing was copied
     EndProgram,   // rolled back after a failure or a confirmed cancel
+    // Rolled back as far as the system let it, and the user told so: what could not be
+    // removed goes at the next restart, and the log stays with exactly the entries not
+    // undone. The run ends as failed, never as cancelled.
+    RolledBackPartly,
 };
 
 // The entries of a log that replaces an earlier installation's log of the same title:

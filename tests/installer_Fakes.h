@@ -160,6 +160,12 @@ public:
         TotalMaximum = maximum;
     }
     void ShowInstallError(const std::string& text) override { Labels.push_back("error: " + text); }
+    std::vector<std::string> Reasons; // what a log would name beside each install error
+    void ShowInstallFailure(const std::string& text, const std::string& reason) override
+    {
+        Reasons.push_back(reason);
+        ShowInstallError(text);
+    }
     void ShowLogError(const std::string& text) override { Labels.push_back("log error: " + text); }
     void BringToFront() override {}
 };

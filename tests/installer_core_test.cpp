@@ -946,6 +946,7 @@ TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
         EXPECT_NE(text.find("Error: An error occurred while installing the file: \"" + target + "\\big.bin\"."),
                   std::string::npos)
             << text;
+        EXPECT_NE(text.find("The installation cannot proceed. Cannot extract file. ("), std::string::npos) << text;
         // Too little space: nothing is even started.
         EXPECT_EQ(RunSilentInstall(installer, target, 1000, system, log), kf::kExitFailed);
         EXPECT_FALSE(DirectoryExists(target));
@@ -1162,7 +1163,7 @@ TEST(Faults, EveryChangeFailingEndsInstalledRolledBackOrToldAndFinishable)
     const int32_t codes[] = {kf::kErrDiskFull, kf::kErrAccessDenied, kf::kErrSharingViolation};
     const kf::TFileOperation refusable[] = {kf::TFileOperation::Delete, kf::TFileOperation::RemoveFolder,
                                             kf::TFileOperation::Rename, kf::TFileOperation::SetAttributes};
-    int runs = 0, partly = 0;
+    int runs = 0, partly = 0, extractReasons = 0;
     for (bool upgrade : {false, true})
         for (int mode = -1; mode < 4; ++mode) // -1: one call of any operation fails; else a refused operation
             for (int failAt = 1;; ++failAt)
@@ -1198,6 +1199,12 @@ TEST(Faults, EveryChangeFailingEndsInstalledRolledBackOrToldAndFinishable)
                     break; // past the last call
                 ++runs;
                 installer.FreeLog();
+                // A failed file names the system's reason ("Cannot extract file. (Disk full)").
+                for (const std::string& reason : view.Reasons)
+                {
+                    EXPECT_NE(reason.find(kf::IOErrorMessage(system.Faults.Code)), std::string::npos) << reason;
+                    extractReasons += reason.compare(0, 21, "Cannot extract file. ") == 0;
+                }
                 std::vector<std::string> after = Contents(dir.Path());
                 if (result == TCopyResult::Completed)
                 {
@@ -1237,6 +1244,7 @@ TEST(Faults, EveryChangeFailingEndsInstalledRolledBackOrToldAndFinishable)
                 EXPECT_EQ(Contents(dir.Path()), empty);
             }
     EXPECT_GT(partly, 0);
+    EXPECT_GT(extractReasons, 0);
     RecordProperty("runs", runs);
     RecordProperty("rolled back partly", partly);
 }

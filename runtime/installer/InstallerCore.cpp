@@ -246,7 +246,10 @@ bool TInstaller::PlanKeptCopy(const std::string& path, IInstallSystem& system, T
 
 bool TInstaller::MoveAside(const TKeptCopy& copy, IInstallSystem& system)
 {
-    if (copy.Kept.empty() || !Try([&] { system.FileSystem().Rename(copy.Original, copy.Kept); }))
+    if (copy.Kept.empty())
+        return false;
+    FMoveAsideCode = Attempt([&] { system.FileSystem().Rename(copy.Original, copy.Kept); });
+    if (FMoveAsideCode != 0)
         return false;
     Try([&] { system.FileSystem().SetAttributes(copy.Kept, copy.Attributes | kAttrHidden); });
     return true;
@@ -481,9 +484,12 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
             preparedDirectory = directory;
         }
         // A missing entry writes nothing, so what stands there stays where it is.
+        FMoveAsideCode = 0;
         bool failed = FPackage->GetEntrySize(entry) >= 0 && !KeepAside(destination, system);
         // What a log names beside the message: the system's words for why.
-        std::string reason = failed ? "the file there cannot be kept aside" : std::string();
+        std::string reason = !failed ? std::string()
+                             : FMoveAsideCode  ? IOErrorMessage(FMoveAsideCode)
+                                               : std::string("the file there cannot be kept aside");
         if (!failed)
         {
             FLog->AddFileEntry(destination); // before writing, so a roll-back gets a partial file too

@@ -292,6 +292,7 @@ private:
     std::vector<std::string> FKept; // the copies of files moved aside in this run
     std::string FMadeLevels;        // "relative;InstallDir" of the levels this run made for it
     IFileSystem* FFiles = nullptr;  // the log's, from the system of the copy
+    int32_t FMoveAsideCode = 0;     // why the last file could not go aside
     // Which levels are no links, as the last system asked told.
     struct TSystemLinks : IReparsePoints
     {

@@ -695,12 +695,14 @@ bool TInstaller::UndoEntry(const std::string& kind, const std::string& value, II
             continue;
         if (action.IsFile)
         {
-            int32_t code = Attempt([&] { files.Delete(action.Path); });
-            if (code == 0 || system.AttributesAt(action.Path) == kNoFile)
+            if (Try([&] { files.Delete(action.Path); }))
+                continue;
+            // Nothing there, or a folder where a file failed to go: nothing of this run's.
+            uint32_t attributes = system.AttributesAt(action.Path);
+            if (attributes == kNoFile || (attributes & kAttrDirectory))
                 continue;
             // A read-only file this run wrote goes once the attribute does.
-            uint32_t attributes = system.AttributesAt(action.Path);
-            if ((attributes & kAttrReadOnly) && !(attributes & kAttrDirectory) &&
+            if ((attributes & kAttrReadOnly) &&
                 Try([&] { files.SetAttributes(action.Path, attributes & ~uint32_t(kAttrReadOnly)); }) &&
                 Try([&] { files.Delete(action.Path); }))
                 continue;

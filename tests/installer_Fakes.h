@@ -28,7 +28,6 @@ public:
     };
     std::set<std::string> Existing;
     std::map<std::string, TFakeFile> Files;
-    std::set<std::string> Unmovable; // Rename and Replace fail for these
     std::set<std::string> Running;   // Delete fails for these, as for a running program
     std::set<std::string> Links;     // junctions and symbolic links
     std::set<std::string> Unprotected; // folders standard users can write
@@ -77,7 +76,7 @@ public:
     {
         Record("move " + path + " -> " + newPath);
         auto file = Files.find(path);
-        if (file == Files.end() || Unmovable.count(path) || AttributesAt(newPath) != kf::installer::kNoFile)
+        if (file == Files.end() || AttributesAt(newPath) != kf::installer::kNoFile)
             throw kf::TIOError(kf::kErrAccessDenied);
         Files[newPath] = file->second;
         Files.erase(path);
@@ -87,8 +86,6 @@ public:
     void Replace(const std::string& path, const std::string& newPath) override
     {
         Record("replace " + path + " -> " + newPath);
-        if (Unmovable.count(path))
-            throw kf::TIOError(kf::kErrAccessDenied);
         auto file = Files.find(path);
         if (file == Files.end())
         {

@@ -338,11 +338,11 @@ int32_t TCompressionManager::DeflateChunks(TFile& source, const TDeflateSink& si
     return 0;
 }
 
-int32_t TCompressionManager::DecompressFile(TFile& dest, TFile& source, int32_t packedSize,
+int32_t TCompressionManager::DecompressFile(IFileWriter& dest, TFile& source, int32_t packedSize,
                                             int32_t originalSize)
 {
     TInflateOutcome outcome = InflateData(source, packedSize, originalSize,
-                                          [&dest](const uint8_t* data, int32_t size) { dest.WriteExact(data, size); });
+                                          [&dest](const uint8_t* data, int32_t size) { dest.Write(data, size); });
     if (outcome.Fault == TInflateFault::NoInflater)
         return -1;
     if (!outcome.Sound())
@@ -525,35 +525,41 @@ std::string TInflateOutcome::Text() const
     return std::string();
 }
 
-void TCompressionManager::ExtractFile(const std::string& name, const std::string& destPath)
+void TCompressionManager::ExtractFile(const std::string& name, const std::string& destPath, IFileSystem* files)
 {
     int32_t index = FindEntry(name);
     if (index < 0)
         return;
     const TArchiveEntryHeader& header = FEntries[index];
     FArchiveFile.Seek(int64_t(FBaseOffset) + header.DataOffset);
-    TFile dest(destPath, TFileMode::Create);
-    bool failed = false;
+    std::unique_ptr<IFileWriter> dest = (files ? *files : DiskFileSystem()).Create(destPath);
+    // The user sees one message whatever the cause; a log names the cause beside it.
+    std::string reason;
     try
     {
-        failed = DecompressFile(dest, FArchiveFile, header.PackedSize, header.OriginalSize) < 0;
+        if (DecompressFile(*dest, FArchiveFile, header.PackedSize, header.OriginalSize) < 0)
+            reason = "no inflater";
+    }
+    catch (const std::exception& error)
+    {
+        reason = error.what();
     }
     catch (...)
     {
-        failed = true;
+        reason = "unknown error";
     }
-    if (failed)
+    if (!reason.empty())
     {
         try
         {
-            dest.Close();
+            dest->Close();
         }
         catch (...)
         {
         }
-        throw TError("Cannot extract file.");
+        throw TError("Cannot extract file.", reason);
     }
-    dest.Close();
+    dest->Close();
 }
 
 void TCompressionManager::ExtractToTemp(const std::string& name, std::string& path)

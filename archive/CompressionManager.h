@@ -20,6 +20,7 @@
 #include "archive/HostFile.h"
 #include "archive/MemoryStream.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 
 #include <cstdint>
 #include <functional>
@@ -174,7 +175,7 @@ public:
     // the start and return early (without error) once it is set. DecompressFile ends
     // with TIOError(kErrInvalidData) on every fault InflateData finds.
     int32_t CompressFile(TFile& dest, TFile& source);
-    int32_t DecompressFile(TFile& dest, TFile& source, int32_t packedSize, int32_t originalSize);
+    int32_t DecompressFile(IFileWriter& dest, TFile& source, int32_t packedSize, int32_t originalSize);
 
     // The one chunked inflate every extraction goes through: reads packedSize bytes from
     // source (positioned at the data) in 65,535-byte chunks and hands the output to
@@ -208,8 +209,10 @@ public:
     bool SignedChecksumHolds();
 
     // Writes the entry to destPath, replacing any file there; a missing name creates
-    // nothing. Any failure of the decompression raises TError("Cannot extract file.").
-    void ExtractFile(const std::string& name, const std::string& destPath);
+    // nothing. Any failure of the decompression raises TError("Cannot extract file.")
+    // with the cause as its Reason ("Disk full"). The file is written through files (the
+    // disk when none is given).
+    void ExtractFile(const std::string& name, const std::string& destPath, IFileSystem* files = nullptr);
 
     // Extracts the entry under its last name component into the temporary directory and
     // sets path to the file, or to "" when the extraction failed.

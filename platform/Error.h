@@ -13,12 +13,18 @@ namespace kf {
 class TError : public std::exception
 {
 public:
-    explicit TError(std::string message) : FMessage(std::move(message)) {}
+    explicit TError(std::string message, std::string reason = std::string())
+        : FMessage(std::move(message)), FReason(std::move(reason))
+    {}
     const char* what() const noexcept override { return FMessage.c_str(); }
     const std::string& Message() const noexcept { return FMessage; }
+    // What lay beneath, for a log ("Disk full" under "Cannot extract file."); the
+    // message a user sees stays the same whatever the cause.
+    const std::string& Reason() const noexcept { return FReason; }
 
 private:
     std::string FMessage;
+    std::string FReason;
 };
 
 // Error codes with fixed meanings. The numbers are the Windows codes (and the
@@ -30,8 +36,11 @@ enum : int32_t
     kErrTooManyOpenFiles = 4,
     kErrAccessDenied = 5,
     kErrInvalidData = 13,    // damaged archive data (ERROR_INVALID_DATA)
+    kErrSharingViolation = 32,
     kErrInvalidParameter = 87,
+    kErrAlreadyExists = 183,
     kErrDiskFullSystem = 112,
+    kErrDirNotEmpty = 145,   // ERROR_DIR_NOT_EMPTY
     kErrNegativeSeek = 131,  // ERROR_NEGATIVE_SEEK
     kErrReadBeyondEnd = 100,
     kErrDiskFull = 101,

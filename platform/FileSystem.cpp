@@ -95,6 +95,65 @@ std::string PrivateFolderName(uint64_t random)
     return name;
 }
 
+namespace {
+
+class TDiskWriter : public IFileWriter
+{
+public:
+    TDiskWriter(const std::string& path, bool append)
+        : FFile(path, append ? TFileMode::OpenReadWrite : TFileMode::Create)
+    {
+        if (append)
+            FFile.Seek(FFile.Size());
+    }
+    void Write(const void* buffer, int32_t count) override { FFile.WriteExact(buffer, count); }
+    void Close() override { FFile.Close(); }
+
+private:
+    TFile FFile;
+};
+
+void Check(bool done)
+{
+    if (!done)
+        throw TIOError(LastSystemErrorCode());
+}
+
+class TDiskFileSystem : public IFileSystem
+{
+public:
+    std::unique_ptr<IFileWriter> Create(const std::string& path) override
+    {
+        return std::make_unique<TDiskWriter>(path, false);
+    }
+    std::unique_ptr<IFileWriter> OpenAppend(const std::string& path) override
+    {
+        return std::make_unique<TDiskWriter>(path, true);
+    }
+    void Rename(const std::string& path, const std::string& newPath) override { Check(RenameFile(path, newPath)); }
+    void Replace(const std::string& path, const std::string& newPath) override { Check(ReplaceFileOver(path, newPath)); }
+    void Delete(const std::string& path) override { Check(RemoveFile(path)); }
+    void DeleteAtRestart(const std::string& path) override { Check(RemoveAtRestart(path)); }
+    void RemoveFolder(const std::string& path) override { Check(RemoveEmptyDirectory(path)); }
+    void MakeDirectories(const std::string& path) override
+    {
+        if (!ForceDirectories(path))
+            throw TIOError(DirectoryExists(path) ? kErrAccessDenied : LastSystemErrorCode());
+    }
+    void SetAttributes(const std::string& path, uint32_t attributes) override
+    {
+        Check(SetAttributesAt(path, attributes));
+    }
+};
+
+} // namespace
+
+IFileSystem& DiskFileSystem()
+{
+    static TDiskFileSystem disk;
+    return disk;
+}
+
 bool IsPrivateFolderName(const std::string& name)
 {
     return name.size() == 19 && name.compare(0, 3, "kf-") == 0 &&

@@ -3,7 +3,10 @@
 // separator (kPathDelim); names inside packages always use backslashes.
 #pragma once
 
+#include "platform/Error.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,14 @@ bool MakeDirectory(const std::string& path);    // one level; false when it fail
 bool ForceDirectories(const std::string& path); // with missing parents
 bool RemoveFile(const std::string& path);
 bool RemoveEmptyDirectory(const std::string& path);
+// A rename that never replaces; one that does, with the bytes and the rename flushed
+// to the disk first; the Windows attribute bits (on POSIX only read-only is kept);
+// deletion at the next restart (false on POSIX, which has no such thing). False when
+// they fail, with LastSystemErrorCode telling why.
+bool RenameFile(const std::string& path, const std::string& newPath);
+bool ReplaceFileOver(const std::string& path, const std::string& newPath);
+bool SetAttributesAt(const std::string& path, uint32_t attributes);
+bool RemoveAtRestart(const std::string& path);
 
 // The temporary directory exactly as the system reports it (may lack a trailing
 // separator or carry padding); callers trim it.
@@ -71,5 +82,76 @@ std::string SystemErrorMessage(uint32_t code);
 // so a program can tell the folder it was copied into from any other.
 std::string PrivateFolderName(uint64_t random);
 bool IsPrivateFolderName(const std::string& name);
+
+// The code of the system's last failure, as TIOError carries it (the Windows code; on
+// POSIX errno mapped to the code the same failure gives on Windows).
+int32_t LastSystemErrorCode();
+
+// What IFileSystem counts and a test can make fail.
+enum class TFileOperation
+{
+    Write,           // creating a file for writing, and every write to it
+    Append,          // opening a log to append, and every append
+    Rename,          // a rename, and a replacement in one step
+    Delete,          // deleting a file, now or at the next restart
+    RemoveFolder,
+    MakeDirectory,
+    SetAttributes,
+};
+
+// A file opened for writing through IFileSystem.
+class IFileWriter
+{
+public:
+    virtual ~IFileWriter() = default; // closes; a failing close is ignored here
+    // Writes exactly count bytes, else raises "Disk full" or the system's error.
+    virtual void Write(const void* buffer, int32_t count) = 0;
+    // Raises the system's error when the close fails.
+    virtual void Close() = 0;
+};
+
+// Every change the installer and the uninstaller make to the disk goes through one of
+// these, so a test can make any of them fail. Each raises TIOError with the system's
+// code when it fails; none returns a code. What only looks (attributes, links,
+// listings) stays with the callers' own system interfaces.
+class IFileSystem
+{
+public:
+    virtual ~IFileSystem() = default;
+    virtual std::unique_ptr<IFileWriter> Create(const std::string& path) = 0; // creates or truncates
+    // Opens an existing file to add to its end (the uninstall log).
+    virtual std::unique_ptr<IFileWriter> OpenAppend(const std::string& path) = 0;
+    // Renames a file, never over another (ERROR_ALREADY_EXISTS then); contents, times
+    // and attributes go along.
+    virtual void Rename(const std::string& path, const std::string& newPath) = 0;
+    // Renames path over the file at newPath in one step, both the bytes and the rename
+    // on the disk when it returns: whoever looks finds the one or the other.
+    virtual void Replace(const std::string& path, const std::string& newPath) = 0;
+    virtual void Delete(const std::string& path) = 0;
+    // Has the system delete a file or an empty folder when Windows next starts; the
+    // requests are carried out in the order they were made.
+    virtual void DeleteAtRestart(const std::string& path) = 0;
+    virtual void RemoveFolder(const std::string& path) = 0; // an empty one
+    virtual void MakeDirectories(const std::string& path) = 0; // with missing parents
+    virtual void SetAttributes(const std::string& path, uint32_t attributes) = 0;
+};
+
+// The disk itself.
+IFileSystem& DiskFileSystem();
+
+// The code a failed change raised; 0 when it went through.
+template <typename TChange>
+int32_t Attempt(TChange change)
+{
+    try
+    {
+        change();
+        return 0;
+    }
+    catch (const TIOError& error)
+    {
+        return error.Code();
+    }
+}
 
 } // namespace kf

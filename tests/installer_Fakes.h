@@ -4,8 +4,11 @@
 
 #include "runtime/installer/InstallerCore.h"
 
-#include <cstdio>
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,8 +16,9 @@
 namespace kftest {
 
 // Existing directories are a set, files a map to their attributes and contents; every
-// change is recorded in order.
-class TFakeSystem : public kf::installer::IInstallSystem
+// change is recorded in order. The log and the extracted files go to the real disk,
+// the rest of the file changes stay in the maps.
+class TFakeSystem : public kf::installer::IInstallSystem, public kf::IFileSystem
 {
 public:
     struct TFakeFile
@@ -24,8 +28,7 @@ public:
     };
     std::set<std::string> Existing;
     std::map<std::string, TFakeFile> Files;
-    std::set<std::string> Unmovable; // MoveFileAt and ReplaceFileAt fail for these
-    std::set<std::string> Running;   // DeleteFileAt fails for these, as for a running program
+    std::set<std::string> Running;   // Delete fails for these, as for a running program
     std::set<std::string> Links;     // junctions and symbolic links
     std::set<std::string> Unprotected; // folders standard users can write
     std::vector<std::string> Calls;
@@ -33,21 +36,26 @@ public:
     int64_t Free = int64_t(1) << 30;
     std::vector<std::string> RootsAsked;
 
+    kf::IFileSystem& FileSystem() override { return *this; }
     bool DirectoryExists(const std::string& path) override { return Existing.count(path) > 0; }
-    bool ForceDirectories(const std::string& path) override
+    std::unique_ptr<kf::IFileWriter> Create(const std::string& path) override { return kf::DiskFileSystem().Create(path); }
+    std::unique_ptr<kf::IFileWriter> OpenAppend(const std::string& path) override
+    {
+        return kf::DiskFileSystem().OpenAppend(path);
+    }
+    void MakeDirectories(const std::string& path) override
     {
         Calls.push_back("mkdir " + path);
         Existing.insert(path);
-        return true;
     }
-    bool DeleteFileAt(const std::string& path) override
+    void Delete(const std::string& path) override
     {
         Record("delete " + path);
         auto file = Files.find(path);
-        if (file == Files.end() || (file->second.Attributes & kf::kAttrReadOnly) || Running.count(path))
-            return file == Files.end();
-        Files.erase(file);
-        return true;
+        if (file != Files.end() && ((file->second.Attributes & kf::kAttrReadOnly) || Running.count(path)))
+            throw kf::TIOError(kf::kErrAccessDenied);
+        if (file != Files.end())
+            Files.erase(file);
     }
     uint32_t AttributesAt(const std::string& path) override
     {
@@ -56,44 +64,38 @@ public:
             return file->second.Attributes;
         return Existing.count(path) ? kf::kAttrDirectory : kf::installer::kNoFile;
     }
-    bool SetAttributesAt(const std::string& path, uint32_t attributes) override
+    void SetAttributes(const std::string& path, uint32_t attributes) override
     {
         Record("attrib " + path + " " + std::to_string(attributes));
         auto file = Files.find(path);
         if (file == Files.end())
-            return false;
+            throw kf::TIOError(kf::kErrFileNotFound);
         file->second.Attributes = attributes;
-        return true;
     }
-    bool MoveFileAt(const std::string& path, const std::string& newPath) override
+    void Rename(const std::string& path, const std::string& newPath) override
     {
         Record("move " + path + " -> " + newPath);
         auto file = Files.find(path);
-        if (file == Files.end() || Unmovable.count(path) || AttributesAt(newPath) != kf::installer::kNoFile)
-            return false;
+        if (file == Files.end() || AttributesAt(newPath) != kf::installer::kNoFile)
+            throw kf::TIOError(kf::kErrAccessDenied);
         Files[newPath] = file->second;
         Files.erase(path);
-        return true;
     }
     // The log files the installing writes are real; a replacement renames them on disk
     // too when they are there.
-    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override
+    void Replace(const std::string& path, const std::string& newPath) override
     {
         Record("replace " + path + " -> " + newPath);
-        if (Unmovable.count(path))
-            return false;
         auto file = Files.find(path);
         if (file == Files.end())
         {
-            // rename() replaces on POSIX only; the product's MoveFileEx replaces on both.
-            std::remove(newPath.c_str());
-            return std::rename(path.c_str(), newPath.c_str()) == 0;
+            kf::DiskFileSystem().Replace(path, newPath);
+            return;
         }
         Files[newPath] = file->second;
         Files.erase(path);
-        return true;
     }
-    bool DeleteAtRestart(const std::string& path) override { return Record("at restart delete " + path); }
+    void DeleteAtRestart(const std::string& path) override { Record("at restart delete " + path); }
     bool ReadFileAt(const std::string& path, std::string& bytes) override
     {
         auto file = Files.find(path);
@@ -102,7 +104,7 @@ public:
         bytes = file->second.Bytes;
         return true;
     }
-    bool RemoveDirectoryAt(const std::string& path) override { return Record("rmdir " + path); }
+    void RemoveFolder(const std::string& path) override { Record("rmdir " + path); }
     bool IsReparsePointAt(const std::string& path) override { return Links.count(path) > 0; }
     bool IsProtectedFolder(const std::string& path) override { return Unprotected.count(path) == 0; }
     bool ProtectFolder(const std::string& path) override
@@ -155,6 +157,12 @@ public:
         TotalMaximum = maximum;
     }
     void ShowInstallError(const std::string& text) override { Labels.push_back("error: " + text); }
+    std::vector<std::string> Reasons; // what a log would name beside each install error
+    void ShowInstallFailure(const std::string& text, const std::string& reason) override
+    {
+        Reasons.push_back(reason);
+        ShowInstallError(text);
+    }
     void ShowLogError(const std::string& text) override { Labels.push_back("log error: " + text); }
     void BringToFront() override {}
 };

@@ -1,6 +1,7 @@
 // The installer's decisions without a window: the description reader, the base
 // directories, the space estimate, the step table, the gradient, the package check,
 // the bitmap check and the roll-back, against a recording fake of the system.
+#include "FaultyFileSystem.h"
 #include "installer_Fakes.h"
 #include "platform/Text.h"
 #include "runtime/common/SetupSwitches.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 using namespace kf;
@@ -524,19 +526,15 @@ TEST_F(Installing, CompletionReplacesTheLogBeforeTheKeptLogGoes)
     EXPECT_FALSE(FileExists(log + ".~kfnew"));
 }
 
-TEST_F(Installing, AFileThatCannotBeKeptAsideIsNeitherOverwrittenNorRemoved)
+// (A rename that fails is one of the faults of Faults.EveryChangeFailing... below.)
+TEST_F(Installing, AFileWithEveryKeptNameTakenIsNotOverwritten)
 {
     const std::string mine = App + "notes.txt";
     FSystem.Files[mine] = {kAttrArchive, "mine"};
-    FSystem.Unmovable = {mine};
     FInstaller.StartLog("");
-    EXPECT_FALSE(FInstaller.KeepAside(mine, FSystem));
-    FInstaller.RollBack(FSystem, FView);
-    EXPECT_EQ(FSystem.Files[mine].Bytes, "mine");
     for (int attempt = 1; attempt <= 100; ++attempt)
         FSystem.Files[KeptCopyPath(mine, attempt)] = {kAttrArchive, ""};
-    FSystem.Unmovable.clear();
-    EXPECT_FALSE(FInstaller.KeepAside(mine, FSystem)); // every name taken
+    EXPECT_FALSE(FInstaller.KeepAside(mine, FSystem));
     EXPECT_EQ(FSystem.Files[mine].Bytes, "mine");
 }
 
@@ -733,22 +731,8 @@ class TRealSystem : public TFakeSystem
 {
 public:
     bool DirectoryExists(const std::string& path) override { return kf::DirectoryExists(path); }
-    bool ForceDirectories(const std::string& path) override { return kf::ForceDirectories(path); }
-    bool DeleteFileAt(const std::string& path) override { return kf::RemoveFile(path); }
-    bool RemoveDirectoryAt(const std::string& path) override { return kf::RemoveEmptyDirectory(path); }
+    kf::IFileSystem& FileSystem() override { return kf::DiskFileSystem(); }
     uint32_t AttributesAt(const std::string& path) override { return GetFileAttributesA(path.c_str()); }
-    bool SetAttributesAt(const std::string& path, uint32_t attributes) override
-    {
-        return SetFileAttributesA(path.c_str(), attributes) != 0;
-    }
-    bool MoveFileAt(const std::string& path, const std::string& newPath) override
-    {
-        return MoveFileA(path.c_str(), newPath.c_str()) != 0;
-    }
-    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override
-    {
-        return MoveFileExA(path.c_str(), newPath.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-    }
     bool ReadFileAt(const std::string& path, std::string& bytes) override
     {
         if (!kf::FileExists(path))
@@ -962,6 +946,7 @@ TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
         EXPECT_NE(text.find("Error: An error occurred while installing the file: \"" + target + "\\big.bin\"."),
                   std::string::npos)
             << text;
+        EXPECT_NE(text.find("The installation cannot proceed. Cannot extract file. ("), std::string::npos) << text;
         // Too little space: nothing is even started.
         EXPECT_EQ(RunSilentInstall(installer, target, 1000, system, log), kf::kExitFailed);
         EXPECT_FALSE(DirectoryExists(target));
@@ -978,27 +963,40 @@ namespace {
 struct TKilled
 {};
 
+// Every change to the disk but the writes inside a file (which the extraction's own
+// error handling would take for a failure) is a call that can be the last.
+class TMortalFiles : public kf::IFileSystem
+{
+public:
+    std::function<void()> Tick;
+    std::unique_ptr<kf::IFileWriter> Create(const std::string& path) override
+    {
+        return Tick(), kf::DiskFileSystem().Create(path);
+    }
+    std::unique_ptr<kf::IFileWriter> OpenAppend(const std::string& path) override
+    {
+        return Tick(), kf::DiskFileSystem().OpenAppend(path);
+    }
+    void Rename(const std::string& path, const std::string& to) override { Tick(), kf::DiskFileSystem().Rename(path, to); }
+    void Replace(const std::string& path, const std::string& to) override { Tick(), kf::DiskFileSystem().Replace(path, to); }
+    void Delete(const std::string& path) override { Tick(), kf::DiskFileSystem().Delete(path); }
+    void DeleteAtRestart(const std::string&) override { Tick(); }
+    void RemoveFolder(const std::string& path) override { Tick(), kf::DiskFileSystem().RemoveFolder(path); }
+    void MakeDirectories(const std::string& path) override { Tick(), kf::DiskFileSystem().MakeDirectories(path); }
+    void SetAttributes(const std::string& path, uint32_t) override { Tick(), kf::DiskFileSystem().SetAttributes(path, 0); }
+};
+
 class TMortalSystem : public TFakeSystem
 {
 public:
+    TMortalSystem() { FFiles.Tick = [this] { Tick(); }; }
     int Countdown = -1; // calls left before the kill; -1: none
+    kf::IFileSystem& FileSystem() override { return FFiles; }
     bool DirectoryExists(const std::string& path) override { return Tick(), kf::DirectoryExists(path); }
-    bool ForceDirectories(const std::string& path) override { return Tick(), kf::ForceDirectories(path); }
-    bool DeleteFileAt(const std::string& path) override { return Tick(), kf::RemoveFile(path); }
-    bool RemoveDirectoryAt(const std::string& path) override { return Tick(), kf::RemoveEmptyDirectory(path); }
     uint32_t AttributesAt(const std::string& path) override
     {
         Tick();
         return kf::DirectoryExists(path) ? kAttrDirectory : kf::FileExists(path) ? kAttrArchive : kNoFile;
-    }
-    bool SetAttributesAt(const std::string& path, uint32_t) override { return Tick(), kf::FileExists(path); }
-    bool MoveFileAt(const std::string& path, const std::string& newPath) override
-    {
-        return Tick(), !kf::FileExists(newPath) && std::rename(path.c_str(), newPath.c_str()) == 0;
-    }
-    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override
-    {
-        return Tick(), std::rename(path.c_str(), newPath.c_str()) == 0;
     }
     bool ReadFileAt(const std::string& path, std::string& bytes) override
     {
@@ -1015,12 +1013,17 @@ private:
         if (Countdown >= 0 && Countdown-- == 0)
             throw TKilled();
     }
+    TMortalFiles FFiles;
 };
 
-std::string KillPackage(const kftest::TTempDir& dir, int version)
+// With inFolder, one file lies in a folder of its own.
+std::string KillPackage(const kftest::TTempDir& dir, int version, bool inFolder = false)
 {
-    std::string path = dir / ("v" + std::to_string(version)), inf = "[title]\r\nDemo\r\n\r\n[files]\r\n";
+    std::string path = dir / ("v" + std::to_string(version) + (inFolder ? "f" : "")),
+                inf = "[title]\r\nDemo\r\n\r\n[files]\r\n";
     std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", version == 1 ? "old.txt" : "new.txt"};
+    if (inFolder)
+        names.push_back("sub\\d.txt");
     for (const std::string& name : names)
         inf += "data\\" + name + ";" + name + "\r\n";
     TCompressionManager archive(path, true, false, false);
@@ -1114,5 +1117,135 @@ TEST(Recovery, KilledAtAnyCallARerunCompletesAndTheUninstallLeavesTheStateBefore
                     action.IsFile ? kf::RemoveFile(action.Path) : kf::RemoveEmptyDirectory(action.Path);
             EXPECT_EQ(Contents(dir.Path()), before);
         }
+}
+
+// Every change to the disk fails in turn, with each of the codes a user meets: the run
+// ends installed, or rolled back to the state before it; and where the roll-back itself
+// is refused (from the failing call on, every call of that operation fails) it says so,
+// the log on disk names every new thing left, and the same setup run again followed by
+// the uninstaller's work leaves the state before the first installation.
+namespace {
+
+class TFaultySystem : public TFakeSystem
+{
+public:
+    kftest::TFaultyFileSystem Faults{kf::DiskFileSystem()};
+    kf::IFileSystem& FileSystem() override { return Faults; }
+    bool DirectoryExists(const std::string& path) override { return kf::DirectoryExists(path); }
+    uint32_t AttributesAt(const std::string& path) override
+    {
+        return kf::DirectoryExists(path) ? kAttrDirectory : kf::FileExists(path) ? kAttrArchive : kNoFile;
+    }
+    bool ReadFileAt(const std::string& path, std::string& bytes) override
+    {
+        if (!kf::FileExists(path))
+            return false;
+        bytes = kftest::ReadFileBytes(path);
+        return true;
+    }
+};
+
+void Uninstall(const std::string& logPath)
+{
+    TLogFile log(logPath, false);
+    std::string kind, value;
+    while (log.ReadPrevious(kind, value))
+        for (const TUndoAction& action : UndoActions(kind, value))
+            action.IsFile ? kf::RemoveFile(action.Path) : kf::RemoveEmptyDirectory(action.Path);
+}
+
+} // namespace
+
+TEST(Faults, EveryChangeFailingEndsInstalledRolledBackOrToldAndFinishable)
+{
+    kftest::TTempDir packages;
+    std::string v1 = KillPackage(packages, 1, true), v2 = KillPackage(packages, 2, true);
+    const int32_t codes[] = {kf::kErrDiskFull, kf::kErrAccessDenied, kf::kErrSharingViolation};
+    const kf::TFileOperation refusable[] = {kf::TFileOperation::Delete, kf::TFileOperation::RemoveFolder,
+                                            kf::TFileOperation::Rename, kf::TFileOperation::SetAttributes};
+    int runs = 0, partly = 0, extractReasons = 0;
+    for (bool upgrade : {false, true})
+        for (int mode = -1; mode < 4; ++mode) // -1: one call of any operation fails; else a refused operation
+            for (int failAt = 1;; ++failAt)
+            {
+                SCOPED_TRACE((upgrade ? "upgrade, mode " : "mode ") + std::to_string(mode) + ", call " +
+                             std::to_string(failAt));
+                kftest::TTempDir dir;
+                std::string place = dir / "place", logPath = place + "\\uninstall.log";
+                ASSERT_TRUE(kf::ForceDirectories(place));
+                std::vector<std::string> empty = Contents(dir.Path());
+                if (upgrade)
+                {
+                    ASSERT_FALSE(RunSetup(v1, place, -1));
+                }
+                std::vector<std::string> before = Contents(dir.Path());
+
+                TInstaller installer(std::make_unique<TCompressionManager>(v2, false, true, false));
+                installer.ReadSettings();
+                TFaultySystem system;
+                TCancelView view;
+                system.Faults.FailAt = failAt;
+                system.Faults.Code = codes[failAt % 3];
+                if (mode >= 0)
+                {
+                    // Cancelled once every file is written, so the roll-back meets the refusals.
+                    system.Faults.AnyOperation = false;
+                    system.Faults.Operation = refusable[mode];
+                    system.Faults.Sticky = true;
+                    view.Pumps = 12;
+                }
+                TCopyResult result = installer.Copy(place, system, view);
+                if (!system.Faults.Failed)
+                    break; // past the last call
+                ++runs;
+                installer.FreeLog();
+                // A failed file names the system's reason ("Cannot extract file. (Disk full)").
+                for (const std::string& reason : view.Reasons)
+                {
+                    EXPECT_NE(reason.find(kf::IOErrorMessage(system.Faults.Code)), std::string::npos) << reason;
+                    extractReasons += reason.compare(0, 21, "Cannot extract file. ") == 0;
+                }
+                std::vector<std::string> after = Contents(dir.Path());
+                if (result == TCopyResult::Completed)
+                {
+                    EXPECT_NE(std::find(after.begin(), after.end(), "place\\new.txt new.txt of v2"), after.end());
+                    // A kept copy only where its deletion waits for a restart, or a kept log
+                    // the log (not replaced by the merged one) leads the next run to.
+                    for (const std::string& name : after)
+                        if (name.find(".~kf") != std::string::npos && name.find("uninstall.log.~kfkept") == std::string::npos)
+                        {
+                            EXPECT_NE(std::find(system.Faults.AtRestart.begin(), system.Faults.AtRestart.end(),
+                                                kftest::Join(dir.Path(), name.substr(0, name.find(' ')))),
+                                      system.Faults.AtRestart.end())
+                                << name;
+                        }
+                    continue;
+                }
+                if (result != TCopyResult::RolledBackPartly)
+                {
+                    EXPECT_EQ(after, before);
+                    continue;
+                }
+                ++partly;
+                EXPECT_NE(view.Labels.back().find("error: Some files of the installation could not be removed."),
+                          std::string::npos);
+                std::string log = kf::FileExists(logPath) ? kftest::ReadFileBytes(logPath) : std::string();
+                for (const std::string& name : after)
+                    if (std::find(before.begin(), before.end(), name) == before.end())
+                    {
+                        std::string path = kftest::Join(dir.Path(), name.substr(0, name.find_first_of(" /")));
+                        EXPECT_TRUE(log.find(path) != std::string::npos ||
+                                    std::find(system.Faults.AtRestart.begin(), system.Faults.AtRestart.end(), path) !=
+                                        system.Faults.AtRestart.end())
+                            << name << " named nowhere";
+                    }
+                ASSERT_FALSE(RunSetup(v2, place, -1));
+                Uninstall(logPath);
+                EXPECT_EQ(Contents(dir.Path()), empty);
+            }
+    EXPECT_GT(partly, 0);
+    EXPECT_GT(extractReasons, 0);
+    RecordProperty("runs", runs);
+    RecordProperty("rolled back partly", partly);
 }
 #endif

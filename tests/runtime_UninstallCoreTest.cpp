@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/common/UninstallLog.h"
 #include "runtime/common/SetupSwitches.h"
+#include "FaultyFileSystem.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -22,49 +23,60 @@ namespace {
 // Records every call; paths listed in Failing fail with their code. A file read-only in
 // Attributes refuses deletion as Windows does; access denied comes from a running
 // program unless the file is Protected (by its permissions).
-class TFakeSystem : public IRemovalSystem
+class TFakeSystem : public IRemovalSystem, public IFileSystem
 {
 public:
+    IFileSystem& FileSystem() override { return *this; }
     std::vector<std::string> Calls;
     std::map<std::string, uint32_t> Failing;
     std::map<std::string, uint32_t> Attributes;
     std::set<std::string> Protected;
     bool RefusesSchedule = false;
 
-    uint32_t DeleteFileAt(const std::string& path) override
+    void Delete(const std::string& path) override
     {
         uint32_t code = Record("file " + path, path);
         auto found = Attributes.find(path);
-        return code == 0 && found != Attributes.end() && (found->second & kAttrReadOnly) ? 5 : code;
+        Raise(code == 0 && found != Attributes.end() && (found->second & kAttrReadOnly) ? 5 : code);
     }
     uint32_t AttributesAt(const std::string& path) override
     {
         auto found = Attributes.find(path);
         return found == Attributes.end() ? uint32_t(kAttrArchive) : found->second;
     }
-    bool SetAttributesAt(const std::string& path, uint32_t attributes) override
+    void SetAttributes(const std::string& path, uint32_t attributes) override
     {
         Calls.push_back("attrib " + path + " " + std::to_string(attributes));
         Attributes[path] = attributes;
-        return true;
     }
     bool IsRunningImage(const std::string& path) override { return Protected.count(path) == 0; }
-    uint32_t RemoveDirectoryAt(const std::string& path) override { return Record("dir " + path, path); }
+    void RemoveFolder(const std::string& path) override { Raise(Record("dir " + path, path)); }
     std::set<std::string> Links;
     bool IsReparsePointAt(const std::string& path) override { return Links.count(path) > 0; }
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override
     {
         return Record(std::string(root == TRegRoot::CurrentUser ? "key HKCU " : "key HKLM ") + key, key);
     }
-    uint32_t ScheduleRemovalAt(const std::string& path) override
+    void DeleteAtRestart(const std::string& path) override
     {
         Calls.push_back("at restart " + path);
-        return RefusesSchedule ? 5 : 0;
+        Raise(RefusesSchedule ? 5 : 0);
     }
+    // The removal never writes, renames or makes anything.
+    std::unique_ptr<IFileWriter> Create(const std::string&) override { throw TIOError(kErrAccessDenied); }
+    std::unique_ptr<IFileWriter> OpenAppend(const std::string&) override { throw TIOError(kErrAccessDenied); }
+    void Rename(const std::string&, const std::string&) override { throw TIOError(kErrAccessDenied); }
+    void Replace(const std::string&, const std::string&) override { throw TIOError(kErrAccessDenied); }
+    void MakeDirectories(const std::string&) override { throw TIOError(kErrAccessDenied); }
     std::string ErrorMessage(uint32_t code) override { return "reason " + std::to_string(code); }
     void UnregisterUninstall(const std::string& keyName) override { Calls.push_back("unregister " + keyName); }
 
 private:
+    static void Raise(uint32_t code)
+    {
+        if (code != 0)
+            throw TIOError(static_cast<int32_t>(code));
+    }
     uint32_t Record(const std::string& call, const std::string& path)
     {
         Calls.push_back(call);
@@ -144,24 +156,6 @@ TEST(UninstallStartup, CopyGoesToTheTemporaryDirectoryUnlessRunningFromIt)
 
     EXPECT_EQ(RestartParameter("C:\\Program Files\\Demo\\"), "\"C:\\Program Files\\Demo\\uninstall.log\"");
     EXPECT_EQ(RestartParameter("C:\\Demo"), "\"C:\\Demo\\uninstall.log\"");
-}
-
-TEST(UninstallRemoval, FileFailureGivesTheLinePairWithTheReason)
-{
-    TFakeSystem system;
-    system.Failing["C:\\Demo\\gone.dll"] = 2;
-    system.Failing["C:\\Demo\\locked.ini"] = 1224;
-    TRemovalReport report;
-    RemoveEntry("File", "C:\\Demo\\a.txt", system, report);
-    RemoveEntry("File", "C:\\Demo\\gone.dll", system, report);
-    RemoveEntry("File", "C:\\Demo\\locked.ini", system, report);
-    // Neither a missing file nor any other failure is left to a restart.
-    EXPECT_THAT(system.Calls,
-                ElementsAre("file C:\\Demo\\a.txt", "file C:\\Demo\\gone.dll", "file C:\\Demo\\locked.ini"));
-    EXPECT_THAT(report.Lines, ElementsAre("Cannot remove file: \"C:\\Demo\\gone.dll\"", "       reason 2",
-                                          "Cannot remove file: \"C:\\Demo\\locked.ini\"", "       reason 1224"));
-    EXPECT_TRUE(report.LeftForGood);
-    EXPECT_EQ(RemovalExitCode(report), 2);
 }
 
 // A file in use goes at the next restart, and so do the folders it keeps: files first,
@@ -271,17 +265,6 @@ TEST(UninstallRemoval, DirectoryRemovesOneLevelPerRelativeComponent)
                                           "dir C:\\Program Files\\Demo\\lang\\", "dir C:\\x\\a\\b\\c\\",
                                           "dir C:\\x\\a\\b", "dir C:\\x\\a"));
     EXPECT_THAT(report.Lines, IsEmpty());
-}
-
-TEST(UninstallRemoval, DirectoryReportsEveryLevelThatStays)
-{
-    TFakeSystem system;
-    system.Failing["C:\\Apps\\Vendor\\Demo"] = 145;
-    system.Failing["C:\\Apps\\Vendor"] = 145;
-    TRemovalReport report;
-    RemoveEntry("Directory", "Vendor\\Demo;C:\\Apps\\Vendor\\Demo", system, report);
-    EXPECT_THAT(report.Lines, ElementsAre("Cannot remove directory: \"C:\\Apps\\Vendor\\Demo\"", "       reason 145",
-                                    "Cannot remove directory: \"C:\\Apps\\Vendor\"", "       reason 145"));
 }
 
 TEST(UninstallRemoval, MalformedDirectoryValuesEndSafely)
@@ -421,4 +404,119 @@ TEST(UninstallRemoval, AnEditedLogTouchesNothingOutsideTheInstallation)
                             std::string(kThroughLinkText) + "\"" + app + "\\data\\db.bin\"",
                             std::string(kThroughLinkText) + "\"" + app + "\\data\\\""));
     EXPECT_EQ(RemovalExitCode(report), 2);
+}
+
+namespace {
+
+// Files and folders in memory, for a removal to fail in.
+class TMemoryDisk : public IRemovalSystem, public IFileSystem
+{
+public:
+    std::set<std::string> Present; // files, and folders with a trailing "\\"
+    std::set<std::string> ReadOnly;
+    kftest::TFaultyFileSystem Faults{*this};
+    IFileSystem& FileSystem() override { return Faults; }
+    uint32_t AttributesAt(const std::string& path) override
+    {
+        if (Present.count(path))
+            return ReadOnly.count(path) ? kAttrArchive | kAttrReadOnly : uint32_t(kAttrArchive);
+        return Present.count(AddBackslash(path)) ? uint32_t(kAttrDirectory) : kNoAttributes;
+    }
+    bool IsRunningImage(const std::string&) override { return false; }
+    bool IsReparsePointAt(const std::string&) override { return false; }
+    uint32_t DeleteRegistryKeyAt(TRegRoot, const std::string&) override { return 0; }
+    std::string ErrorMessage(uint32_t code) override { return IOErrorMessage(static_cast<int32_t>(code)); }
+    void UnregisterUninstall(const std::string&) override {}
+
+    void Delete(const std::string& path) override
+    {
+        if (ReadOnly.count(path))
+            throw TIOError(kErrAccessDenied); // as Windows refuses a read-only file
+        if (!Present.erase(path))
+            throw TIOError(kErrFileNotFound);
+    }
+    void RemoveFolder(const std::string& path) override
+    {
+        std::string folder = AddBackslash(path);
+        auto next = Present.upper_bound(folder);
+        if (!Present.count(folder))
+            throw TIOError(kErrFileNotFound);
+        if (next != Present.end() && next->compare(0, folder.size(), folder) == 0)
+            throw TIOError(145); // not empty
+        Present.erase(folder);
+    }
+    void SetAttributes(const std::string& path, uint32_t attributes) override
+    {
+        if (attributes & kAttrReadOnly)
+            ReadOnly.insert(path);
+        else
+            ReadOnly.erase(path);
+    }
+    void DeleteAtRestart(const std::string&) override {}
+    std::unique_ptr<IFileWriter> Create(const std::string&) override { throw TIOError(kErrAccessDenied); }
+    std::unique_ptr<IFileWriter> OpenAppend(const std::string&) override { throw TIOError(kErrAccessDenied); }
+    void Rename(const std::string&, const std::string&) override { throw TIOError(kErrAccessDenied); }
+    void Replace(const std::string&, const std::string&) override { throw TIOError(kErrAccessDenied); }
+    void MakeDirectories(const std::string&) override { throw TIOError(kErrAccessDenied); }
+};
+
+} // namespace
+
+// Every deletion, folder removal and attribute change failing in turn, once or from then
+// on, with each code a user meets: whatever stays is named with the system's reason,
+// waits for a restart only when one can remove it, and the exit code says which.
+TEST(UninstallRemoval, EveryChangeFailingLeavesAnHonestReport)
+{
+    kftest::TTempDir dir;
+    const std::string app = "C:\\Apps\\Vendor\\Demo", path = dir / "uninstall.log";
+    kftest::WriteFileBytes(path, "Title: Demo\r\nDirectory: Vendor\\Demo;" + app + "\r\nFile: " + app +
+                                     "\\demo.exe\r\nDirectory: data\\;" + app + "\\data\\\r\nFile: " + app +
+                                     "\\data\\db.bin\r\nFile: " + app + "\\data\\ro.txt\r\n");
+    const int32_t codes[] = {kErrDiskFull, kErrAccessDenied, kErrSharingViolation};
+    const TFileOperation operations[] = {TFileOperation::Delete, TFileOperation::RemoveFolder,
+                                         TFileOperation::SetAttributes};
+    int runs = 0;
+    for (int mode = -1; mode < 3; ++mode) // -1: one call of any operation; else every call of one from then on
+        for (int failAt = 1;; ++failAt)
+        {
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", call " + std::to_string(failAt));
+            TMemoryDisk disk;
+            disk.Present = {"C:\\Apps\\", "C:\\Apps\\Vendor\\", app + "\\", app + "\\demo.exe",
+                            app + "\\data\\", app + "\\data\\db.bin", app + "\\data\\ro.txt"};
+            disk.ReadOnly = {app + "\\data\\ro.txt"};
+            disk.Faults.FailAt = failAt;
+            disk.Faults.Code = codes[failAt % 3];
+            disk.Faults.Sticky = mode >= 0;
+            disk.Faults.AnyOperation = mode < 0;
+            if (mode >= 0)
+                disk.Faults.Operation = operations[mode];
+            TLogFile log(path, false);
+            TRecordingProgress progress;
+            TRemovalReport report;
+            RunUninstall(log, ScopeForLog(log, {app + "\\", "", ""}), disk, progress, report);
+            if (!disk.Faults.Failed)
+                break;
+            ++runs;
+            bool forGood = false;
+            for (const std::string& left : disk.Present)
+            {
+                std::string shown = left.back() == '\\' && left != app + "\\data\\" ? left.substr(0, left.size() - 1) : left;
+                if (left == "C:\\Apps\\")
+                    continue; // never the installation's
+                auto line = std::find(report.Lines.begin(), report.Lines.end(),
+                                      (left.back() == '\\' ? "Cannot remove directory: \"" : "Cannot remove file: \"") +
+                                          shown + "\"");
+                ASSERT_NE(line, report.Lines.end()) << shown << " stays unreported";
+                ASSERT_NE(line + 1, report.Lines.end());
+                EXPECT_EQ(line[1].substr(0, 7), "       ");
+                bool scheduled = std::find(disk.Faults.AtRestart.begin(), disk.Faults.AtRestart.end(), shown) !=
+                                 disk.Faults.AtRestart.end();
+                forGood = forGood || !scheduled;
+            }
+            EXPECT_EQ(report.Scheduled, disk.Faults.AtRestart);
+            int expected = disk.Present.size() == 1 ? kExitSuccess : forGood ? kExitFailed : kExitRebootRequired;
+            EXPECT_EQ(RemovalExitCode(report), expected);
+        }
+    RecordProperty("runs", runs);
+    EXPECT_GT(runs, 10);
 }

@@ -53,4 +53,8 @@ std::string HostName(const std::string& name);
 // the names themselves for a fixed order of names that differ only in case.
 std::u32string HostNameOrderKey(const std::string& hostName);
 
+// errno mapped to the Windows code the same failure gives there, so that messages and
+// tests agree across platforms.
+int32_t HostErrorCode(int error);
+
 } // namespace kf

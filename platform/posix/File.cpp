@@ -9,11 +9,7 @@
 
 namespace kf {
 
-namespace {
-
-// Maps errno to the Windows code the same failure gives there, so that messages and
-// tests agree across platforms.
-int32_t WindowsCodeFor(int error)
+int32_t HostErrorCode(int error)
 {
     switch (error)
     {
@@ -30,11 +26,16 @@ int32_t WindowsCodeFor(int error)
     case ENOSPC:
     case EDQUOT: return kErrDiskFull;
     case EINVAL: return kErrInvalidParameter;
+    case EEXIST: return kErrAlreadyExists;
+    case EBUSY: return kErrSharingViolation;
+    case ENOTEMPTY: return kErrDirNotEmpty;
     default: return 1000 + error; // no Windows equivalent: still a distinct code
     }
 }
 
-[[noreturn]] void RaiseErrno() { throw TIOError(WindowsCodeFor(errno)); }
+namespace {
+
+[[noreturn]] void RaiseErrno() { throw TIOError(HostErrorCode(errno)); }
 
 } // namespace
 

@@ -4,6 +4,8 @@
 #include "platform/posix/CodePage.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -112,6 +114,38 @@ bool MakeDirectory(const std::string& path) { return mkdir(HostName(path).c_str(
 bool RemoveFile(const std::string& path) { return unlink(HostName(path).c_str()) == 0; }
 
 bool RemoveEmptyDirectory(const std::string& path) { return rmdir(HostName(path).c_str()) == 0; }
+
+bool RenameFile(const std::string& path, const std::string& newPath)
+{
+    // link() refuses an existing name, as MoveFileA does; the old name then goes.
+    if (link(HostName(path).c_str(), HostName(newPath).c_str()) != 0)
+        return false;
+    unlink(HostName(path).c_str());
+    return true;
+}
+
+bool ReplaceFileOver(const std::string& path, const std::string& newPath)
+{
+    return rename(HostName(path).c_str(), HostName(newPath).c_str()) == 0;
+}
+
+bool SetAttributesAt(const std::string& path, uint32_t attributes)
+{
+    struct stat info;
+    if (stat(HostName(path).c_str(), &info) != 0)
+        return false;
+    mode_t mode = info.st_mode & 07777;
+    mode = attributes & kAttrReadOnly ? mode & ~mode_t(0222) : mode | S_IWUSR;
+    return chmod(HostName(path).c_str(), mode) == 0;
+}
+
+bool RemoveAtRestart(const std::string&)
+{
+    errno = ENOSYS;
+    return false;
+}
+
+int32_t LastSystemErrorCode() { return HostErrorCode(errno); }
 
 std::string TempDirectoryRaw()
 {

@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/Error.h"
+
 #include <windows.h>
 
 namespace kf {
@@ -54,6 +56,46 @@ bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 bool RemoveEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+
+// MoveFileA never replaces an existing file, which is what keeping a copy aside needs.
+bool RenameFile(const std::string& path, const std::string& newPath)
+{
+    return MoveFileA(path.c_str(), newPath.c_str()) != 0;
+}
+
+bool ReplaceFileOver(const std::string& path, const std::string& newPath)
+{
+    // The bytes first: a rename that reached the disk before them would leave an empty
+    // or torn file in newPath's place after a power loss.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool flushed = FlushFileBuffers(file) != 0;
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!flushed)
+    {
+        SetLastError(error);
+        return false;
+    }
+    return MoveFileExA(path.c_str(), newPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool SetAttributesAt(const std::string& path, uint32_t attributes)
+{
+    return SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+
+bool RemoveAtRestart(const std::string& path)
+{
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+int32_t LastSystemErrorCode()
+{
+    DWORD code = GetLastError();
+    return code ? static_cast<int32_t>(code) : kErrInvalidParameter;
+}
 
 std::string TempDirectoryRaw()
 {

@@ -68,8 +68,9 @@ bool ParseLogLine(const std::string& line, std::string& kind, std::string& value
     return true;
 }
 
-TLogFile::TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries)
-    : FFileName(fileName), FWriter(writer), FUnique(entries != nullptr)
+TLogFile::TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries,
+                   IFileSystem* files)
+    : FFileName(fileName), FFiles(files ? *files : DiskFileSystem()), FWriter(writer), FUnique(entries != nullptr)
 {
     if (writer)
     {
@@ -83,8 +84,8 @@ TLogFile::TLogFile(const std::string& fileName, bool writer, const std::vector<s
                 text += FLines.back() + "\r\n";
             }
         FCursor = Count() - 1;
-        FFile.Open(fileName, TFileMode::Create);
-        FFile.WriteExact(text.data(), static_cast<int32_t>(text.size()));
+        FFile = FFiles.Create(fileName);
+        FFile->Write(text.data(), static_cast<int32_t>(text.size()));
         return;
     }
     if (!FileExists(fileName))
@@ -129,25 +130,22 @@ void TLogFile::Append(const std::string& bytes)
 {
     try
     {
-        if (!FFile.IsOpen())
-        {
-            FFile.Open(FFileName, TFileMode::OpenReadWrite);
-            FFile.Seek(FFile.Size());
-        }
-        FFile.WriteExact(bytes.data(), static_cast<int32_t>(bytes.size()));
+        if (!FFile)
+            FFile = FFiles.OpenAppend(FFileName);
+        FFile->Write(bytes.data(), static_cast<int32_t>(bytes.size()));
     }
     catch (const TError&)
     {
         // Disk full, file removed meanwhile: the in-memory entry still serves the
         // roll-back of this run. The next entry opens the file afresh.
-        FFile = TFile();
+        FFile.reset();
     }
 }
 
 void TLogFile::Close()
 {
     // A failing close loses nothing the system has not taken already.
-    FFile = TFile();
+    FFile.reset();
 }
 
 void TLogFile::Renamed(const std::string& fileName)

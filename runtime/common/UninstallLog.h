@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h" // TrimText, for the readers of log lines
 #include "runtime/common/ShellInstallLib.h"
 
@@ -90,7 +91,9 @@ public:
     // found.") when the file is missing, the I/O error when it cannot be read, and
     // otherwise holds every line of the file, with Title and Source taken from the last
     // "Title" and "Source" entries (letter case of the kind counts).
-    TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries = nullptr);
+    // A writer writes through files (the disk when none is given).
+    TLogFile(const std::string& fileName, bool writer, const std::vector<std::string>* entries = nullptr,
+             IFileSystem* files = nullptr);
 
     // Writers only (a reader raises TError("Log file reader not writer.")). Keeps the
     // text in memory and appends it with a line end to the file in one write, so the
@@ -130,7 +133,8 @@ private:
     void Append(const std::string& bytes);
 
     std::string FFileName;
-    TFile FFile; // a writer's file while open
+    IFileSystem& FFiles;
+    std::unique_ptr<IFileWriter> FFile; // a writer's file while open
     std::vector<std::string> FLines;
     bool FWriter;
     bool FUnique; // a writer that skips the lines it holds

@@ -169,7 +169,7 @@ void TDirectorySelect::btnOKClick()
         MessageBoxA(Handle(), kNoDirectoryText, kNoDirectoryCaption, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (!FSystem.ForceDirectories(FChosenPath) || !FSystem.DirectoryExists(FChosenPath))
+    if (Attempt([this] { FSystem.FileSystem().MakeDirectories(FChosenPath); }) != 0 || !FSystem.DirectoryExists(FChosenPath))
     {
         MessageBoxA(Handle(), kCannotCreateText, kCannotCreateCaption, MB_OK | MB_ICONINFORMATION);
         return;

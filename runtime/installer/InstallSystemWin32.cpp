@@ -15,9 +15,6 @@ namespace kf {
 namespace installer {
 
 bool TWin32InstallSystem::DirectoryExists(const std::string& path) { return kf::DirectoryExists(path); }
-bool TWin32InstallSystem::ForceDirectories(const std::string& path) { return kf::ForceDirectories(path); }
-bool TWin32InstallSystem::DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
-bool TWin32InstallSystem::RemoveDirectoryAt(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
 bool TWin32InstallSystem::IsReparsePointAt(const std::string& path)
 {
     DWORD attributes = GetFileAttributesA(path.c_str()); // the link's own, not its target's
@@ -31,32 +28,6 @@ static_assert(kAttrReadOnly == FILE_ATTRIBUTE_READONLY && kAttrHidden == FILE_AT
               "the portable attribute bits are the system's");
 
 uint32_t TWin32InstallSystem::AttributesAt(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-bool TWin32InstallSystem::SetAttributesAt(const std::string& path, uint32_t attributes)
-{
-    return SetFileAttributesA(path.c_str(), attributes) != 0;
-}
-// MoveFileA never replaces an existing file, which is what keeping a copy aside needs.
-bool TWin32InstallSystem::MoveFileAt(const std::string& path, const std::string& newPath)
-{
-    return MoveFileA(path.c_str(), newPath.c_str()) != 0;
-}
-bool TWin32InstallSystem::ReplaceFileAt(const std::string& path, const std::string& newPath)
-{
-    // The bytes first: a rename that reached the disk before them would leave an empty
-    // or torn file in newPath's place after a power loss.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool flushed = FlushFileBuffers(file) != 0;
-    CloseHandle(file);
-    return flushed && MoveFileExA(path.c_str(), newPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-bool TWin32InstallSystem::DeleteAtRestart(const std::string& path)
-{
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-}
-
 bool TWin32InstallSystem::ReadFileAt(const std::string& path, std::string& bytes)
 {
     try

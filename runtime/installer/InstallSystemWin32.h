@@ -1,4 +1,5 @@
-// The installer's system interface on Windows: folders through the platform layer,
+// The installer's system interface on Windows: files and folders through the platform
+// layer's disk (DiskFileSystem),
 // the Start menu, shortcuts and registration through runtime/common, programs through
 // RunAndWaitUnit and the shell.
 #pragma once
@@ -13,17 +14,11 @@ class TWin32InstallSystem : public IInstallSystem
 {
 public:
     bool DirectoryExists(const std::string& path) override;
-    bool ForceDirectories(const std::string& path) override;
-    bool DeleteFileAt(const std::string& path) override;
-    bool RemoveDirectoryAt(const std::string& path) override;
+    IFileSystem& FileSystem() override { return DiskFileSystem(); }
     bool IsReparsePointAt(const std::string& path) override;
     bool IsProtectedFolder(const std::string& path) override;
     bool ProtectFolder(const std::string& path) override;
     uint32_t AttributesAt(const std::string& path) override;
-    bool SetAttributesAt(const std::string& path, uint32_t attributes) override;
-    bool MoveFileAt(const std::string& path, const std::string& newPath) override;
-    bool ReplaceFileAt(const std::string& path, const std::string& newPath) override;
-    bool DeleteAtRestart(const std::string& path) override;
     bool ReadFileAt(const std::string& path, std::string& bytes) override;
     int64_t FreeSpace(const std::string& root) override;
     std::string GroupDir(const std::string& group) override;

@@ -21,6 +21,20 @@ namespace {
 
 constexpr size_t kMaxEarlierLogs = 16;
 
+// A change whose failure the installing may ignore (optional work, a clean-up).
+template <typename TChange>
+bool Try(TChange change)
+{
+    return Attempt(change) == 0;
+}
+
+bool Holds(const std::string& folder, const std::set<std::string>& paths)
+{
+    std::string prefix = UpperCaseAscii(AddBackslash(folder));
+    auto next = paths.upper_bound(prefix);
+    return next != paths.end() && next->compare(0, prefix.size(), prefix) == 0;
+}
+
 } // namespace
 
 TAncestor FindExistingAncestor(const std::string& installDir, IInstallSystem& system)
@@ -59,18 +73,21 @@ std::string KeptCopyPath(const std::string& original, int attempt)
     return attempt > 1 ? path + std::to_string(attempt) : path;
 }
 
-void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system)
+bool RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system)
 {
     if (system.AttributesAt(copy.Kept) == kNoFile)
-        return;
+        return true;
+    IFileSystem& files = system.FileSystem();
     uint32_t there = system.AttributesAt(copy.Original);
     if (there != kNoFile && !(there & kAttrDirectory))
     {
-        system.SetAttributesAt(copy.Original, kAttrNormal); // a read-only file would not go
-        system.DeleteFileAt(copy.Original);
+        Try([&] { files.SetAttributes(copy.Original, kAttrNormal); }); // a read-only file would not go
+        Try([&] { files.Delete(copy.Original); });
     }
-    if (system.MoveFileAt(copy.Kept, copy.Original))
-        system.SetAttributesAt(copy.Original, copy.Attributes);
+    if (!Try([&] { files.Rename(copy.Kept, copy.Original); }))
+        return false;
+    Try([&] { files.SetAttributes(copy.Original, copy.Attributes); });
+    return true;
 }
 
 std::vector<std::string> MergeLogEntries(const std::vector<std::string>& earlier,
@@ -197,7 +214,7 @@ void TInstaller::StartLog(const std::string& relative, const TKeptCopy* earlierL
 {
     std::string logPath = AddBackslash(InstallDir) + kLogName;
     FMadeLevels = relative + ";" + InstallDir; // before the log: a failed one is undone too
-    FLog = std::make_unique<TLogFile>(logPath, true);
+    FLog = std::make_unique<TLogFile>(logPath, true, nullptr, FFiles);
     FLog->AddTitleEntry(Title);
     if (!relative.empty())
         FLog->AddDirectoryEntry(InstallDir, relative);
@@ -229,9 +246,12 @@ bool TInstaller::PlanKeptCopy(const std::string& path, IInstallSystem& system, T
 
 bool TInstaller::MoveAside(const TKeptCopy& copy, IInstallSystem& system)
 {
-    if (copy.Kept.empty() || !system.MoveFileAt(copy.Original, copy.Kept))
+    if (copy.Kept.empty())
         return false;
-    system.SetAttributesAt(copy.Kept, copy.Attributes | kAttrHidden);
+    FMoveAsideCode = Attempt([&] { system.FileSystem().Rename(copy.Original, copy.Kept); });
+    if (FMoveAsideCode != 0)
+        return false;
+    Try([&] { system.FileSystem().SetAttributes(copy.Kept, copy.Attributes | kAttrHidden); });
     return true;
 }
 
@@ -283,11 +303,12 @@ void TInstaller::Discard(const std::string& kept, IInstallSystem& system)
 {
     if (!Owns(kept, system) || system.AttributesAt(kept) == kNoFile)
         return;
-    system.SetAttributesAt(kept, kAttrNormal);
+    IFileSystem& files = system.FileSystem();
+    Try([&] { files.SetAttributes(kept, kAttrNormal); });
     // A program that was running when the copy replaced it can be renamed but not
     // deleted; it goes when Windows next starts rather than never.
-    if (!system.DeleteFileAt(kept))
-        system.DeleteAtRestart(kept);
+    if (!Try([&] { files.Delete(kept); }))
+        Try([&] { files.DeleteAtRestart(kept); });
 }
 
 bool TInstaller::ReplaceWithMergedLog(IInstallSystem& system)
@@ -298,17 +319,17 @@ bool TInstaller::ReplaceWithMergedLog(IInstallSystem& system)
     std::unique_ptr<TLogFile> next;
     try
     {
-        next = std::make_unique<TLogFile>(temp, true, &merged);
+        next = std::make_unique<TLogFile>(temp, true, &merged, &system.FileSystem());
         next->Close();
     }
     catch (const std::exception&)
     {
         // No room for it, most likely: this run's log stays as it is, and leads a later
         // run to the kept logs.
-        system.DeleteFileAt(temp);
+        Try([&] { system.FileSystem().Delete(temp); });
         return false;
     }
-    if (system.ReplaceFileAt(temp, logPath))
+    if (Try([&] { system.FileSystem().Replace(temp, logPath); }))
     {
         next->Renamed(logPath);
         FLog = std::move(next);
@@ -316,7 +337,7 @@ bool TInstaller::ReplaceWithMergedLog(IInstallSystem& system)
     }
     // Someone holds the log open: this run's log stays, and leads a later run to the
     // kept logs.
-    system.DeleteFileAt(temp);
+    Try([&] { system.FileSystem().Delete(temp); });
     return false;
 }
 
@@ -349,7 +370,9 @@ void TInstaller::CreatePath(const std::string& directory, IInstallSystem& system
         built += component;
         if (!system.DirectoryExists(built))
         {
-            system.ForceDirectories(built);
+            // A level that cannot be made is still logged: the file that needs it then
+            // fails, and the roll-back finds nothing to remove there.
+            Try([&] { system.FileSystem().MakeDirectories(built); });
             if (FLog)
                 FLog->AddDirectoryEntry(built, component);
         }
@@ -359,8 +382,10 @@ void TInstaller::CreatePath(const std::string& directory, IInstallSystem& system
 TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system, IInstallView& view)
 {
     InstallDir = location;
+    FFiles = &system.FileSystem();
     TAncestor ancestor = FindExistingAncestor(InstallDir, system);
-    system.ForceDirectories(InstallDir);
+    // A folder that cannot be made fails the log below, with the system's reason.
+    Try([&] { system.FileSystem().MakeDirectories(InstallDir); });
     // A folder made where standard users may write (directly under C:\, say) would let
     // them edit the log and the files the next elevated run trusts; below Program
     // Files it inherits the right permissions and is left as it is.
@@ -376,22 +401,36 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     // A merge a killed run left half written: the log it would have replaced still holds
     // everything.
     if (system.AttributesAt(MergedLogPath(logPath)) != kNoFile)
-        system.DeleteFileAt(MergedLogPath(logPath));
+        Try([&] { system.FileSystem().Delete(MergedLogPath(logPath)); });
     TKeptCopy earlierLog;
-    bool keptLog = PlanKeptCopy(logPath, system, earlierLog) && MoveAside(earlierLog, system);
+    bool keptLog = PlanKeptCopy(logPath, system, earlierLog), moved = false;
     try
     {
+        // The earlier installation's log is never written over: one that cannot go
+        // aside stops the copy, as a log that cannot be created does.
+        if (keptLog)
+        {
+            if (earlierLog.Kept.empty())
+                throw TIOError(kErrAlreadyExists);
+            system.FileSystem().Rename(earlierLog.Original, earlierLog.Kept);
+            moved = true;
+            Try([&] { system.FileSystem().SetAttributes(earlierLog.Kept, earlierLog.Attributes | kAttrHidden); });
+        }
         StartLog(ancestor.Relative, keptLog ? &earlierLog : nullptr);
     }
     catch (const std::exception& error)
     {
+        // A log begun and not finished is this run's; the earlier one goes back.
         FLog.reset();
+        if (!keptLog || moved)
+            Try([&] { system.FileSystem().Delete(logPath); });
         FKept.clear();
         if (keptLog)
             RestoreKeptCopy(earlierLog, system);
         // What this step made for the log is taken away again; nothing else exists yet.
+        TLeftovers left;
         if (!ancestor.Relative.empty())
-            UndoEntry("Directory", ancestor.Relative + ";" + InstallDir, system);
+            UndoEntry("Directory", ancestor.Relative + ";" + InstallDir, system, left);
         view.ShowLogError(error.what());
         return TCopyResult::LogFailed;
     }
@@ -401,7 +440,7 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
     {
         auto [left, right] = SplitValue(line);
         std::string directory = AddBackslash(InstallDir) + AddBackslash(left) + right;
-        system.ForceDirectories(directory);
+        Try([&] { system.FileSystem().MakeDirectories(directory); });
         FLog->AddDirectoryEntry(directory, right);
     }
 
@@ -445,24 +484,35 @@ TCopyResult TInstaller::Copy(const std::string& location, IInstallSystem& system
             preparedDirectory = directory;
         }
         // A missing entry writes nothing, so what stands there stays where it is.
+        FMoveAsideCode = 0;
         bool failed = FPackage->GetEntrySize(entry) >= 0 && !KeepAside(destination, system);
+        // What a log names beside the message: the system's words for why.
+        std::string reason = !failed ? std::string()
+                             : FMoveAsideCode  ? IOErrorMessage(FMoveAsideCode)
+                                               : std::string("the file there cannot be kept aside");
         if (!failed)
         {
             FLog->AddFileEntry(destination); // before writing, so a roll-back gets a partial file too
             InProgress = true;
             try
             {
-                FPackage->ExtractFile(entry, destination);
+                FPackage->ExtractFile(entry, destination, &system.FileSystem());
             }
-            catch (const std::exception&)
+            catch (const TError& error)
             {
                 failed = true;
+                reason = error.Reason().empty() ? error.Message() : error.Message() + " (" + error.Reason() + ")";
+            }
+            catch (const std::exception& error)
+            {
+                failed = true;
+                reason = error.what();
             }
         }
         InProgress = false;
         if (failed)
         {
-            view.ShowInstallError(InstallErrorText(destination));
+            view.ShowInstallFailure(InstallErrorText(destination), reason);
             Failed = true;
             return AbortInstall(system, view);
         }
@@ -525,26 +575,28 @@ void TInstaller::Finish(bool desktopIcons, bool launchNow, IInstallSystem& syste
 TCopyResult TInstaller::AbortInstall(IInstallSystem& system, IInstallView& view)
 {
     Cancelled = true;
-    try
-    {
-        RollBack(system, view);
-    }
-    catch (const std::exception&)
-    {}
-    return TCopyResult::EndProgram;
+    // Every undo catches its own failures and counts them; nothing is swallowed here.
+    return RollBack(system, view) ? TCopyResult::EndProgram : TCopyResult::RolledBackPartly;
 }
 
-void TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
+bool TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
 {
     if (!FLog)
-        return;
+        return true;
     FLog->Close(); // the log itself is undone too, and the earlier one put back in its place
     int32_t count = FLog->Count();
     view.SetTotalProgress(count, count);
     view.SetFileProgress(1, 1);
     view.Pump();
-    std::string kind, value;
-    int32_t left = count;
+    TLeftovers left;
+    std::vector<std::string> notUndone; // newest first
+    std::string kind, value, logPath = FLog->FileName();
+    // Whether an earlier installation's log comes back in this one's place.
+    bool earlierLogBack = false, earlierLogRestored = false;
+    for (const std::string& line : FLog->Lines())
+        if (ParseLogLine(line, kind, value) && kind == kBackupKind && value.compare(0, logPath.size() + 1, logPath + "|") == 0)
+            earlierLogBack = true;
+    int32_t remaining = count;
     while (FLog->ReadPrevious(kind, value))
     {
         view.SetTotalLabel(kCancellingText);
@@ -552,28 +604,127 @@ void TInstaller::RollBack(IInstallSystem& system, IInstallView& view)
         view.SetInstallingFile(RemovingText(value.substr(0, value.find('|'))));
         view.SetFileProgress(1, 1);
         view.Pump();
-        UndoEntry(kind, value, system);
+        // The log stays while anything it names does: it is what finishes the work.
+        bool undone = true, earlierLog = kind == kBackupKind && value.compare(0, logPath.size() + 1, logPath + "|") == 0;
+        TKeptCopy kept;
+        bool earlierThere = earlierLog && ParseKeptCopy(value, kept) && system.AttributesAt(kept.Kept) != kNoFile;
+        if (kind != "File" || value != logPath || left.Paths.empty())
+            undone = UndoEntry(kind, value, system, left);
+        else if (earlierLogBack)
+        {
+            // The earlier log, put back in its place, takes the entries left.
+        }
+        else
+        {
+            // It stays while anything it names does, and goes with the rest at the
+            // restart, before the folders that hold it; until then the uninstaller or
+            // this setup run again can finish with it.
+            undone = false;
+            left.Paths.insert(UpperCaseAscii(logPath));
+            if (!Try([&] { system.FileSystem().DeleteAtRestart(logPath); }))
+                left.ForGood = true;
+        }
+        if (earlierLog)
+            earlierLogRestored = undone && earlierThere;
+        if (!undone || kind == "Title")
+            notUndone.push_back(kind + ": " + value);
         view.SetFileProgress(0, 1);
-        view.SetTotalProgress(--left, count);
+        view.SetTotalProgress(--remaining, count);
         view.Pump();
+    }
+    if (left.Paths.empty())
+        return true;
+    std::reverse(notUndone.begin(), notUndone.end());
+    KeepLogOf(notUndone, earlierLogRestored, system);
+    bool logKept = system.AttributesAt(logPath) != kNoFile;
+    view.ShowInstallError(RollBackIncompleteText(!left.ForGood, logKept ? logPath : std::string()));
+    return false;
+}
+
+void TInstaller::KeepLogOf(const std::vector<std::string>& entries, bool intoEarlier, IInstallSystem& system)
+{
+    std::string logPath = FLog->FileName(), earlier;
+    try
+    {
+        if (intoEarlier && system.ReadFileAt(logPath, earlier))
+        {
+            // The earlier installation's log, back in its place, takes the entries it
+            // lacks at its end: its uninstaller removes them first, then the rest. Only
+            // appended to: a rewrite that failed half way would lose that log.
+            std::vector<std::string> lines = SplitLines(earlier);
+            std::string text = !earlier.empty() && earlier.back() != '\n' && earlier.back() != '\r' ? "\r\n" : "";
+            for (const std::string& entry : entries)
+                if (entry.compare(0, 6, "Title:") != 0 && std::find(lines.begin(), lines.end(), entry) == lines.end())
+                    text += entry + "\r\n";
+            std::unique_ptr<IFileWriter> log = system.FileSystem().OpenAppend(logPath);
+            log->Write(text.data(), static_cast<int32_t>(text.size()));
+            log->Close();
+            return;
+        }
+        // This run's own log, or none: written in its place, naming itself so that the
+        // uninstaller removes it too.
+        std::vector<std::string> lines = entries;
+        if (std::find(lines.begin(), lines.end(), "File: " + logPath) == lines.end())
+            lines.insert(lines.begin() + (lines.empty() ? 0 : 1), "File: " + logPath);
+        TLogFile(logPath, true, &lines, &system.FileSystem()).Close();
+    }
+    catch (const std::exception&)
+    {
+        // What the restart does not remove is then named by nothing but the message.
     }
 }
 
-void TInstaller::UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system)
+bool TInstaller::UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system,
+                           TLeftovers& left)
 {
+    IFileSystem& files = system.FileSystem();
     TKeptCopy kept;
     // A damaged "Backup" value restores nothing: a guessed path could replace a good file.
-    if (kind == kBackupKind && ParseKeptCopy(value, kept) && Owns(kept.Original, system) && Owns(kept.Kept, system))
-        RestoreKeptCopy(kept, system);
+    if (kind == kBackupKind && ParseKeptCopy(value, kept) && Owns(kept.Original, system) && Owns(kept.Kept, system) &&
+        !RestoreKeptCopy(kept, system))
+    {
+        // The user's file stays where it was kept, hidden; a restart must not take it.
+        left.Paths.insert(UpperCaseAscii(kept.Kept));
+        left.ForGood = true;
+        return false;
+    }
+    bool undone = true;
     for (const TUndoAction& action : UndoActions(kind, value))
     {
         if (!Owns(action.Path, system))
             continue;
         if (action.IsFile)
-            system.DeleteFileAt(action.Path);
-        else
-            system.RemoveDirectoryAt(action.Path);
+        {
+            if (Try([&] { files.Delete(action.Path); }))
+                continue;
+            // Nothing there, or a folder where a file failed to go: nothing of this run's.
+            uint32_t attributes = system.AttributesAt(action.Path);
+            if (attributes == kNoFile || (attributes & kAttrDirectory))
+                continue;
+            // A read-only file this run wrote goes once the attribute does.
+            if ((attributes & kAttrReadOnly) &&
+                Try([&] { files.SetAttributes(action.Path, attributes & ~uint32_t(kAttrReadOnly)); }) &&
+                Try([&] { files.Delete(action.Path); }))
+                continue;
+            undone = false;
+            left.Paths.insert(UpperCaseAscii(action.Path));
+            if (!Try([&] { files.DeleteAtRestart(action.Path); }))
+                left.ForGood = true;
+        }
+        // A folder that is not empty for what others put there since stays, as it
+        // always has; one refused otherwise, or holding what this roll-back leaves, is
+        // left, and asked for after what it holds: the restart removes the files first.
+        else if (int32_t code = Attempt([&] { files.RemoveFolder(action.Path); });
+                 code != 0 && system.DirectoryExists(action.Path) &&
+                 (code != kErrDirNotEmpty || Holds(action.Path, left.Paths)))
+        {
+            undone = false;
+            left.Paths.insert(UpperCaseAscii(action.Path));
+            if (!Try([&] { files.DeleteAtRestart(action.Path); }))
+                left.ForGood = true;
+        }
     }
+    return undone;
 }
 
 } // namespace installer

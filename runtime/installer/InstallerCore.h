@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,10 @@ class IInstallSystem
 public:
     virtual ~IInstallSystem() = default;
     virtual bool DirectoryExists(const std::string& path) = 0;
-    virtual bool ForceDirectories(const std::string& path) = 0;
-    virtual bool DeleteFileAt(const std::string& path) = 0;
-    virtual bool RemoveDirectoryAt(const std::string& path) = 0;
+    // Every change to the disk: files, folders, renames, attributes, the log and the
+    // extracted data. It raises the I/O error of a failure; what the installing may
+    // ignore, it catches itself.
+    virtual IFileSystem& FileSystem() = 0;
     // True when a junction or symbolic link stands at path.
     virtual bool IsReparsePointAt(const std::string& path) = 0;
     // Whether only administrators can change what the folder holds, and giving it
@@ -48,17 +50,6 @@ public:
     virtual bool ProtectFolder(const std::string& path) = 0;
     // The attributes of the file or folder at path; kNoFile when nothing is there.
     virtual uint32_t AttributesAt(const std::string& path) = 0;
-    virtual bool SetAttributesAt(const std::string& path, uint32_t attributes) = 0;
-    // Renames a file; false when it fails or something stands at newPath. A rename keeps
-    // the contents, the times and the attributes.
-    virtual bool MoveFileAt(const std::string& path, const std::string& newPath) = 0;
-    // Renames path over the file at newPath in one step: whoever looks finds the one or
-    // the other, never neither, and both the bytes and the rename are on the disk when
-    // it returns. False when it fails.
-    virtual bool ReplaceFileAt(const std::string& path, const std::string& newPath) = 0;
-    // Has the system delete a file it cannot delete now (a running program) when
-    // Windows next starts; false when that cannot be arranged.
-    virtual bool DeleteAtRestart(const std::string& path) = 0;
     // The whole of a file; false when it cannot be read.
     virtual bool ReadFileAt(const std::string& path, std::string& bytes) = 0;
     // Free bytes at a FreeSpaceRoot ("C:\", "\\server\share\", "" for the current
@@ -91,8 +82,16 @@ public:
     virtual void SetCompleting(const std::string& text) = 0;
     virtual void SetFileProgress(int32_t position, int32_t maximum) = 0;
     virtual void SetTotalProgress(int32_t position, int32_t maximum) = 0;
-    // The "Error" box of a file that cannot be installed.
+    // The "Error" box of a file that cannot be installed, and of a roll-back that could
+    // not undo everything.
     virtual void ShowInstallError(const std::string& text) = 0;
+    // The same failure with the system's reason ("Cannot extract file. (Disk full)"),
+    // which a log names beside the text; a box shows the text alone.
+    virtual void ShowInstallFailure(const std::string& text, const std::string& reason)
+    {
+        (void)reason;
+        ShowInstallError(text);
+    }
     // The system's message when the uninstall log cannot be created.
     virtual void ShowLogError(const std::string& text) = 0;
     virtual void BringToFront() = 0;
@@ -117,8 +116,8 @@ constexpr int kKeptAttempts = 100; // tries at a free name
 
 // Puts a kept copy back with its attributes, first deleting whatever file this run left
 // at the original path. Nothing happens when the kept copy is not there (it was never
-// moved, or is back already).
-void RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system);
+// moved, or is back already). False when it stays where it was kept.
+bool RestoreKeptCopy(const TKeptCopy& copy, IInstallSystem& system);
 
 // Deepest existing ancestor of installDir (the installDir itself when it exists), found
 // by climbing with ParentDir; "" when nothing on the way exists. The relative part is
@@ -135,6 +134,10 @@ enum class TCopyResult
     Completed,    // every file is in place; the group step comes next
     LogFailed,    // the log could not be created; nothing was copied
     EndProgram,   // rolled back after a failure or a confirmed cancel
+    // Rolled back as far as the system let it, and the user told so: what could not be
+    // removed goes at the next restart, and the log stays with exactly the entries not
+    // undone. The run ends as failed, never as cancelled.
+    RolledBackPartly,
 };
 
 // The entries of a log that replaces an earlier installation's log of the same title:
@@ -205,11 +208,25 @@ public:
 
     // Every level of directory that does not exist yet is created and logged.
     void CreatePath(const std::string& directory, IInstallSystem& system);
-    // Cancelled := true, then the roll-back (errors ignored); the program must end.
+    // Cancelled := true, then the roll-back; the program must end. EndProgram when it
+    // undid everything, RolledBackPartly (the user told what stays) when it could not.
     TCopyResult AbortInstall(IInstallSystem& system, IInstallView& view);
-    // Undoes every entry logged in this run, newest first, with progress.
-    void RollBack(IInstallSystem& system, IInstallView& view);
-    void UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system);
+    // Undoes every entry logged in this run, newest first, with progress. What the
+    // system refuses to remove is asked for at the next restart, files before the
+    // folders that hold them, and the log stays with exactly the entries not undone
+    // (merged into an earlier installation's log put back in its place), so that this
+    // setup run again or the uninstaller finishes the work. False then.
+    bool RollBack(IInstallSystem& system, IInstallView& view);
+    // What a roll-back could not undo so far.
+    struct TLeftovers
+    {
+        std::set<std::string> Paths; // upper-cased: a folder's share is found by its prefix
+        bool ForGood = false;        // something no restart removes (a kept copy not put back)
+    };
+    // True when the entry is undone: a folder that stays because it is not empty counts
+    // as undone unless it holds something left before.
+    bool UndoEntry(const std::string& kind, const std::string& value, IInstallSystem& system,
+                   TLeftovers& left);
     // A file standing at path is renamed aside and hidden, its "Backup" entry logged
     // first; a folder or nothing there is left alone. False when a file is there and
     // cannot be kept aside: writing over it would lose it; false as well for a path
@@ -264,6 +281,9 @@ private:
     bool MoveAside(const TKeptCopy& copy, IInstallSystem& system);
     // Deletes a kept copy, or has it deleted at the next start of Windows.
     void Discard(const std::string& kept, IInstallSystem& system);
+    // Writes the log of what a roll-back left: the entries not undone, merged into the
+    // earlier installation's log when that is back in its place.
+    void KeepLogOf(const std::vector<std::string>& entries, bool intoEarlier, IInstallSystem& system);
     bool ReplaceWithMergedLog(IInstallSystem& system);
 
     std::unique_ptr<TCompressionManager> FPackage;
@@ -271,6 +291,8 @@ private:
     std::unique_ptr<TLogFile> FLog;
     std::vector<std::string> FKept; // the copies of files moved aside in this run
     std::string FMadeLevels;        // "relative;InstallDir" of the levels this run made for it
+    IFileSystem* FFiles = nullptr;  // the log's, from the system of the copy
+    int32_t FMoveAsideCode = 0;     // why the last file could not go aside
     // Which levels are no links, as the last system asked told.
     struct TSystemLinks : IReparsePoints
     {

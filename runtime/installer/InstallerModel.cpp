@@ -261,6 +261,9 @@ void TInstallerModel::RunCopy()
     case TCopyResult::EndProgram:
         End(FInstaller.Failed ? kExitFailed : kExitCancelled);
         break;
+    case TCopyResult::RolledBackPartly:
+        End(kExitFailed);
+        break;
     case TCopyResult::LogFailed:
         break; // stays on the location page
     }

@@ -91,6 +91,16 @@ std::string InstallErrorText(const std::string& destination)
                    "\".\r\rThe installation cannot proceed."});
 }
 
+std::string RollBackIncompleteText(bool atRestart, const std::string& logPath)
+{
+    std::string text = "Some files of the installation could not be removed.";
+    if (atRestart)
+        return text + "\r\rThey will be removed when Windows restarts.";
+    if (!logPath.empty())
+        return Concat({text, "\r\rThey are listed in the uninstall log \"", logPath, "\"."});
+    return text;
+}
+
 std::string ExtractingText(const std::string& target)
 {
     return Concat({"Extracting ", target, "..."});

@@ -41,6 +41,9 @@ std::string AbortQuestion(const std::string& title);  // Cancel while a file is 
 std::string CloseQuestion(const std::string& title);  // closing the wizard or background
 std::string InsufficientSpaceText(const std::string& title);
 std::string InstallErrorText(const std::string& destination);
+// A roll-back that could not remove everything: what happens to the rest, at the next
+// restart, or as the log names it (logPath, "" when even the log could not be written).
+std::string RollBackIncompleteText(bool atRestart, const std::string& logPath);
 std::string ExtractingText(const std::string& target);  // "Extracting " target "..."
 std::string RemovingText(const std::string& value);     // "Removing " value "..."
 std::string RunningText(const std::string& line);       // "Running external program " line "..."

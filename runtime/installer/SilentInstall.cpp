@@ -29,6 +29,7 @@ public:
     void SetFileProgress(int32_t, int32_t) override {}
     void SetTotalProgress(int32_t, int32_t) override {}
     void ShowInstallError(const std::string& text) override { Fail(text); }
+    void ShowInstallFailure(const std::string& text, const std::string& reason) override { Fail(text + " " + reason); }
     void ShowLogError(const std::string& text) override { Fail(text); }
     void BringToFront() override {}
 
@@ -58,9 +59,11 @@ int RunSilentInstall(TInstaller& installer, const std::string& location, int64_t
         return kExitFailed;
     }
     TSilentView view(log);
-    if (installer.Copy(location, system, view) != TCopyResult::Completed)
+    TCopyResult result = installer.Copy(location, system, view);
+    if (result != TCopyResult::Completed)
     {
-        log.Line("The installation was rolled back.");
+        log.Line(result == TCopyResult::RolledBackPartly ? "The installation could not be completely rolled back."
+                                                         : "The installation was rolled back.");
         return kExitFailed;
     }
     installer.GroupStep(system, view);

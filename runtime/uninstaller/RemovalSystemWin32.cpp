@@ -1,5 +1,6 @@
 #include "runtime/uninstaller/RemovalSystemWin32.h"
 
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 
 #include <windows.h>
@@ -7,15 +8,15 @@
 namespace kf {
 namespace uninstall {
 
-uint32_t TWin32RemovalSystem::DeleteFileAt(const std::string& path)
+void TWin32RemovalSystem::Delete(const std::string& path)
 {
     if (DeleteFileA(path.c_str()))
-        return 0;
+        return;
     uint32_t error = GetLastError();
     if (error == ERROR_ACCESS_DENIED && !FLauncher.empty() && lstrcmpiA(path.c_str(), FLauncher.c_str()) == 0 &&
         MoveFileExA(path.c_str(), FParking.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return 0;
-    return error;
+        return;
+    throw TIOError(static_cast<int32_t>(error));
 }
 
 static_assert(kNoAttributes == INVALID_FILE_ATTRIBUTES && kAttrReadOnly == FILE_ATTRIBUTE_READONLY &&
@@ -24,10 +25,6 @@ static_assert(kNoAttributes == INVALID_FILE_ATTRIBUTES && kAttrReadOnly == FILE_
 
 uint32_t TWin32RemovalSystem::AttributesAt(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
-bool TWin32RemovalSystem::SetAttributesAt(const std::string& path, uint32_t attributes)
-{
-    return SetFileAttributesA(path.c_str(), attributes) != 0;
-}
 
 bool TWin32RemovalSystem::IsRunningImage(const std::string& path)
 {
@@ -41,10 +38,6 @@ bool TWin32RemovalSystem::IsRunningImage(const std::string& path)
     return true;
 }
 
-uint32_t TWin32RemovalSystem::RemoveDirectoryAt(const std::string& path)
-{
-    return RemoveDirectoryA(path.c_str()) ? 0 : GetLastError();
-}
 
 bool TWin32RemovalSystem::IsReparsePointAt(const std::string& path)
 {
@@ -58,10 +51,6 @@ uint32_t TWin32RemovalSystem::DeleteRegistryKeyAt(TRegRoot root, const std::stri
     return DeleteRegistryTree(root, key);
 }
 
-uint32_t TWin32RemovalSystem::ScheduleRemovalAt(const std::string& path)
-{
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? 0 : GetLastError();
-}
 
 std::string TWin32RemovalSystem::ErrorMessage(uint32_t code) { return SystemErrorMessage(code); }
 

@@ -6,21 +6,17 @@
 namespace kf {
 namespace uninstall {
 
-// DeleteFileA, file attributes, RemoveDirectoryA, registry tree deletion, MoveFileExA's removal at the
-// next restart (the value it writes under HKLM needs the elevation the uninstaller runs
-// with) and the uninstall deregistration, each reporting GetLastError (or the
-// registry's code) at once.
-class TWin32RemovalSystem : public IRemovalSystem
+// The disk (platform/FileSystem.h: DeleteFileA, file attributes, RemoveDirectoryA,
+// MoveFileExA's removal at the next restart, whose value under HKLM needs the elevation
+// the uninstaller runs with), registry tree deletion and the uninstall deregistration.
+class TWin32RemovalSystem : public IRemovalSystem, private IFileSystem
 {
 public:
-    uint32_t DeleteFileAt(const std::string& path) override;
+    IFileSystem& FileSystem() override { return *this; }
     uint32_t AttributesAt(const std::string& path) override;
-    bool SetAttributesAt(const std::string& path, uint32_t attributes) override;
     bool IsRunningImage(const std::string& path) override;
-    uint32_t RemoveDirectoryAt(const std::string& path) override;
     bool IsReparsePointAt(const std::string& path) override;
     uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) override;
-    uint32_t ScheduleRemovalAt(const std::string& path) override;
     std::string ErrorMessage(uint32_t code) override;
     void UnregisterUninstall(const std::string& keyName) override;
 
@@ -35,6 +31,29 @@ public:
     }
 
 private:
+    // The disk's, but for the launcher's deletion.
+    void Delete(const std::string& path) override;
+    std::unique_ptr<IFileWriter> Create(const std::string& path) override { return DiskFileSystem().Create(path); }
+    std::unique_ptr<IFileWriter> OpenAppend(const std::string& path) override
+    {
+        return DiskFileSystem().OpenAppend(path);
+    }
+    void Rename(const std::string& path, const std::string& newPath) override
+    {
+        DiskFileSystem().Rename(path, newPath);
+    }
+    void Replace(const std::string& path, const std::string& newPath) override
+    {
+        DiskFileSystem().Replace(path, newPath);
+    }
+    void DeleteAtRestart(const std::string& path) override { DiskFileSystem().DeleteAtRestart(path); }
+    void RemoveFolder(const std::string& path) override { DiskFileSystem().RemoveFolder(path); }
+    void MakeDirectories(const std::string& path) override { DiskFileSystem().MakeDirectories(path); }
+    void SetAttributes(const std::string& path, uint32_t attributes) override
+    {
+        DiskFileSystem().SetAttributes(path, attributes);
+    }
+
     std::string FLauncher;
     std::string FParking;
 };

@@ -48,7 +48,7 @@ void AddFailure(const std::string& what, const std::string& path, uint32_t code,
 // order of the log's undoing. False when the system refused the request.
 bool LeaveForRestart(const std::string& path, IRemovalSystem& system, TRemovalReport& report)
 {
-    if (system.ScheduleRemovalAt(path) != 0)
+    if (Attempt([&] { system.FileSystem().DeleteAtRestart(path); }) != 0)
     {
         report.LeftForGood = true;
         return false;
@@ -61,7 +61,8 @@ bool LeaveForRestart(const std::string& path, IRemovalSystem& system, TRemovalRe
 
 void RemoveFile(const std::string& path, IRemovalSystem& system, TRemovalReport& report)
 {
-    uint32_t code = system.DeleteFileAt(path);
+    IFileSystem& files = system.FileSystem();
+    uint32_t code = Attempt([&] { files.Delete(path); });
     if (code == 0)
         return;
     // Windows refuses to delete a read-only file with the same code as one a program
@@ -72,8 +73,9 @@ void RemoveFile(const std::string& path, IRemovalSystem& system, TRemovalReport&
         code == kErrorAccessDenied || IsInUseError(code) ? system.AttributesAt(path) : kNoAttributes;
     // (kNoAttributes has the folder bit too.)
     bool readOnly = (attributes & (kAttrReadOnly | kAttrDirectory)) == kAttrReadOnly;
-    bool cleared = readOnly && system.SetAttributesAt(path, attributes & ~uint32_t(kAttrReadOnly));
-    if (cleared && (code = system.DeleteFileAt(path)) == 0)
+    bool cleared =
+        readOnly && Attempt([&] { files.SetAttributes(path, attributes & ~uint32_t(kAttrReadOnly)); }) == 0;
+    if (cleared && (code = Attempt([&] { files.Delete(path); })) == 0)
         return;
     AddFailure("Cannot remove file: ", path, code, system, report);
     bool stillReadOnly = readOnly && !cleared;
@@ -81,7 +83,7 @@ void RemoveFile(const std::string& path, IRemovalSystem& system, TRemovalReport&
     if (inUse && LeaveForRestart(path, system, report))
         return;
     if (cleared)
-        system.SetAttributesAt(path, attributes); // what stays, stays as it was found
+        Attempt([&] { files.SetAttributes(path, attributes); }); // what stays, stays as it was found
     report.LeftForGood = true;
 }
 
@@ -127,7 +129,7 @@ void RemoveDirectoryLevels(const std::string& value, IRemovalSystem& system, TRe
     ForEachDirectoryUndoLevel(value, [&](const std::string& level) {
         if (!Admitted(level, scoped, report))
             return;
-        uint32_t code = system.RemoveDirectoryAt(level);
+        uint32_t code = Attempt([&] { system.FileSystem().RemoveFolder(level); });
         if (code == 0)
             return;
         AddFailure("Cannot remove directory: ", level, code, system, report);

@@ -3,6 +3,7 @@
 // small system interface. The form in UninstallMainForm only shows what this says.
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "runtime/common/RemovalScope.h"
 #include "runtime/common/ShellInstallLib.h"
@@ -77,30 +78,26 @@ TButtonState ButtonsForPage(TPage page);
 // removal it stays until Next/Finish.
 bool CanClose(TPage page);
 
-// The operations the removal needs from the system. Each returns 0 or the system's
-// error code, read at once after the failing call.
+// The operations the removal needs from the system. Every change to the disk goes
+// through FileSystem(), which raises the I/O error with the system's code; the registry
+// operations return 0 or the code.
 class IRemovalSystem
 {
 public:
     virtual ~IRemovalSystem() = default;
-    virtual uint32_t DeleteFileAt(const std::string& path) = 0;
+    // Deletion of files (now or at the next restart), of folders, and attribute changes.
+    virtual IFileSystem& FileSystem() = 0;
     // The attributes of a file or folder (kf::kAttr... bits); kNoAttributes when nothing
     // is there.
     virtual uint32_t AttributesAt(const std::string& path) = 0;
-    virtual bool SetAttributesAt(const std::string& path, uint32_t attributes) = 0;
     // Asked after a deletion was refused as "access denied" with the file not read-only:
     // true when a program runs from the file (Windows lets such a file be opened for
     // deletion, and renamed, but not deleted), false when its permissions refuse it.
     virtual bool IsRunningImage(const std::string& path) = 0;
-    virtual uint32_t RemoveDirectoryAt(const std::string& path) = 0;
     // True when a junction or symbolic link stands at path (FILE_ATTRIBUTE_REPARSE_POINT);
     // false when nothing or anything else is there.
     virtual bool IsReparsePointAt(const std::string& path) = 0;
     virtual uint32_t DeleteRegistryKeyAt(TRegRoot root, const std::string& key) = 0;
-    // Asks the system to delete a file or an empty folder when it next starts
-    // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT). Requests are carried out in the
-    // order they were made.
-    virtual uint32_t ScheduleRemovalAt(const std::string& path) = 0;
     // The system's message text for an error code.
     virtual std::string ErrorMessage(uint32_t code) = 0;
     virtual void UnregisterUninstall(const std::string& keyName) = 0;

@@ -10,25 +10,36 @@
 
 namespace {
 
-class TCountingSystem : public kf::uninstall::IRemovalSystem
+class TCountingSystem : public kf::uninstall::IRemovalSystem, public kf::IFileSystem
 {
 public:
-    uint32_t DeleteFileAt(const std::string&) override { return Count(); }
+    kf::IFileSystem& FileSystem() override { return *this; }
+    void Delete(const std::string&) override { Raise(Count()); }
     // Every other file read-only: a refused deletion is tried again without it.
     uint32_t AttributesAt(const std::string&) override { return Calls % 2 ? 0x21 : 0x20; }
-    bool SetAttributesAt(const std::string&, uint32_t) override { return true; }
+    void SetAttributes(const std::string&, uint32_t) override {}
     bool IsRunningImage(const std::string&) override { return Calls % 4 == 0; }
     // 145, a folder that is not empty: the case that looks for scheduled contents.
-    uint32_t RemoveDirectoryAt(const std::string&) override { return Count() ? 145 : 0; }
+    void RemoveFolder(const std::string&) override { Raise(Count() ? 145 : 0); }
     bool IsReparsePointAt(const std::string&) override { return Calls % 5 == 0; }
     uint32_t DeleteRegistryKeyAt(kf::TRegRoot, const std::string&) override { return Count(); }
-    uint32_t ScheduleRemovalAt(const std::string&) override { return 0; }
+    void DeleteAtRestart(const std::string&) override {}
+    std::unique_ptr<kf::IFileWriter> Create(const std::string&) override { std::abort(); }
+    std::unique_ptr<kf::IFileWriter> OpenAppend(const std::string&) override { std::abort(); }
+    void Rename(const std::string&, const std::string&) override { std::abort(); }
+    void Replace(const std::string&, const std::string&) override { std::abort(); }
+    void MakeDirectories(const std::string&) override { std::abort(); }
     std::string ErrorMessage(uint32_t code) override { return "error " + std::to_string(code); }
     void UnregisterUninstall(const std::string&) override {}
 
     size_t Calls = 0;
 
 private:
+    static void Raise(uint32_t code)
+    {
+        if (code)
+            throw kf::TIOError(static_cast<int32_t>(code));
+    }
     uint32_t Count() { return ++Calls % 3 == 0 ? 5 : 0; } // some operations fail
 };
 

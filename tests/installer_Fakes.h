@@ -29,6 +29,7 @@ public:
     std::set<std::string> Existing;
     std::map<std::string, TFakeFile> Files;
     std::set<std::string> Running;   // Delete fails for these, as for a running program
+    std::set<std::string> Unmovable; // Rename fails for these
     std::set<std::string> Links;     // junctions and symbolic links
     std::set<std::string> Unprotected; // folders standard users can write
     std::vector<std::string> Calls;
@@ -76,7 +77,7 @@ public:
     {
         Record("move " + path + " -> " + newPath);
         auto file = Files.find(path);
-        if (file == Files.end() || AttributesAt(newPath) != kf::installer::kNoFile)
+        if (file == Files.end() || AttributesAt(newPath) != kf::installer::kNoFile || Unmovable.count(path))
             throw kf::TIOError(kf::kErrAccessDenied);
         Files[newPath] = file->second;
         Files.erase(path);

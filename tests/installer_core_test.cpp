@@ -156,72 +156,6 @@ TEST(Space, DriveOrShareOfTheLocation)
     EXPECT_EQ(FreeSpaceRoot("\\\\server\\share\\Apps\\Demo"), "\\\\server\\share\\");
 }
 
-TEST(Steps, WithLicenceWelcomeLicenceLocationAndBack)
-{
-    TStepChange toLicence = NextStepChange(0, true);
-    EXPECT_EQ(toLicence.NewStep, 1);
-    EXPECT_EQ(toLicence.Page, 1);
-    EXPECT_STREQ(toLicence.NextCaption, "&Yes");
-    EXPECT_STREQ(toLicence.PreviousCaption, "&No");
-    EXPECT_EQ(toLicence.PrintVisible, 1);
-    EXPECT_EQ(toLicence.PreviousVisible, 1);
-
-    TStepChange toLocation = NextStepChange(1, true);
-    EXPECT_EQ(toLocation.NewStep, 2);
-    EXPECT_EQ(toLocation.Page, 2);
-    EXPECT_EQ(toLocation.PrintVisible, 0);
-    EXPECT_STREQ(toLocation.NextCaption, "&Next >>");
-    EXPECT_STREQ(toLocation.PreviousCaption, "<< &Previous ");
-    EXPECT_EQ(toLocation.SpaceTimer, 1);
-
-    EXPECT_EQ(PreviousStepChange(1, true).Action, TStepAction::ConfirmRefusal);
-    EXPECT_EQ(PreviousStepChange(1, true).NewStep, -1);
-    TStepChange back = PreviousStepChange(2, true);
-    EXPECT_EQ(back.NewStep, 1);
-    EXPECT_EQ(back.Page, 1);
-    EXPECT_EQ(back.SpaceTimer, 0);
-    EXPECT_EQ(back.PrintVisible, 1);
-    EXPECT_STREQ(back.NextCaption, "&Yes");
-}
-
-TEST(Steps, WithoutLicenceTheTimerIsNeverStarted)
-{
-    TStepChange next = NextStepChange(0, false);
-    EXPECT_EQ(next.NewStep, 2);
-    EXPECT_EQ(next.Page, 2);
-    EXPECT_EQ(next.SpaceTimer, -1);
-    EXPECT_EQ(next.NextCaption, nullptr);
-    TStepChange back = PreviousStepChange(2, false);
-    EXPECT_EQ(back.NewStep, 0);
-    EXPECT_EQ(back.Page, 0);
-    EXPECT_EQ(back.PreviousVisible, 0);
-    EXPECT_EQ(PreviousStepChange(0, false).NewStep, -1);
-}
-
-TEST(Steps, LaterStepsRunTheInstallingAndNothingGoesBack)
-{
-    TStepChange copy = NextStepChange(2, true);
-    EXPECT_EQ(copy.Action, TStepAction::SpaceCheckAndCopy);
-    EXPECT_EQ(copy.SpaceTimer, 0);
-    EXPECT_EQ(copy.NewStep, -1); // the copy itself moves to step 3
-    EXPECT_EQ(NextStepChange(3, true).Action, TStepAction::GroupStep);
-    TStepChange complete = NextStepChange(4, false);
-    EXPECT_EQ(complete.NewStep, 5);
-    EXPECT_EQ(complete.Page, 5);
-    EXPECT_EQ(complete.FinishVisible, 1);
-    EXPECT_EQ(complete.NextVisible, 0);
-    EXPECT_EQ(complete.PreviousVisible, 0);
-    EXPECT_EQ(complete.CancelVisible, 0);
-    EXPECT_EQ(NextStepChange(5, false).Action, TStepAction::Finish);
-    for (int step = 3; step <= 5; ++step)
-    {
-        TStepChange none = PreviousStepChange(step, true);
-        EXPECT_EQ(none.Action, TStepAction::None);
-        EXPECT_EQ(none.NewStep, -1);
-        EXPECT_EQ(none.Page, -1);
-    }
-}
-
 TEST(Background, BlendAndBands)
 {
     EXPECT_EQ(BlendColors(0x123456, 0xABCDEF, 1.0), 0x123456u);
@@ -615,7 +549,6 @@ TEST_F(Installing, GroupStepAndFinish)
 
     FSystem.Calls.clear();
     FInstaller.Finish(true, true, FSystem);
-    EXPECT_TRUE(FInstaller.Finished);
     EXPECT_THAT(FSystem.Calls, ElementsAre("link C:\\Desktop\\Demo -> C:\\Apps\\Demo\\demo.exe in C:\\Apps\\Demo\\",
                                            "launch C:\\Apps\\Demo\\demo.exe in C:\\Apps\\Demo"));
     // Without an all-users desktop no shortcut lands in the current folder instead.
@@ -922,7 +855,9 @@ TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
         kf::TSetupLog log;
         ASSERT_TRUE(log.Open(dir / "ok.log"));
         std::string target = dir / "Demo";
-        EXPECT_EQ(RunSilentInstall(installer, target, int64_t(1) << 40, system, log), kf::kExitSuccess);
+        TInstallerModel run(installer, system, [] { return 0u; });
+        run.SetUp(TBaseDirectories{}, target);
+        EXPECT_EQ(RunSilentInstall(run, log), kf::kExitSuccess);
         EXPECT_EQ(kftest::ReadFileBytes(target + "\\big.bin"), big);
         // The desktop icon as its box's default (checked), no launch.
         EXPECT_NE(std::find(system.Calls.begin(), system.Calls.end(),
@@ -940,7 +875,9 @@ TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
         kf::TSetupLog log;
         ASSERT_TRUE(log.Open(dir / "damaged.log"));
         std::string target = dir / "Damaged";
-        EXPECT_EQ(RunSilentInstall(installer, target, int64_t(1) << 40, system, log), kf::kExitFailed);
+        TInstallerModel run(installer, system, [] { return 0u; });
+        run.SetUp(TBaseDirectories{}, target);
+        EXPECT_EQ(RunSilentInstall(run, log), kf::kExitFailed);
         EXPECT_FALSE(DirectoryExists(target));
         std::string text = kftest::ReadFileBytes(dir / "damaged.log");
         EXPECT_NE(text.find("Error: An error occurred while installing the file: \"" + target + "\\big.bin\"."),
@@ -948,7 +885,10 @@ TEST(Silent, InstallsWithTheDefaultsOrFailsWithTheReasonAndLeavesNothing)
             << text;
         EXPECT_NE(text.find("The installation cannot proceed. Cannot extract file. ("), std::string::npos) << text;
         // Too little space: nothing is even started.
-        EXPECT_EQ(RunSilentInstall(installer, target, 1000, system, log), kf::kExitFailed);
+        system.Free = 1000;
+        TInstallerModel again(installer, system, [] { return 0u; });
+        again.SetUp(TBaseDirectories{}, target);
+        EXPECT_EQ(RunSilentInstall(again, log), kf::kExitFailed);
         EXPECT_FALSE(DirectoryExists(target));
     }
 }

@@ -17,20 +17,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class TSilentWizard : public IWizardView
-{
-public:
-    void Render(const TWizardState&) override {}
-    void ShowSpace(const std::string&, bool) override {}
-    void ShowProgress(const TProgressState&) override {}
-    void ShowCompleting(const std::string&) override {}
-    bool Ask(TQuestion, const std::string&) override { return false; }
-    void Tell(TNotice, const std::string&) override {}
-    void PumpMessages() override {}
-    void BringToFront() override {}
-    void EndProgram(int) override {}
-};
-
 struct TReadBack
 {
     TPageSetup Pages;
@@ -48,9 +34,9 @@ TReadBack ReadBack(const std::string& description, const kftest::TTempDir& dir)
     TReadBack result;
     result.Installer = std::make_unique<TInstaller>(std::make_unique<TCompressionManager>(path, false, true, false));
     kftest::TFakeSystem system;
-    TSilentWizard wizard;
-    TInstallerModel model(*result.Installer, system, wizard, [] { return 0u; });
-    result.Pages = model.SetUp(TBaseDirectories{"C:\\Program Files", "C:\\Windows", "C:\\Desk", "C:\\Fonts"});
+    TInstallerModel model(*result.Installer, system, [] { return 0u; });
+    model.SetUp(TBaseDirectories{"C:\\Program Files", "C:\\Windows", "C:\\Desk", "C:\\Fonts"});
+    result.Pages = model.Pages();
     return result;
 }
 

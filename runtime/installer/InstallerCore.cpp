@@ -567,7 +567,6 @@ void TInstaller::Finish(bool desktopIcons, bool launchNow, IInstallSystem& syste
         if (!desktop.empty())
             CreateIcons(FDescription.ReadSection(inf::kDesktopIcons), desktop, system);
     }
-    Finished = true;
     if (launchNow)
         system.Launch(AddBackslash(InstallDir) + FDescription.ReadValue(inf::kLaunch), InstallDir);
 }

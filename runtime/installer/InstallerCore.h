@@ -1,7 +1,7 @@
 // The installing, free of windows: the check of the setup's own package, the copy of
 // every file with its uninstall log, the program group, the finish, and the roll-back
 // on a cancel or a failed file. It talks to the system and to whoever shows progress
-// through two small interfaces; the installer model (InstallerModel.h) drives it.
+// through two small interfaces; the run model (InstallerModel.h) drives it.
 #pragma once
 
 #include "archive/CompressionManager.h"
@@ -178,7 +178,8 @@ struct TEarlierLogs
 TEarlierLogs TraceEarlierLogs(const std::string& logPath, const std::string& newest, const std::string& title,
                               IInstallSystem& system);
 
-// The run-time state of the stub and its installing operations.
+// The package, its description and the installing operations; the run itself (step,
+// location, space, cancel request, outcome) is the run model's.
 class TInstaller
 {
 public:
@@ -250,18 +251,16 @@ public:
     // in one step and takes the entries to come; last the kept logs go.
     void CompleteCopy(IInstallSystem& system);
 
-    // State of the run.
+    // What the description sets (ReadSettings).
     std::string Title = "product";
     uint32_t StartColor = 8347213;
     uint32_t EndColor = 2365465;
     uint8_t GradientSteps = 255;
-    std::string InstallDir;
     std::string ImageName;
-    int64_t SpaceRequired = 0;
-    int64_t FreeSpace = 0;
-    bool Finished = false;
-    bool InProgress = false;
-    bool Cancelled = false;
+    // What the copy sets, and only the copy; the run (InstallerModel.h) reads it.
+    std::string InstallDir; // the location, when the copy starts
+    bool InProgress = false; // one file is being extracted
+    bool Cancelled = false;  // the roll-back has begun: a confirmed cancel or a failed file
     // A file could not be installed (the roll-back followed): the run ends as failed,
     // not as cancelled.
     bool Failed = false;

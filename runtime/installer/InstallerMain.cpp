@@ -6,7 +6,9 @@
 #include "runtime/common/SetupSwitches.h"
 #include "runtime/common/ShellInstallLib.h"
 #include "runtime/common/TitleLock.h"
+#include "runtime/installer/InstallSystemWin32.h"
 #include "runtime/installer/InstallerCore.h"
+#include "runtime/installer/InstallerModel.h"
 #include "runtime/installer/InstallerTexts.h"
 #include "runtime/installer/MainFormUnit.h"
 #include "runtime/installer/SilentInstall.h"
@@ -25,15 +27,7 @@ namespace {
 
 using namespace kf::installer;
 
-int RunSilent(TInstaller& installer, const kf::TSwitches& switches, kf::TSetupLog& log)
-{
-    std::string location =
-        switches.HasDirectory ? switches.Directory
-                              : DefaultLocation(installer.Description(), ReadBaseDirectories(installer.Title));
-    kf::ui::TComApartment com; // the shell link object of the shortcuts
-    TWin32InstallSystem system;
-    return RunSilentInstall(installer, location, system.FreeSpace(kf::FreeSpaceRoot(location)), system, log);
-}
+uint32_t TickCount() { return static_cast<uint32_t>(GetTickCount()); }
 
 } // namespace
 
@@ -82,17 +76,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                 MessageBoxA(nullptr, text.c_str(), kf::kAlreadyRunningCaption, MB_OK | MB_ICONEXCLAMATION);
             return kf::kExitAlreadyRunning;
         }
-        if (switches.Silent)
-            return RunSilent(*installer, switches, log);
-        kf::ui::InitCommonControls(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
+        // The run, and the one or the other view of it.
         kf::ui::TComApartment com; // the shell link object of the shortcuts
-        TMainForm form;
-        form.FormCreate(std::move(installer));
+        TWin32InstallSystem system;
+        TInstallerModel run(*installer, system, TickCount);
+        run.SetUp(ReadBaseDirectories(installer->Title), switches.HasDirectory ? switches.Directory : std::string());
+        if (switches.Silent)
+            return RunSilentInstall(run, log);
+        kf::ui::InitCommonControls(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
+        TMainForm form(run, *installer, system);
+        form.FormCreate();
         title = form.Title();
-        if (switches.HasDirectory)
-            form.SetLocation(switches.Directory);
+        run.Start(form.Wizard());
         form.Show();
-        return form.Run();
+        form.Run();
+        return run.ExitCode();
     }
     catch (const std::exception& error)
     {

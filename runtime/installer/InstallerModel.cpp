@@ -38,40 +38,66 @@ void TProgressThrottle::End(TTick tick)
         FLastPumped = now;
 }
 
-TInstallerModel::TInstallerModel(TInstaller& installer, IInstallSystem& system, IWizardView& view,
-                                 TProgressThrottle::TClock clock)
-    : FInstaller(installer), FSystem(system), FView(view), FThrottle(clock)
+int ExitCodeOf(TRunOutcome outcome)
+{
+    switch (outcome)
+    {
+    case TRunOutcome::Installed:
+        return kExitSuccess;
+    case TRunOutcome::Running:
+    case TRunOutcome::Cancelled:
+        return kExitCancelled;
+    case TRunOutcome::Failed:
+    case TRunOutcome::RolledBackPartly:
+    case TRunOutcome::NoSpace:
+    case TRunOutcome::NoLog:
+        return kExitFailed;
+    }
+    return kExitFailed;
+}
+
+TInstallerModel::TInstallerModel(TInstaller& installer, IInstallSystem& system, TProgressThrottle::TClock clock)
+    : FInstaller(installer), FSystem(system), FThrottle(clock)
 {}
 
-TPageSetup TInstallerModel::SetUp(const TBaseDirectories& dirs)
+void TInstallerModel::SetUp(const TBaseDirectories& dirs, const std::string& chosen)
 {
-    TInstaller& installer = FInstaller;
-    installer.ReadSettings();
-    const TINFReader& description = installer.Description();
-    const std::string& title = installer.Title;
+    FInstaller.ReadSettings();
+    const TINFReader& description = FInstaller.Description();
+    FHasLicense = FInstaller.HasSection(inf::kLicense);
+    FLocation = chosen.empty() ? DefaultLocation(description, dirs) : chosen;
+    FSpaceRequired = EstimateSpace(description, FInstaller.Package());
+    FBrowseEnabled = !(FInstaller.HasSection(inf::kBrowseButton) &&
+                       UpperCaseAscii(description.ReadValue(inf::kBrowseButton)) == inf::kBrowseDisabled);
+    FDesktopIcon = FInstaller.HasSection(inf::kDesktopIcons);
+    FLaunchNow = FInstaller.HasSection(inf::kLaunch);
+    FReadme = FInstaller.HasSection(inf::kReadme);
+}
+
+TPageSetup TInstallerModel::Pages()
+{
+    const TINFReader& description = FInstaller.Description();
+    const std::string& title = FInstaller.Title;
     TPageSetup setup;
     setup.Title = title;
     setup.Welcome = WelcomeText(title);
-    FHasLicense = setup.HasLicense = installer.HasSection(inf::kLicense);
+    setup.HasLicense = FHasLicense;
     if (FHasLicense)
     {
-        setup.License = installer.Package().ReadEntryString(description.ReadValue(inf::kLicense));
+        setup.License = FInstaller.Package().ReadEntryString(description.ReadValue(inf::kLicense));
         setup.LicenseAgree = kLicenseAgreeText;
     }
     setup.WhereToInstall = WhereToInstallText(title);
-    FLocation = setup.Location = DefaultLocation(description, dirs);
-    installer.SpaceRequired = EstimateSpace(description, installer.Package());
-    setup.SpaceRequired = KilobytesText(installer.SpaceRequired);
-    FBrowseEnabled = setup.BrowseEnabled = !(installer.HasSection(inf::kBrowseButton) &&
-                                             UpperCaseAscii(description.ReadValue(inf::kBrowseButton)) ==
-                                                 inf::kBrowseDisabled);
-    FDesktopIcon = setup.DesktopIcon = installer.HasSection(inf::kDesktopIcons);
-    FLaunchNow = setup.LaunchNow = installer.HasSection(inf::kLaunch);
-    FReadme = setup.Readme = installer.HasSection(inf::kReadme);
+    setup.Location = FLocation;
+    setup.SpaceRequired = KilobytesText(FSpaceRequired);
+    setup.BrowseEnabled = FBrowseEnabled;
+    setup.DesktopIcon = FDesktopIcon;
+    setup.LaunchNow = FLaunchNow;
+    setup.Readme = FReadme;
     setup.Complete = CompleteText(title, setup.LaunchNow, setup.DesktopIcon);
-    if (installer.HasSection(inf::kImage))
+    if (FInstaller.HasSection(inf::kImage))
     {
-        std::string image = installer.Package().ReadEntryString(installer.ImageName);
+        std::string image = FInstaller.Package().ReadEntryString(FInstaller.ImageName);
         size_t infoOffset, bitsOffset;
         if (FindBitmapLayout(image, infoOffset, bitsOffset))
             setup.Image = std::move(image);
@@ -79,25 +105,44 @@ TPageSetup TInstallerModel::SetUp(const TBaseDirectories& dirs)
     return setup;
 }
 
-void TInstallerModel::Start()
+void TInstallerModel::Start(IWizardView& view)
 {
-    FStep = 0;
-    FState = TWizardState();
-    FView.Render(FState);
+    FView = &view;
+    Enter(TStep::Welcome);
     UpdateSpace();
+}
+
+int TInstallerModel::RunUnattended(IWizardView& view)
+{
+    FUnattended = true;
+    Start(view);
+    while (!Ended())
+    {
+        TStep before = FStep;
+        if (Row().OnNext == TStepAction::Finish)
+            Finish(FDesktopIcon, false);
+        else
+            Next();
+        // A step that waits for someone to choose: nobody will.
+        if (!Ended() && FStep == before)
+            End(TRunOutcome::Failed);
+    }
+    return ExitCode();
 }
 
 void TInstallerModel::Next()
 {
-    // Steps 3 and 4 move on by themselves at the end of the copy and the group step.
-    if (FAsking || FEnded || Busy() || !FState.NextVisible || !FState.NextEnabled || FStep == 3 || FStep == 4)
+    // The copy and the group step move on by themselves.
+    if (Deaf() || Busy() || !FState.NextVisible || !FState.NextEnabled ||
+        Row().OnNext == TStepAction::ByItself || Row().OnNext == TStepAction::Finish)
         return;
     NextStep();
 }
 
 void TInstallerModel::Finish(bool desktopIcon, bool launchNow)
 {
-    if (FAsking || FEnded || Busy() || !FState.FinishVisible || !FState.FinishEnabled || FStep != 5)
+    if (Deaf() || Busy() || !FState.FinishVisible || !FState.FinishEnabled ||
+        Row().OnNext != TStepAction::Finish)
         return;
     FDesktopIcon = desktopIcon;
     FLaunchNow = launchNow;
@@ -106,24 +151,25 @@ void TInstallerModel::Finish(bool desktopIcon, bool launchNow)
 
 void TInstallerModel::Previous()
 {
-    if (FAsking || FEnded || Busy() || !FState.PreviousVisible || !FState.PreviousEnabled)
+    if (Deaf() || Busy() || !FState.PreviousVisible || !FState.PreviousEnabled)
         return;
-    TStepChange change = PreviousStepChange(FStep, FHasLicense);
-    if (change.Action == TStepAction::ConfirmRefusal)
+    switch (Row().OnPrevious)
     {
+    case TBackAction::None:
+        return;
+    case TBackAction::ConfirmRefusal:
         if (Ask(TQuestion::RefuseLicense, LicenseRefusalQuestion(Title())))
-        {
-            FInstaller.Finished = true;
-            End(kExitCancelled);
-        }
+            End(TRunOutcome::Cancelled);
+        return;
+    case TBackAction::Back:
+        Enter(StepBefore(FStep, FHasLicense));
         return;
     }
-    Apply(change);
 }
 
 void TInstallerModel::Cancel()
 {
-    if (FAsking || FEnded || !FState.CancelVisible || !FState.CancelEnabled)
+    if (Deaf() || !FState.CancelVisible || !FState.CancelEnabled)
         return;
     switch (FPhase)
     {
@@ -133,15 +179,15 @@ void TInstallerModel::Cancel()
     case TPhase::GroupStep:
         return; // it ends by itself
     case TPhase::Idle:
-        if (CloseQuery())
-            End(ClosedExitCode());
+        if (Ask(TQuestion::CloseProgram, CloseQuestion(Title())))
+            End(Row().Installed ? TRunOutcome::Installed : TRunOutcome::Cancelled);
         return;
     }
 }
 
 void TInstallerModel::Close()
 {
-    if (FAsking || FEnded)
+    if (Deaf())
         return;
     switch (FPhase)
     {
@@ -154,8 +200,9 @@ void TInstallerModel::Close()
     case TPhase::GroupStep:
         return;
     case TPhase::Idle:
-        if (CloseQuery())
-            End(ClosedExitCode());
+        // Closed on the complete page, the installation is in place all the same.
+        if (Ask(TQuestion::CloseProgram, CloseQuestion(Title())))
+            End(Row().Installed ? TRunOutcome::Installed : TRunOutcome::Cancelled);
         return;
     }
 }
@@ -168,17 +215,17 @@ void TInstallerModel::Browsed(const std::string& path)
 
 bool TInstallerModel::CanBrowse() const
 {
-    return !FEnded && !Busy() && FBrowseEnabled && FState.Page == tabLocation;
+    return !Ended() && !Busy() && FBrowseEnabled && FState.Page == tabLocation;
 }
 
 bool TInstallerModel::CanPrint() const
 {
-    return !FEnded && FState.PrintVisible && FState.Page == tabLicense;
+    return !Ended() && FState.PrintVisible && FState.Page == tabLicense;
 }
 
 bool TInstallerModel::CanViewReadme() const
 {
-    return !FEnded && FReadme && FState.Page == tabComplete;
+    return !Ended() && FReadme && FState.Page == tabComplete;
 }
 
 std::string TInstallerModel::ExtractReadme(const std::string& folder)
@@ -200,51 +247,56 @@ std::string TInstallerModel::ExtractReadme(const std::string& folder)
 
 void TInstallerModel::NextStep()
 {
-    TStepChange change = NextStepChange(FStep, FHasLicense);
-    Apply(change);
-    switch (change.Action)
+    switch (Row().OnNext)
     {
+    case TStepAction::Advance:
+        Enter(StepAfter(FStep, FHasLicense), Row().StartsSpaceTimer);
+        break;
     case TStepAction::SpaceCheckAndCopy:
-        if (FInstaller.SpaceRequired > FInstaller.FreeSpace)
+        FSpaceTimer = false;
+        Render();
+        if (FSpaceRequired > FFreeSpace)
         {
-            FView.Tell(TNotice::InsufficientSpace, InsufficientSpaceText(Title()));
+            FView->Tell(TNotice::InsufficientSpace, InsufficientSpaceText(Title()));
+            if (FUnattended)
+                End(TRunOutcome::NoSpace);
             return;
         }
         RunCopy();
         break;
-    case TStepAction::GroupStep:
-        RunGroupStep();
+    case TStepAction::ByItself:
         break;
     case TStepAction::Finish:
         FInstaller.Finish(FDesktopIcon, FLaunchNow, FSystem);
-        End(kExitSuccess);
-        break;
-    default:
+        End(TRunOutcome::Installed);
         break;
     }
 }
 
-void TInstallerModel::Apply(const TStepChange& change)
+void TInstallerModel::Enter(TStep step, bool spaceTimer)
 {
-    if (change.NewStep >= 0)
-        FStep = change.NewStep;
-    if (change.Page >= 0)
-        FState.Page = change.Page;
-    auto set = [](int value, bool& flag) {
-        if (value >= 0)
-            flag = value != 0;
-    };
-    set(change.PreviousVisible, FState.PreviousVisible);
-    set(change.PrintVisible, FState.PrintVisible);
-    set(change.NextVisible, FState.NextVisible);
-    set(change.FinishVisible, FState.FinishVisible);
-    set(change.CancelVisible, FState.CancelVisible);
-    set(change.SpaceTimer, FState.SpaceTimer);
-    if (change.NextCaption)
-        FState.NextCaption = change.NextCaption;
-    if (change.PreviousCaption)
-        FState.PreviousCaption = change.PreviousCaption;
-    FView.Render(FState);
+    FStep = step;
+    FSpaceTimer = spaceTimer;
+    Render();
+}
+
+void TInstallerModel::Render()
+{
+    const TStepRow& row = Row();
+    FState.Page = row.Page;
+    FState.PreviousVisible = row.PreviousVisible;
+    FState.PrintVisible = row.PrintVisible;
+    FState.NextVisible = row.NextVisible;
+    FState.FinishVisible = row.FinishVisible;
+    FState.CancelVisible = row.CancelVisible;
+    // A confirmed cancel disables the whole row until the program ends.
+    bool enabled = !FCancelRequested;
+    FState.PreviousEnabled = FState.FinishEnabled = FState.CancelEnabled = enabled;
+    FState.NextEnabled = enabled && row.NextEnabled;
+    FState.NextCaption = row.NextCaption;
+    FState.PreviousCaption = row.PreviousCaption;
+    FState.SpaceTimer = FSpaceTimer;
+    FView->Render(FState);
 }
 
 void TInstallerModel::RunCopy()
@@ -253,19 +305,29 @@ void TInstallerModel::RunCopy()
     FCancelRequested = false;
     TCopyResult result = FInstaller.Copy(FLocation, FSystem, *this);
     FPhase = TPhase::Idle;
+    CopyEnded(result);
+}
+
+void TInstallerModel::CopyEnded(TCopyResult result)
+{
+    // Every result of the copy, and what it means for the run.
     switch (result)
     {
     case TCopyResult::Completed:
-        NextStep(); // step 3: the group step
-        break;
-    case TCopyResult::EndProgram:
-        End(FInstaller.Failed ? kExitFailed : kExitCancelled);
-        break;
-    case TCopyResult::RolledBackPartly:
-        End(kExitFailed);
-        break;
+        RunGroupStep();
+        Enter(StepAfter(FStep, FHasLicense)); // the complete page
+        return;
     case TCopyResult::LogFailed:
-        break; // stays on the location page
+        // Nothing was copied: the location page stays for another choice.
+        if (FUnattended)
+            End(TRunOutcome::NoLog);
+        return;
+    case TCopyResult::EndProgram:
+        End(FInstaller.Failed ? TRunOutcome::Failed : TRunOutcome::Cancelled);
+        return;
+    case TCopyResult::RolledBackPartly:
+        End(TRunOutcome::RolledBackPartly);
+        return;
     }
 }
 
@@ -274,54 +336,42 @@ void TInstallerModel::RunGroupStep()
     FPhase = TPhase::GroupStep;
     FInstaller.GroupStep(FSystem, *this);
     FPhase = TPhase::Idle;
-    NextStep(); // step 4: the complete page
 }
 
 void TInstallerModel::UpdateSpace()
 {
-    FInstaller.FreeSpace = FSystem.FreeSpace(FreeSpaceRoot(FLocation));
-    FView.ShowSpace(KilobytesText(FInstaller.FreeSpace), FInstaller.SpaceRequired > FInstaller.FreeSpace);
+    if (!FView)
+        return;
+    FFreeSpace = FSystem.FreeSpace(FreeSpaceRoot(FLocation));
+    FView->ShowSpace(KilobytesText(FFreeSpace), FSpaceRequired > FFreeSpace);
 }
 
 void TInstallerModel::AskAbort()
 {
+    // Once asked and confirmed, or once the roll-back of a failed file runs, nothing more.
     if (FCancelRequested || FInstaller.Cancelled)
         return;
     if (!Ask(TQuestion::AbortInstall, AbortQuestion(Title())))
         return;
     // The copy reads this at its next pump and rolls back there.
     FCancelRequested = true;
-    FState.CancelEnabled = FState.NextEnabled = FState.FinishEnabled = FState.PreviousEnabled = false;
-    FView.Render(FState);
-}
-
-bool TInstallerModel::CloseQuery()
-{
-    if (FInstaller.Cancelled || FInstaller.Finished)
-        return true;
-    return Ask(TQuestion::CloseProgram, CloseQuestion(Title()));
+    Render();
 }
 
 bool TInstallerModel::Ask(TQuestion question, const std::string& text)
 {
     FAsking = true;
-    bool yes = FView.Ask(question, text);
+    bool yes = FView->Ask(question, text);
     FAsking = false;
     return yes;
 }
 
-int TInstallerModel::ClosedExitCode() const
+void TInstallerModel::End(TRunOutcome outcome)
 {
-    // Closed on the complete page, the installation is in place all the same.
-    return FStep == 5 ? kExitSuccess : kExitCancelled;
-}
-
-void TInstallerModel::End(int exitCode)
-{
-    if (FEnded)
+    if (Ended())
         return;
-    FEnded = true;
-    FView.EndProgram(exitCode);
+    FOutcome = outcome;
+    FView->EndProgram(ExitCode());
     // The log goes with the background window; never while the installing still uses it.
     if (!Busy())
         FInstaller.FreeLog();
@@ -331,32 +381,37 @@ bool TInstallerModel::Pump()
 {
     TProgressThrottle::TTick tick = FThrottle.Begin();
     if (tick == TProgressThrottle::TTick::ShowAndPump)
-        FView.ShowProgress(FProgress);
+        FView->ShowProgress(FProgress);
     if (tick != TProgressThrottle::TTick::Nothing)
-        FView.PumpMessages();
+        FView->PumpMessages();
     FThrottle.End(tick);
     return FCancelRequested;
 }
 
 void TInstallerModel::CopyStarted()
 {
-    FStep = 3;
-    FState.Page = tabInstalling;
-    FState.PreviousVisible = false;
-    FState.NextVisible = true;
-    // The copy moves on by itself; a press on Next must not start a step of its own.
-    FState.NextEnabled = false;
-    FView.Render(FState);
+    Enter(TStep::Installing);
     FThrottle.Restart();
 }
 
 void TInstallerModel::GroupStepStarted()
 {
-    FView.ShowProgress(FProgress); // the installing page's last state, before it goes
-    FStep = 4;
-    FState.Page = tabCompleting;
-    FView.Render(FState);
+    FView->ShowProgress(FProgress); // the installing page's last state, before it goes
+    Enter(TStep::Completing);
+    FView->ShowLabel(TLabel::Completing, kCreatingGroupsText);
     FThrottle.Restart();
+}
+
+void TInstallerModel::SetInstallingFile(const std::string& text)
+{
+    FProgress.InstallingFile = text;
+    FView->ShowLabel(TLabel::InstallingFile, text);
+}
+
+void TInstallerModel::SetTotalLabel(const std::string& text)
+{
+    FProgress.TotalLabel = text;
+    FView->ShowLabel(TLabel::Total, text);
 }
 
 void TInstallerModel::SetFileProgress(int32_t position, int32_t maximum)
@@ -373,8 +428,14 @@ void TInstallerModel::SetTotalProgress(int32_t position, int32_t maximum)
 
 void TInstallerModel::ShowInstallError(const std::string& text)
 {
-    FView.ShowProgress(FProgress); // the file named under the message is the one that failed
-    FView.Tell(TNotice::InstallError, text);
+    FView->ShowProgress(FProgress); // the file named under the message is the one that failed
+    FView->Tell(TNotice::InstallError, text);
+}
+
+void TInstallerModel::ShowInstallFailure(const std::string& text, const std::string& reason)
+{
+    FView->ShowProgress(FProgress);
+    FView->TellFailure(text, reason);
 }
 
 } // namespace installer

@@ -60,82 +60,55 @@ int64_t EstimateSpace(const TINFReader& description, const TCompressionManager& 
     return static_cast<int64_t>(std::trunc(1.1 * static_cast<double>(sum)));
 }
 
-TStepChange NextStepChange(int stepIndex, bool hasLicense)
+namespace {
+
+constexpr bool kShown = true, kHidden = false;
+
+} // namespace
+
+const TStepRow kSteps[6] = {
+    // step, page, licence only; Previous, Print, Next, Finish, Cancel; Next enabled; captions;
+    // starts the space timer; Next, Previous; installed when closed
+    {TStep::Welcome, tabInfo, false, kHidden, kHidden, kShown, kHidden, kShown, true, kNextCaption, kPreviousCaption,
+     false, TStepAction::Advance, TBackAction::None, false},
+    {TStep::Licence, tabLicense, true, kShown, kShown, kShown, kHidden, kShown, true, kYesCaption, kNoCaption, true,
+     TStepAction::Advance, TBackAction::ConfirmRefusal, false},
+    {TStep::Location, tabLocation, false, kShown, kHidden, kShown, kHidden, kShown, true, kNextCaption,
+     kPreviousCaption, false, TStepAction::SpaceCheckAndCopy, TBackAction::Back, false},
+    {TStep::Installing, tabInstalling, false, kHidden, kHidden, kShown, kHidden, kShown, false, kNextCaption,
+     kPreviousCaption, false, TStepAction::ByItself, TBackAction::None, false},
+    {TStep::Completing, tabCompleting, false, kHidden, kHidden, kShown, kHidden, kShown, false, kNextCaption,
+     kPreviousCaption, false, TStepAction::ByItself, TBackAction::None, false},
+    {TStep::Complete, tabComplete, false, kHidden, kHidden, kHidden, kShown, kHidden, false, kNextCaption,
+     kPreviousCaption, false, TStepAction::Finish, TBackAction::None, true},
+};
+
+const TStepRow& StepRow(TStep step)
 {
-    TStepChange change;
-    switch (stepIndex)
-    {
-    case 0:
-        change.PreviousVisible = 1;
-        if (hasLicense)
-        {
-            change.NewStep = 1;
-            change.Page = 1;
-            change.NextCaption = kYesCaption;
-            change.PreviousCaption = kNoCaption;
-            change.PrintVisible = 1;
-        }
-        else
-        {
-            change.NewStep = 2;
-            change.Page = 2;
-        }
-        break;
-    case 1:
-        change.NewStep = 2;
-        change.Page = 2;
-        change.PrintVisible = 0;
-        change.NextCaption = kNextCaption;
-        change.PreviousCaption = kPreviousCaption;
-        change.SpaceTimer = 1;
-        break;
-    case 2:
-        change.SpaceTimer = 0;
-        change.Action = TStepAction::SpaceCheckAndCopy;
-        break;
-    case 3:
-        change.Action = TStepAction::GroupStep;
-        break;
-    case 4:
-        change.NewStep = 5;
-        change.Page = 5;
-        change.FinishVisible = 1;
-        change.NextVisible = change.PreviousVisible = change.CancelVisible = 0;
-        break;
-    case 5:
-        change.Action = TStepAction::Finish;
-        break;
-    }
-    return change;
+    return kSteps[static_cast<int>(step)];
 }
 
-TStepChange PreviousStepChange(int stepIndex, bool hasLicense)
+namespace {
+
+TStep Neighbour(TStep step, int direction, bool hasLicense)
 {
-    TStepChange change;
-    switch (stepIndex)
-    {
-    case 1:
-        change.Action = TStepAction::ConfirmRefusal;
-        break;
-    case 2:
-        change.SpaceTimer = 0;
-        if (hasLicense)
-        {
-            change.NewStep = 1;
-            change.Page = 1;
-            change.PrintVisible = 1;
-            change.NextCaption = kYesCaption;
-            change.PreviousCaption = kNoCaption;
-        }
-        else
-        {
-            change.NewStep = 0;
-            change.Page = 0;
-            change.PreviousVisible = 0;
-        }
-        break;
-    }
-    return change;
+    constexpr int count = sizeof(kSteps) / sizeof(kSteps[0]);
+    for (int i = static_cast<int>(step) + direction; i >= 0 && i < count; i += direction)
+        if (!kSteps[i].LicenceOnly || hasLicense)
+            return kSteps[i].Step;
+    return step;
+}
+
+} // namespace
+
+TStep StepAfter(TStep step, bool hasLicense)
+{
+    return Neighbour(step, 1, hasLicense);
+}
+
+TStep StepBefore(TStep step, bool hasLicense)
+{
+    return Neighbour(step, -1, hasLicense);
 }
 
 std::string BrowseStartFolder(const std::string& path, IInstallSystem& system)

@@ -1,6 +1,6 @@
 // The wizard's steps without a window: where the location starts (base directories),
 // how much space it needs, which drive it is on, where Browse opens, and the step table
-// of Next and Previous.
+// that says what every step shows and what its buttons do.
 #pragma once
 
 #include "runtime/installer/infreader.h"
@@ -50,33 +50,73 @@ int64_t EstimateSpace(const TINFReader& description, const TCompressionManager& 
 // of the path until it ends in "\" and names an existing directory; "" when none does.
 std::string BrowseStartFolder(const std::string& path, IInstallSystem& system);
 
+// The pages of the wizard, in the order of the form's page control.
+enum TWizardPage : int
+{
+    tabInfo = 0,
+    tabLicense,
+    tabLocation,
+    tabInstalling,
+    tabCompleting,
+    tabComplete,
+};
+
+// The steps of an installation, in order. A new step (a question the run asks, say) is
+// one value here and one row of kSteps.
+enum class TStep : int
+{
+    Welcome,
+    Licence,
+    Location,
+    Installing,
+    Completing,
+    Complete,
+};
+
+// What Next (or Finish) does on a step.
 enum class TStepAction
 {
-    None,
-    ConfirmRefusal, // ask the licence refusal question
-    SpaceCheckAndCopy,
-    GroupStep,
-    Finish,
+    Advance,           // on to the next step that applies
+    SpaceCheckAndCopy, // the copy, its group step, then the complete page
+    ByItself,          // nothing: the step moves on by itself when its work is done
+    Finish,            // desktop icons and launch as chosen; the run ends installed
 };
 
-// What a Next or Previous press changes; -1 and nullptr mean "left as it is".
-struct TStepChange
+// What Previous does on a step.
+enum class TBackAction
 {
-    int NewStep = -1;
-    int Page = -1;
-    int PreviousVisible = -1;
-    int PrintVisible = -1;
-    int NextVisible = -1;
-    int FinishVisible = -1;
-    int CancelVisible = -1;
-    int SpaceTimer = -1; // 1 enabled, 0 disabled
-    const char* NextCaption = nullptr;
-    const char* PreviousCaption = nullptr;
-    TStepAction Action = TStepAction::None;
+    None,
+    Back,           // to the previous step that applies
+    ConfirmRefusal, // ask the licence refusal question; Yes ends the run
 };
 
-TStepChange NextStepChange(int stepIndex, bool hasLicense);
-TStepChange PreviousStepChange(int stepIndex, bool hasLicense);
+// One step: its page and the button row while it shows, and what its buttons do. An
+// unattended run (/S) presses Next on every step and Finish with the defaults.
+struct TStepRow
+{
+    TStep Step;
+    int Page;          // TWizardPage
+    bool LicenceOnly;  // skipped when the description has no licence
+    bool PreviousVisible, PrintVisible, NextVisible, FinishVisible, CancelVisible;
+    bool NextEnabled;  // false while the step's work runs: a press must not start a step of its own
+    const char* NextCaption;
+    const char* PreviousCaption;
+    // Next here starts the free-space timer of the step it leads to, which runs until the
+    // next press. Only the licence does: without one the timer is never started.
+    bool StartsSpaceTimer;
+    TStepAction OnNext;
+    TBackAction OnPrevious;
+    bool Installed;    // closed here, the installation stands (exit code 0)
+};
+
+// Every step, in the order of TStep.
+extern const TStepRow kSteps[6];
+
+const TStepRow& StepRow(TStep step);
+// The step Next and Previous lead to: the neighbour in kSteps, the licence skipped when
+// there is none; step itself at either end.
+TStep StepAfter(TStep step, bool hasLicense);
+TStep StepBefore(TStep step, bool hasLicense);
 
 } // namespace installer
 } // namespace kf

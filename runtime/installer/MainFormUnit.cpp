@@ -19,7 +19,9 @@ constexpr const char* kBackgroundClass = "KitforgeSetupBackground";
 
 } // namespace
 
-TMainForm::TMainForm() = default;
+TMainForm::TMainForm(TInstallerModel& run, const TInstaller& installer, IInstallSystem& system)
+    : FRun(run), FInstaller(installer), FSystem(system), FWizard(std::make_unique<TWizardForm>(*this))
+{}
 
 TMainForm::~TMainForm()
 {
@@ -29,15 +31,9 @@ TMainForm::~TMainForm()
         ui::TPrivateFolder::RemoveAtRestart(FReadmeFolder.Path());
 }
 
-void TMainForm::FormCreate(std::unique_ptr<TInstaller> installer)
+void TMainForm::FormCreate()
 {
-    FInstaller = std::move(installer);
-    FWizard = std::make_unique<TWizardForm>(*this);
-    FModel = std::make_unique<TInstallerModel>(*FInstaller, FSystem, *FWizard,
-                                               [] { return static_cast<uint32_t>(GetTickCount()); });
-    // The title is read already (the title lock needed it); SetUp reads it again.
-    TPageSetup setup = FModel->SetUp(ReadBaseDirectories(FInstaller->Title));
-
+    TPageSetup setup = FRun.Pages();
     RegisterWindowClass(kBackgroundClass, nullptr);
     CreateHandle(kBackgroundClass, 0, setup.Title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
@@ -51,7 +47,6 @@ void TMainForm::FormCreate(std::unique_ptr<TInstaller> installer)
 
     FWizard->Create(Handle(), setup.Title, !setup.Image.empty());
     FWizard->SetUpPages(setup);
-    FModel->Start();
 }
 
 void TMainForm::Show()
@@ -61,7 +56,7 @@ void TMainForm::Show()
     FWizard->Show();
 }
 
-int TMainForm::Run() { return ui::RunMessageLoop(); }
+void TMainForm::Run() { ui::RunMessageLoop(); }
 
 void TMainForm::Pump() { ui::PumpMessages(); }
 
@@ -77,15 +72,9 @@ void TMainForm::ViewReadme()
         if (!FReadmeFolder.Create(temp))
             return;
     }
-    std::string path = FModel->ExtractReadme(FReadmeFolder.Path());
+    std::string path = FRun.ExtractReadme(FReadmeFolder.Path());
     if (!path.empty())
         ui::OpenForUser(path, std::string());
-}
-
-void TMainForm::SetLocation(const std::string& location)
-{
-    SetWindowTextA(FWizard->edtLocation, location.c_str());
-    FModel->Browsed(location);
 }
 
 void TMainForm::EndProgram(int exitCode)
@@ -103,7 +92,7 @@ void TMainForm::FormPaint(HDC dc)
 {
     RECT client;
     GetClientRect(Handle(), &client);
-    TInstaller& installer = *FInstaller;
+    const TInstaller& installer = FInstaller;
     for (const TBand& band : GradientBands(installer.StartColor, installer.EndColor, installer.GradientSteps,
                                            client.bottom))
     {
@@ -145,8 +134,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CLOSE:
         // The task bar's close and Alt+F4 on the background: the model decides.
-        if (FModel)
-            FModel->Close();
+        FRun.Close();
         return 0;
     }
     return Default(message, wParam, lParam);

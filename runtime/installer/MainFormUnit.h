@@ -1,9 +1,8 @@
 // TMainForm: the installer's full-screen background window (the banded gradient and
-// the shadowed title) and the owner of the run: the package and description
-// (TInstaller), the installer model, and the wizard that renders it.
+// the shadowed title) and the wizard in front of it: the two windows of one run
+// (TInstallerModel), which WinMain composes with the package and the system.
 #pragma once
 
-#include "runtime/installer/InstallSystemWin32.h"
 #include "runtime/installer/InstallerCore.h"
 #include "runtime/installer/InstallerModel.h"
 #include "runtime/installer/WizardFormUnit.h"
@@ -20,31 +19,28 @@ namespace installer {
 class TMainForm : public ui::TWindow
 {
 public:
-    TMainForm();
+    // The windows of run; installer gives the background's colours and title, system the
+    // Browse dialog's folders.
+    TMainForm(TInstallerModel& run, const TInstaller& installer, IInstallSystem& system);
     ~TMainForm() override;
 
-    // FormCreate: takes over the run (the package opened on the program's own file, its
-    // description read) and sets up the background and the wizard.
-    void FormCreate(std::unique_ptr<TInstaller> installer);
+    // FormCreate: the background and the wizard, its pages set up from the run.
+    void FormCreate();
     // Shows the background maximised and the wizard in front of it.
     void Show();
-    // Runs the message loop until the program ends; the exit code.
-    int Run();
+    // Runs the message loop until the run ends.
+    void Run();
 
     void ViewReadme();
-    // Ends the program: no question, the windows go and the message loop ends; Run
-    // returns exitCode (kExitSuccess, kExitCancelled or kExitFailed).
+    // Ends the program: no question, the windows go and the message loop ends.
     void EndProgram(int exitCode);
-    // /D=: the location the wizard proposes.
-    void SetLocation(const std::string& location);
 
     // Dispatches waiting messages with the dialog keys of the window they are for.
     void Pump();
-    TInstaller& Installer() { return *FInstaller; }
-    TInstallerModel& Model() { return *FModel; }
-    TWin32InstallSystem& System() { return FSystem; }
+    TInstallerModel& Model() { return FRun; }
+    IInstallSystem& System() { return FSystem; }
     TWizardForm& Wizard() { return *FWizard; }
-    const std::string& Title() const { return FInstaller->Title; }
+    const std::string& Title() const { return FInstaller.Title; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -52,10 +48,10 @@ protected:
 private:
     void FormPaint(HDC dc);
 
-    std::unique_ptr<TInstaller> FInstaller;
-    TWin32InstallSystem FSystem;
+    TInstallerModel& FRun;
+    const TInstaller& FInstaller;
+    IInstallSystem& FSystem;
     std::unique_ptr<TWizardForm> FWizard;
-    std::unique_ptr<TInstallerModel> FModel;
     ui::TFont FTitleFont;
     ui::TPrivateFolder FReadmeFolder; // made when the readme is first shown
     bool FEnded = false;

@@ -1,7 +1,5 @@
 #include "runtime/installer/SilentInstall.h"
 
-#include "runtime/common/InstallDescriptionFormat.h"
-#include "runtime/common/SetupSwitches.h"
 #include "runtime/installer/InstallerTexts.h"
 
 namespace kf {
@@ -9,67 +7,73 @@ namespace installer {
 
 namespace {
 
-// The wizard's texts become log lines; a message box becomes a line and a failure.
-class TSilentView : public IInstallView
+// The wizard's labels become log lines; a message box becomes an error line.
+class TSilentView : public IWizardView
 {
 public:
-    explicit TSilentView(TSetupLog& log) : FLog(log) {}
-    bool Failed = false;
+    TSilentView(TInstallerModel& run, TSetupLog& log) : FRun(run), FLog(log) {}
 
-    bool Pump() override { return false; }
-    void CopyStarted() override {}
-    void GroupStepStarted() override { FLog.Line(kCreatingGroupsText); }
-    void SetInstallingFile(const std::string& text) override { FLog.Line(text); }
-    void SetTotalLabel(const std::string& text) override
+    void Render(const TWizardState&) override {}
+    void ShowSpace(const std::string&, bool) override {}
+    void ShowProgress(const TProgressState&) override {}
+    void ShowLabel(TLabel label, const std::string& text) override
     {
-        if (text != FLastTotal)
-            FLog.Line(FLastTotal = text);
+        // The total label stays the same for every entry of a roll-back: once is enough.
+        if (label == TLabel::Total && text == FLastTotal)
+            return;
+        if (label == TLabel::Total)
+            FLastTotal = text;
+        FLog.Line(text);
     }
-    void SetCompleting(const std::string& text) override { FLog.Line(text); }
-    void SetFileProgress(int32_t, int32_t) override {}
-    void SetTotalProgress(int32_t, int32_t) override {}
-    void ShowInstallError(const std::string& text) override { Fail(text); }
-    void ShowInstallFailure(const std::string& text, const std::string& reason) override { Fail(text + " " + reason); }
-    void ShowLogError(const std::string& text) override { Fail(text); }
+    bool Ask(TQuestion, const std::string&) override { return false; }
+    void Tell(TNotice notice, const std::string& text) override
+    {
+        if (notice == TNotice::InsufficientSpace)
+            FLog.Line("Error: " + std::string(kInsufficientLabelText) + " (" + KilobytesText(FRun.SpaceRequired()) +
+                      " required, " + KilobytesText(FRun.FreeSpace()) + " available)");
+        else
+            FLog.Line("Error: " + text);
+    }
+    void TellFailure(const std::string& text, const std::string& reason) override
+    {
+        FLog.Line("Error: " + text + " " + reason);
+    }
+    void PumpMessages() override {}
     void BringToFront() override {}
+    void EndProgram(int) override
+    {
+        switch (FRun.Outcome())
+        {
+        case TRunOutcome::Installed:
+            FLog.Line("Installation of " + FRun.Title() + " has successfully completed.");
+            break;
+        case TRunOutcome::Cancelled:
+        case TRunOutcome::Failed:
+        case TRunOutcome::NoLog:
+            FLog.Line("The installation was rolled back.");
+            break;
+        case TRunOutcome::RolledBackPartly:
+            FLog.Line("The installation could not be completely rolled back.");
+            break;
+        case TRunOutcome::Running:
+        case TRunOutcome::NoSpace: // nothing was started
+            break;
+        }
+    }
 
 private:
-    void Fail(const std::string& text)
-    {
-        Failed = true;
-        FLog.Line("Error: " + text);
-    }
-
+    TInstallerModel& FRun;
     TSetupLog& FLog;
     std::string FLastTotal;
 };
 
 } // namespace
 
-int RunSilentInstall(TInstaller& installer, const std::string& location, int64_t freeSpace, IInstallSystem& system,
-                     TSetupLog& log)
+int RunSilentInstall(TInstallerModel& run, TSetupLog& log)
 {
-    log.Line("Installing " + installer.Title + " into " + location);
-    installer.SpaceRequired = EstimateSpace(installer.Description(), installer.Package());
-    installer.FreeSpace = freeSpace;
-    if (installer.SpaceRequired > installer.FreeSpace)
-    {
-        log.Line("Error: " + std::string(kInsufficientLabelText) + " (" + KilobytesText(installer.SpaceRequired) +
-                 " required, " + KilobytesText(installer.FreeSpace) + " available)");
-        return kExitFailed;
-    }
-    TSilentView view(log);
-    TCopyResult result = installer.Copy(location, system, view);
-    if (result != TCopyResult::Completed)
-    {
-        log.Line(result == TCopyResult::RolledBackPartly ? "The installation could not be completely rolled back."
-                                                         : "The installation was rolled back.");
-        return kExitFailed;
-    }
-    installer.GroupStep(system, view);
-    installer.Finish(installer.HasSection(inf::kDesktopIcons), false, system);
-    log.Line("Installation of " + installer.Title + " has successfully completed.");
-    return kExitSuccess;
+    log.Line("Installing " + run.Title() + " into " + run.Location());
+    TSilentView view(run, log);
+    return run.RunUnattended(view);
 }
 
 } // namespace installer

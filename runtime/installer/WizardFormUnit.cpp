@@ -304,9 +304,11 @@ void TWizardForm::ShowProgress(const TProgressState& progress)
     FShownBars = true;
 }
 
-void TWizardForm::ShowCompleting(const std::string& text)
+void TWizardForm::ShowLabel(TLabel label, const std::string& text)
 {
-    SetWindowTextA(lblCompleting, text.c_str());
+    // The others are drawn paced, with the bars (ShowProgress).
+    if (label == TLabel::Completing)
+        SetWindowTextA(lblCompleting, text.c_str());
 }
 
 bool TWizardForm::Ask(TQuestion question, const std::string& text)

@@ -40,7 +40,7 @@ public:
     void Render(const TWizardState& state) override;
     void ShowSpace(const std::string& available, bool insufficient) override;
     void ShowProgress(const TProgressState& progress) override;
-    void ShowCompleting(const std::string& text) override;
+    void ShowLabel(TLabel label, const std::string& text) override;
     bool Ask(TQuestion question, const std::string& text) override;
     void Tell(TNotice notice, const std::string& text) override;
     void PumpMessages() override;

@@ -10,6 +10,7 @@
 #include "runtime/uninstaller/RemovalSystemWin32.h"
 #include "runtime/uninstaller/UninstallCore.h"
 #include "runtime/uninstaller/UninstallMainForm.h"
+#include "runtime/uninstaller/UninstallModel.h"
 #include "win32ui/ErrorBox.h"
 #include "win32ui/Handle.h"
 #include "win32ui/PrivateFolder.h"
@@ -115,45 +116,25 @@ void LeavePrivateFolder()
         kf::ui::TPrivateFolder::RemoveAtRestart(folder);
 }
 
-class TSilentProgress : public IRemovalProgress
+// /S: the removal shows nothing; its report goes to the log afterwards.
+class TSilentView : public IUninstallView
 {
 public:
+    void ShowPage(TPage, const TButtonState&) override {}
     void EntryStarting(const std::string&) override {}
     void EntryDone() override {}
+    void EndProgram(int) override {}
 };
 
 // Every entry undone with no window; 0 when everything went, 3010 when what stayed goes
 // at the next restart, 2 when something stays for good (each failure in the log, in the
 // words of the "More Information" list).
-int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
+int SilentRemoval(TUninstallModel& run, kf::TSetupLog& log)
 {
-    SetCurrentDirectoryA(kf::DirectoryPart(kf::ModuleFileName()).c_str());
-    std::unique_ptr<kf::TLogFile> uninstallLog;
-    try
-    {
-        uninstallLog = std::make_unique<kf::TLogFile>(logPath, false);
-    }
-    catch (const std::exception& error)
-    {
-        log.Line(CannotOpenLogMessage(logPath) + " (" + error.what() + ")");
-        return kf::kExitFailed;
-    }
-    kf::TTitleLock lock;
-    if (!lock.Acquire(uninstallLog->Title()))
-    {
-        log.Line("Error: " + kf::AlreadyRunningText(uninstallLog->Title()));
-        return kf::kExitAlreadyRunning;
-    }
-    log.Line("Removing " + uninstallLog->Title() + " as recorded in " + logPath);
-    TWin32RemovalSystem system;
-    std::string program = kf::ModuleFileName();
-    system.SetLauncher(kf::DirectoryPart(logPath) + "uninstall.exe", kf::DirectoryPart(program) + "uninst.old");
-    TSilentProgress progress;
-    TRemovalReport report;
-    RunUninstall(*uninstallLog, ScopeForLog(*uninstallLog, ReadRemovalRoots(logPath)), system, progress, report);
-    for (const std::string& line : report.Lines)
+    TSilentView view;
+    int code = run.RunUnattended(view);
+    for (const std::string& line : run.Report().Lines)
         log.Line(line);
-    int code = RemovalExitCode(report);
     if (code == kf::kExitSuccess)
         log.Line("Everything was removed.");
     else if (code == kf::kExitRebootRequired)
@@ -163,32 +144,62 @@ int SilentRemoval(const std::string& logPath, kf::TSetupLog& log)
     return code;
 }
 
-int ShowDialog(const std::string& logPath)
+// The temporary copy: the removal of the log at logPath, in the dialog or with /S.
+int Remove(const std::string& logPath, bool silent, kf::TSetupLog& log)
 {
     // The restart inherits the first run's current directory, often the target folder
     // itself; a process's current directory cannot be removed, so move out of it.
     SetCurrentDirectoryA(kf::DirectoryPart(kf::ModuleFileName()).c_str());
-    // A log that cannot be read is the dialog's to report.
-    std::string title;
+    std::unique_ptr<kf::TLogFile> uninstallLog;
+    std::string openError;
     try
     {
-        title = kf::TLogFile(logPath, false).Title();
+        uninstallLog = std::make_unique<kf::TLogFile>(logPath, false);
     }
-    catch (const std::exception&)
+    catch (const std::exception& error)
     {
+        openError = error.what();
     }
+    if (silent && !uninstallLog)
+    {
+        log.Line(CannotOpenLogMessage(logPath) + " (" + openError + ")");
+        return kf::kExitFailed;
+    }
+    // A log that cannot be read is the dialog's to report, after the lock.
+    std::string title = uninstallLog ? uninstallLog->Title() : std::string();
     kf::TTitleLock lock;
     if (!lock.Acquire(title))
     {
-        MessageBoxA(nullptr, kf::AlreadyRunningText(title).c_str(), kf::kAlreadyRunningCaption,
-                    MB_OK | MB_ICONEXCLAMATION);
+        if (silent)
+            log.Line("Error: " + kf::AlreadyRunningText(title));
+        else
+            MessageBoxA(nullptr, kf::AlreadyRunningText(title).c_str(), kf::kAlreadyRunningCaption,
+                        MB_OK | MB_ICONEXCLAMATION);
         return kf::kExitAlreadyRunning;
     }
-    kf::ui::InitCommonControls(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
-    TMainForm form;
-    if (!form.FormCreate(logPath))
-        return 1;
-    return form.Run();
+    if (!silent)
+    {
+        kf::ui::InitCommonControls(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
+        if (!uninstallLog)
+        {
+            MessageBoxA(nullptr, CannotOpenLogMessage(logPath).c_str(), kOpenErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+            return 1;
+        }
+    }
+    TWin32RemovalSystem system;
+    TUninstallModel run(*uninstallLog, ScopeForLog(*uninstallLog, ReadRemovalRoots(logPath)), system);
+    if (silent)
+    {
+        log.Line("Removing " + uninstallLog->Title() + " as recorded in " + logPath);
+        std::string program = kf::ModuleFileName();
+        system.SetLauncher(kf::DirectoryPart(logPath) + "uninstall.exe", kf::DirectoryPart(program) + "uninst.old");
+        return SilentRemoval(run, log);
+    }
+    TMainForm form(run);
+    form.FormCreate();
+    run.Start(form);
+    form.Run();
+    return run.ExitCode();
 }
 
 } // namespace
@@ -218,7 +229,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         }
         if (switches.Plain.empty())
             return StartupCopy(switches, log);
-        int code = switches.Silent ? SilentRemoval(switches.Plain[0], log) : ShowDialog(switches.Plain[0]);
+        int code = Remove(switches.Plain[0], switches.Silent, log);
         LeavePrivateFolder();
         return code;
     }

@@ -6,7 +6,7 @@
 
 #include <commctrl.h>
 
-#include <exception>
+#include <vector>
 
 namespace kf {
 namespace uninstall {
@@ -53,38 +53,22 @@ std::string JoinLines(const std::vector<std::string>& lines)
 
 } // namespace
 
-TMainForm::TMainForm() : FFont(ui::CreateMessageFont()) {}
+TMainForm::TMainForm(TUninstallModel& run) : FRun(run), FFont(ui::CreateMessageFont()) {}
 
 TMainForm::~TMainForm() { Destroy(); }
 
-bool TMainForm::FormCreate(const std::string& logPath)
+void TMainForm::FormCreate()
 {
-    try
-    {
-        FLog = std::make_unique<TLogFile>(logPath, false);
-    }
-    catch (const std::exception&)
-    {
-        MessageBoxA(nullptr, CannotOpenLogMessage(logPath).c_str(), kOpenErrorCaption,
-                    MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
     CreateWindowAndControls();
-    const std::string& title = FLog->Title();
+    const std::string& title = FRun.Log().Title();
     SetWindowTextA(Handle(), WindowCaption(title).c_str());
     SetWindowTextA(lblIntro, ReplaceTitle(kIntroTemplate, title).c_str());
     SetWindowTextA(lblUninstalling, ReplaceTitle(kUninstallingTemplate, title).c_str());
     SetWindowTextA(lblComplete, ReplaceTitle(kCompleteTemplate, title).c_str());
     SetWindowTextA(lblProgress, "");
     // PBM_SETRANGE32: a log may well hold more than 65535 lines.
-    SendMessageA(ProgressBar, PBM_SETRANGE32, 0, FLog->Count());
+    SendMessageA(ProgressBar, PBM_SETRANGE32, 0, FRun.Log().Count());
     SendMessageA(ProgressBar, PBM_SETPOS, 0, 0);
-    ShowPage(TPage::Intro);
-    PageControlChange();
-    ShowWindow(Handle(), SW_SHOWNORMAL);
-    UpdateWindow(Handle());
-    SetFocus(btnNext);
-    return true;
 }
 
 void TMainForm::CreateWindowAndControls()
@@ -126,60 +110,49 @@ HWND TMainForm::AddControl(int page, const char* className, const char* text, DW
     return control;
 }
 
-void TMainForm::ShowPage(TPage page)
-{
-    FPage = page;
-    FPages.ShowPage(static_cast<int>(page));
-}
-
 bool TMainForm::Usable(HWND control) const { return IsWindowVisible(control) && IsWindowEnabled(control); }
 
-int TMainForm::Run() { return ui::RunMessageLoop(); }
+void TMainForm::Run() { ui::RunMessageLoop(); }
 
-void TMainForm::PageControlChange()
+void TMainForm::ShowPage(TPage page, const TButtonState& buttons)
 {
-    TButtonState state = ButtonsForPage(FPage);
-    EnableWindow(btnPrevious, state.PreviousEnabled);
-    EnableWindow(btnNext, state.NextEnabled);
-    EnableWindow(btnCancel, state.CancelEnabled);
-    SetWindowTextA(btnNext, state.NextIsFinish ? "Finish" : "&Next >>");
-    if (state.ResetErrors)
+    if (page == TPage::Complete)
+    {
+        const std::vector<std::string>& lines = FRun.Report().Lines;
+        SetWindowTextA(memErrors, JoinLines(lines).c_str());
+        if (!lines.empty())
+        {
+            FPages.SetOwnVisible(btnMoreInfo, true);
+            FPages.SetOwnVisible(lblError, true);
+        }
+    }
+    FPages.ShowPage(static_cast<int>(page));
+    EnableWindow(btnPrevious, buttons.PreviousEnabled);
+    EnableWindow(btnNext, buttons.NextEnabled);
+    EnableWindow(btnCancel, buttons.CancelEnabled);
+    SetWindowTextA(btnNext, buttons.NextIsFinish ? "Finish" : "&Next >>");
+    if (buttons.ResetErrors)
     {
         for (HWND control : {lblError, btnMoreInfo, memErrors})
             FPages.SetOwnVisible(control, false);
-        FReport = TRemovalReport();
         SetWindowTextA(memErrors, "");
         FPages.Apply();
     }
-}
-
-void TMainForm::btnNextClick()
-{
-    if (FRemoving || !Usable(btnNext))
-        return;
-    if (FPage == TPage::Complete)
+    switch (page)
     {
-        DestroyWindow(Handle());
-        return;
+    case TPage::Intro:
+        ShowWindow(Handle(), SW_SHOWNORMAL);
+        UpdateWindow(Handle());
+        SetFocus(btnNext);
+        break;
+    case TPage::Uninstalling:
+        SetFocus(Handle()); // the focused button has just been disabled
+        ui::PumpMessages();
+        break;
+    case TPage::Complete:
+        SetFocus(btnNext);
+        break;
     }
-    if (FPage != TPage::Intro)
-        return;
-    FRemoving = true;
-    ShowPage(TPage::Uninstalling);
-    PageControlChange();
-    SetFocus(Handle()); // the focused button has just been disabled
-    ui::PumpMessages();
-    RunUninstall(*FLog, ScopeForLog(*FLog, ReadRemovalRoots(FLog->FileName())), FSystem, *this, FReport);
-    FRemoving = false;
-    SetWindowTextA(memErrors, JoinLines(FReport.Lines).c_str());
-    if (!FReport.Lines.empty())
-    {
-        FPages.SetOwnVisible(btnMoreInfo, true);
-        FPages.SetOwnVisible(lblError, true);
-    }
-    ShowPage(TPage::Complete);
-    PageControlChange();
-    SetFocus(btnNext);
 }
 
 void TMainForm::btnMoreInfoClick()
@@ -190,15 +163,6 @@ void TMainForm::btnMoreInfoClick()
     FPages.SetVisible(memErrors, true);
     SetFocus(memErrors);
 }
-
-void TMainForm::btnCancelClick()
-{
-    // Esc reaches here through IsDialogMessage even while Cancel is disabled.
-    if (!FRemoving && Usable(btnCancel))
-        DestroyWindow(Handle());
-}
-
-bool TMainForm::FormCloseQuery() const { return !FRemoving && CanClose(FPage); }
 
 void TMainForm::EntryStarting(const std::string& progressText)
 {
@@ -212,6 +176,11 @@ void TMainForm::EntryDone()
     ui::PumpMessages();
 }
 
+void TMainForm::EndProgram(int)
+{
+    DestroyWindow(Handle());
+}
+
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
@@ -221,14 +190,16 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         {
             switch (LOWORD(wParam))
             {
+            // Esc reaches Cancel through IsDialogMessage even while it is disabled: the
+            // model knows which buttons work on which page.
             case kIdNext:
-                btnNextClick();
+                FRun.Next();
                 return 0;
             case kIdMoreInfo:
                 btnMoreInfoClick();
                 return 0;
             case kIdCancel:
-                btnCancelClick();
+                FRun.Cancel();
                 return 0;
             }
         }
@@ -260,8 +231,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_CLOSE:
-        if (FormCloseQuery())
-            DestroyWindow(Handle());
+        FRun.Close();
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
